@@ -1,0 +1,82 @@
+#include "app/FileListModel.h"
+
+#include "common/AppError.h"
+
+namespace qm {
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
+        return m_rows.at(index.row());
+    return {};
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole && !m_title.isNull())
+        return m_title;
+    return {};
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+}
+
+void FileListModel::setColumnTitle(const QString &title)
+{
+    m_title = title;
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+QString FileListModel::text(int index) const
+{
+    if (index < 1 || index > count())
+        throw AppError::subscriptOutOfRange();
+    return m_rows.at(index - 1);
+}
+
+void FileListModel::append(const QString &path)
+{
+    beginInsertRows(QModelIndex(), count(), count());
+    m_rows.append(path);
+    endInsertRows();
+}
+
+void FileListModel::append(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), count(), count() + static_cast<int>(paths.size()) - 1);
+    m_rows.append(paths);
+    endInsertRows();
+}
+
+void FileListModel::remove(int index)
+{
+    if (index < 1 || index > count())
+        throw AppError::subscriptOutOfRange();
+    beginRemoveRows(QModelIndex(), index - 1, index - 1);
+    m_rows.removeAt(index - 1);
+    endRemoveRows();
+}
+
+void FileListModel::clear()
+{
+    if (m_rows.isEmpty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+} // namespace qm

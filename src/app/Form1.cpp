@@ -1,0 +1,388 @@
+#include "app/Form1.h"
+
+#include "app/FileListModel.h"
+#include "app/Settings.h"
+#include "common/AppError.h"
+#include "common/Main.h"
+#include "common/NumberConversion.h"
+#include "common/ReportingHandler.h"
+#include "common/Toolkit.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+namespace qm {
+
+namespace {
+
+QRect designRect(int left, int top, int width, int height)
+{
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+const QString kHelpText = QStringLiteral(
+    "Max split size is 2047 MB.\r\n\r\n"
+    "Resulting sizes and amounts of files  may vary.\r\n\r\n"
+    "Min split size has to be more than largest of files in archive (it will be calculated "
+    "automatically).\r\n\r\n"
+    "If split size is more than size of source file then one file will be created.");
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent), m_files(std::make_unique<FileListModel>())
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildControls();
+    connectHandlers();
+    tk().setOwner(this);
+}
+
+Form1::~Form1()
+{
+    if (tk().owner() == this)
+        tk().setOwner(nullptr);
+}
+
+void Form1::buildControls()
+{
+    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
+
+    const auto button = [this](const char *name, const QString &caption, QWidget *parent, QRect r) {
+        auto *b = new QPushButton(caption, parent);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(r);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    PushButton7 = button("PushButton7", QStringLiteral("Help"), this, designRect(120, 120, 7800, 405));
+    PushButton7->setAccessibleDescription(QStringLiteral("How split sizes are worked out"));
+
+    ListView1 = new QTreeView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setGeometry(designRect(120, 630, 7800, 2295));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setItemsExpandable(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setAcceptDrops(true);
+    ListView1->viewport()->setAcceptDrops(true);
+    ListView1->setDragDropMode(QAbstractItemView::DropOnly);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->setModel(m_files.get());
+    ListView1->setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. "
+                                         "Move bar to right and out of window to reveal full names."));
+    ListView1->setAccessibleName(QStringLiteral("Zip File(s)"));
+    ListView1->setAccessibleDescription(ListView1->toolTip());
+
+    PushButton1 = button("PushButton1", QStringLiteral("Add Zip File(s)"), this, designRect(120, 3015, 3840, 405));
+    PushButton4 = button("PushButton4", QStringLiteral("Add All Zip Files In Folder"), this, designRect(4080, 3015, 3840, 405));
+    PushButton5 = button("PushButton5", QStringLiteral("Clear List"), this, designRect(120, 3525, 3840, 405));
+    PushButton6 = button("PushButton6", QStringLiteral("Load Sample/Example Files"), this, designRect(4080, 3525, 3840, 405));
+
+    Frame1 = new QGroupBox(QStringLiteral("Split To This Folder"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(designRect(120, 3975, 7800, 800));
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(designRect(240, 300, 6675, 345));
+    Text1->setAccessibleName(Frame1->title());
+    PushButton3 = button("PushButton3", QStringLiteral("..."), Frame1, designRect(6960, 300, 600, 345));
+    PushButton3->setAccessibleName(QStringLiteral("Browse for the output folder"));
+    PushButton3->setToolTip(PushButton3->accessibleName());
+
+    PushButton2 = button("PushButton2", QStringLiteral("Start Splitting"), this, designRect(120, 4890, 7800, 405));
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(designRect(120, 5415, 7800, 405));
+    ProgressBar1->setRange(0, 1000); // tenths of a percent, so 33.3 shows as such
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setAccessibleName(QStringLiteral("Split progress"));
+
+    Frame2 = new QGroupBox(QStringLiteral("Split Option"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(designRect(120, 6300, 7800, 1215));
+    Option1 = new QRadioButton(QStringLiteral("Split each source file by this size, in Megabytes (MB):"), Frame2);
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option1->setGeometry(designRect(240, 300, 4815, 255));
+    Option1->setChecked(true);
+    Text2 = new QLineEdit(Frame2);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setGeometry(designRect(5160, 265, 2355, 345));
+    Text2->setAccessibleName(Option1->text());
+    Option2 = new QRadioButton(QStringLiteral("Split each source file into this number of parts:"), Frame2);
+    Option2->setObjectName(QStringLiteral("Option2"));
+    Option2->setGeometry(designRect(240, 750, 4695, 255));
+    Text3 = new QLineEdit(Frame2);
+    Text3->setObjectName(QStringLiteral("Text3"));
+    Text3->setGeometry(designRect(5160, 705, 2355, 345));
+    Text3->setAccessibleName(Option2->text());
+
+    // The frame and its option buttons are white until a skin paints them.
+    for (QWidget *w : {static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Option1),
+                       static_cast<QWidget *>(Option2)}) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, Qt::white);
+        w->setPalette(pal);
+        w->setAutoFillBackground(true);
+    }
+
+    // Keyboard order follows the layout, top to bottom, left to right.
+    QWidget *order[] = {PushButton7, ListView1, PushButton1, PushButton4, PushButton5, PushButton6,
+                        Text1, PushButton3, PushButton2, Option1, Text2, Option2, Text3};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    ListView1->setFocus();
+
+    // Pointer moves over the background, frames, list and buttons drive the cursor rule.
+    setMouseTracking(true);
+    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame1),
+                       static_cast<QWidget *>(Frame2), ListView1->viewport(),
+                       static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton2),
+                       static_cast<QWidget *>(PushButton3), static_cast<QWidget *>(PushButton4),
+                       static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6),
+                       static_cast<QWidget *>(PushButton7)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    Text2->installEventFilter(this);
+    Text3->installEventFilter(this);
+    ListView1->installEventFilter(this);
+}
+
+void Form1::connectHandlers()
+{
+    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+    connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+    connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+    connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
+    connect(Text3, &QLineEdit::textChanged, this, [this] { Text3_Change(); });
+    connect(ListView1, &QTreeView::doubleClicked, this, [this] { ListView1_DblClick(); });
+}
+
+void Form1::Form_Load()
+{
+    ReportingHandler h(QStringLiteral("Form_Load"));
+    const QString appDir = ApplicationFolder();
+
+    h.step(100, [&] { ApplySkin(*this, m_skin); });
+    h.step(102, [&] { CentreForm(*this); });
+    h.step(104, [&] { setWindowTitle(kApplicationTitle); });
+    h.also([&] { setWindowIcon(QIcon(QStringLiteral(":/quillmere/quillmere.png"))); });
+    const QString cursorFile = appDir + QStringLiteral("/HAND-M.CUR");
+    if (h.test(106, [&] { return FileExists(cursorFile); }))
+        h.step(108, [&] { loadHandCursor(cursorFile); });
+    h.step(128, [&] { m_files->setColumnTitle(QStringLiteral("Zip File(s)")); });
+    h.step(130, [&] { ListView1->setColumnWidth(0, twips(7000)); });
+    h.step(132, [&] {
+        // The desktop is only needed when nothing is stored: a missing desktop must not hide
+        // the folder the user chose last time.
+        const QString key = QStringLiteral("Output Directory");
+        Text1->setText(SettingExists(key) ? ReadSetting(key, QString()) : ReadSetting(key, DesktopFolder()));
+    });
+    h.step(134, [&] { setOptionValue(Option1, ToBoolean(ReadSetting(QStringLiteral("Option1"), QStringLiteral("1")))); });
+    h.step(136, [&] { setOptionValue(Option2, ToBoolean(ReadSetting(QStringLiteral("Option2"), QStringLiteral("0")))); });
+    h.step(138, [&] { Text2->setText(ReadSetting(QStringLiteral("Text2"), QStringLiteral("20"))); });
+    h.step(140, [&] { Text3->setText(ReadSetting(QStringLiteral("Text3"), QStringLiteral("5"))); });
+    h.step(142, [&] { UpdateSplitFields(); });
+}
+
+void Form1::loadHandCursor(const QString &path)
+{
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw AppError::invalidPicture();
+    m_handCursor = QCursor(QPixmap::fromImage(image), 0, 0);
+}
+
+void Form1::setOptionValue(QRadioButton *option, bool on)
+{
+    if (option->isChecked() == on)
+        return;
+    if (on) {
+        option->setChecked(true); // raises the click handling
+        return;
+    }
+    // Turning an option off by itself is refused by exclusive groups; do it outside the group.
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+}
+
+void Form1::Option1_Click()
+{
+    WriteSetting(QStringLiteral("Option1"), Option1->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    WriteSetting(QStringLiteral("Option2"), Option2->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    UpdateSplitFields();
+}
+
+void Form1::Option2_Click()
+{
+    Option1_Click();
+}
+
+void Form1::UpdateSplitFields()
+{
+    if (Option1->isChecked()) {
+        Text2->setEnabled(true);
+        Text3->setEnabled(false);
+    } else if (Option2->isChecked()) {
+        Text2->setEnabled(false);
+        Text3->setEnabled(true);
+    }
+}
+
+void Form1::Text1_Change()
+{
+    WriteSetting(QStringLiteral("Output Directory"), Text1->text());
+}
+
+void Form1::Text2_Change()
+{
+    WriteSetting(QStringLiteral("Text2"), Text2->text());
+}
+
+void Form1::Text3_Change()
+{
+    WriteSetting(QStringLiteral("Text3"), Text3->text());
+}
+
+void Form1::Text2_Validate()
+{
+    std::int32_t value = 0;
+    try {
+        value = ToLong(Text2->text());
+    } catch (const AppError &) {
+        return; // not a number: kept as typed; the run reports it
+    }
+    if (value > 2047) {
+        Text2->setText(QStringLiteral("2047"));
+        tk().msgBox(QStringLiteral("Max split size is 2047 MB"));
+    }
+}
+
+void Form1::Text3_Validate()
+{
+    std::int16_t value = 1;
+    try {
+        value = ToInteger(Text3->text());
+    } catch (const AppError &) {
+        return; // not a number or out of range: kept as typed; the run reports it
+    }
+    if (value == 0)
+        Text3->setText(QStringLiteral("1"));
+}
+
+void Form1::PushButton7_Click()
+{
+    ReportingHandler h(QStringLiteral("PushButton7_Click"));
+    h.step(100, [&] { tk().msgBox(kHelpText); });
+}
+
+void Form1::setMousePointer(int shape)
+{
+    m_mousePointer = shape;
+    tk().setMousePointer(this, shape, m_handCursor ? &*m_handCursor : nullptr);
+}
+
+void Form1::pointerMovedOver(QWidget *control)
+{
+    if (m_mousePointer == vbHourglass || !control)
+        return;
+    const bool overButton = qobject_cast<QPushButton *>(control) != nullptr;
+    const int shape = overButton ? vbCustom : vbDefault;
+    if (shape != m_mousePointer)
+        setMousePointer(shape);
+}
+
+QWidget *Form1::pointerControlAt(QWidget *widget) const
+{
+    // Walk up to the control that owns the pointer rule; text fields and options have none.
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (qobject_cast<QPushButton *>(w) || w == ListView1 || w == Frame1 || w == Frame2 || w == this)
+            return w;
+        if (w == Text1 || w == Text2 || w == Text3 || w == Option1 || w == Option2 || w == ProgressBar1)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::Enter:
+        if (auto *w = qobject_cast<QWidget *>(watched))
+            pointerMovedOver(pointerControlAt(w == ListView1->viewport() ? ListView1 : w));
+        break;
+    case QEvent::FocusOut: {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // Validation runs when the focus moves to another control, not when a box pops up.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == Text2)
+                Text2_Validate();
+            else if (watched == Text3)
+                Text3_Validate();
+        }
+        break;
+    }
+    case QEvent::KeyPress:
+        if (watched == ListView1)
+            ListView1_KeyDown(static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete ? 46 : 0);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString Form1::outputFolderText() const { return Text1->text(); }
+void Form1::setOutputFolderText(const QString &text) { Text1->setText(text); }
+void Form1::focusOutputFolder() { Text1->setFocus(Qt::OtherFocusReason); }
+QString Form1::sizeText() const { return Text2->text(); }
+bool Form1::partsSelected() const { return Option2->isChecked(); }
+QString Form1::partsText() const { return Text3->text(); }
+int Form1::rowCount() const { return m_files->count(); }
+QString Form1::rowText(int index) const { return m_files->text(index); }
+
+void Form1::setProgress(double value)
+{
+    m_progress = value;
+    ProgressBar1->setValue(static_cast<int>(value * 10.0 + 0.5));
+}
+
+void Form1::setRunning(bool running)
+{
+    m_running = running;
+    // A run must never split an archive twice or miss one: the list is locked while it lasts.
+    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton2),
+                       static_cast<QWidget *>(PushButton4), static_cast<QWidget *>(PushButton5),
+                       static_cast<QWidget *>(PushButton6)})
+        w->setEnabled(!running);
+}
+
+} // namespace qm

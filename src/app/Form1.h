@@ -1,0 +1,124 @@
+#pragma once
+
+#include "common/SkinFramework.h"
+#include "split/SplitHost.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeView;
+
+namespace qm {
+
+class FileListModel;
+class SplitRun;
+
+// The main window. Controls carry their design names as members and objectName; handlers are
+// named control_event. Construction builds the window; Form_Load restores it and runs once
+// before the window is first shown.
+class Form1 : public QWidget, public SplitHost
+{
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // --- handlers -----------------------------------------------------------------------------
+    void Form_Load();
+    void PushButton1_Click();   // Add Zip File(s)
+    void PushButton2_Click();   // Start Splitting
+    void PushButton3_Click();   // ... (output folder)
+    void PushButton4_Click();   // Add All Zip Files In Folder
+    void PushButton5_Click();   // Clear List
+    void PushButton6_Click();   // Load Sample/Example Files
+    void PushButton7_Click();   // Help
+    void ListView1_KeyDown(int keyCode);
+    void ListView1_DblClick();
+    void Option1_Click();
+    void Option2_Click();
+    void Text1_Change();
+    void Text2_Change();
+    void Text3_Change();
+    void Text2_Validate();
+    void Text3_Validate();
+    void UpdateSplitFields();
+    // Cursor rule: the pointer moved over `control` (a button, a frame, the list or the form).
+    void pointerMovedOver(QWidget *control);
+
+    // --- state the handlers and tests read ----------------------------------------------------
+    int MousePointer() const { return m_mousePointer; }
+    void setMousePointer(int shape) override;
+    bool hasHandCursor() const { return m_handCursor.has_value(); }
+    double progressValue() const { return m_progress; }
+    FileListModel &fileList() { return *m_files; }
+    SkinFramework &skin() { return m_skin; }
+    // Option state that can also be "neither selected" (the button group forbids that).
+    void setOptionValue(QRadioButton *option, bool on);
+
+    // --- SplitHost ----------------------------------------------------------------------------
+    QString outputFolderText() const override;
+    void setOutputFolderText(const QString &text) override;
+    void focusOutputFolder() override;
+    QString sizeText() const override;
+    bool partsSelected() const override;
+    QString partsText() const override;
+    int rowCount() const override;
+    QString rowText(int index) const override;
+    void setProgress(double value) override;
+    void setRunning(bool running) override;
+    bool isRunning() const { return m_running; }
+
+    // --- controls (design names) --------------------------------------------------------------
+    QPushButton *PushButton1 = nullptr;
+    QPushButton *PushButton2 = nullptr;
+    QPushButton *PushButton3 = nullptr;
+    QPushButton *PushButton4 = nullptr;
+    QPushButton *PushButton5 = nullptr;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton7 = nullptr;
+    QTreeView *ListView1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QRadioButton *Option1 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+
+    static constexpr int kClientWidthTwips = 8040;
+    static constexpr int kClientHeightTwips = 7635; // tall enough to show "Split Option"
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void loadHandCursor(const QString &path);
+    QWidget *pointerControlAt(QWidget *widget) const;
+
+    std::unique_ptr<FileListModel> m_files;
+    SkinFramework m_skin;
+    std::optional<QCursor> m_handCursor;
+    int m_mousePointer = 0;
+    double m_progress = 0.0;
+    bool m_running = false;
+    SplitRun *m_activeRun = nullptr; // the run in progress, for closing the window mid-run
+
+    friend class SplitRun;
+};
+
+// Twips (1/15 px at 96 dpi) to device-independent pixels.
+constexpr int twips(int t) { return (t + 7) / 15; }
+
+} // namespace qm

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+
+namespace qm {
+
+extern const QString kSupportAddress;
+
+// The error report: "Application Error" box, exclamation icon, OK only.
+QString errorReportText(const QString &handlerName, int lineLabel, const QString &description);
+void ShowErrorReport(const QString &handlerName, int lineLabel, const QString &description);
+
+// The one mechanism of the eight reporting handlers. A handler is a run of labelled steps; each
+// action runs under the label of the last step that began (0 before any). When an action throws,
+// the report is shown and the handler goes on with its next action, so a failure never ends the
+// handler early. A guard test that throws counts as passed: the guarded actions run.
+//
+//   ReportingHandler h(QStringLiteral("Form_Load"));
+//   h.step(100, [&] { ApplySkin(*this); });
+//   h.also([&] { setWindowIcon(icon); });          // second action of the same step
+//   if (h.test(106, [&] { return FileExists(p); }))
+//       h.step(108, [&] { loadCursor(p); });
+class ReportingHandler
+{
+public:
+    explicit ReportingHandler(QString handlerName) : m_name(std::move(handlerName)) {}
+
+    // Begins step `line` without running anything (for steps whose actions follow as also()).
+    void begin(int line) { m_line = line; }
+
+    template <class Action>
+    void step(int line, Action &&action)
+    {
+        m_line = line;
+        also(std::forward<Action>(action));
+    }
+
+    template <class Action>
+    void also(Action &&action)
+    {
+        try {
+            action();
+        } catch (...) {
+            reportCurrent();
+        }
+    }
+
+    template <class Condition>
+    bool test(int line, Condition &&condition)
+    {
+        m_line = line;
+        try {
+            return static_cast<bool>(condition());
+        } catch (...) {
+            reportCurrent();
+            return true;
+        }
+    }
+
+    int line() const { return m_line; }
+    const QString &name() const { return m_name; }
+    int reportCount() const { return m_reports; }
+
+private:
+    void reportCurrent();
+
+    QString m_name;
+    int m_line = 0;
+    int m_reports = 0;
+};
+
+} // namespace qm

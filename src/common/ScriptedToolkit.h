@@ -1,0 +1,66 @@
+#pragma once
+
+#include "common/Toolkit.h"
+
+#include <QQueue>
+#include <QVector>
+
+#include <functional>
+
+namespace qm {
+
+// Toolkit for headless tests and benchmarks: records every box shown and answers from queues.
+// With an empty queue a box answers OK (No for Yes/No), an input box and the dialogs cancel.
+class ScriptedToolkit : public Toolkit
+{
+public:
+    struct Shown
+    {
+        enum Kind { Message, Input, OpenFile, Folder };
+        Kind kind = Message;
+        QString title;
+        QString text;      // message text or prompt
+        int icon = 0;
+        int buttons = 0;
+        QString defaultText;
+    };
+
+    QQueue<int> msgAnswers;
+    QQueue<QString> inputAnswers;
+    QQueue<QStringList> openFileAnswers;
+    QQueue<QString> folderAnswers;
+    bool openFolderResult = true;
+
+    QVector<Shown> shown;          // every box and dialog, in order
+    QStringList openedFolders;     // folders handed to the file manager
+    QVector<int> pointerHistory;   // every pointer shape set
+    int doEventsCount = 0;
+
+    // Runs inside every box (before it answers) and every yield; lets a test act "meanwhile".
+    std::function<void(const Shown &)> onShow;
+    std::function<void()> onDoEvents;
+
+    QVector<Shown> messages() const;  // only the message boxes
+    int currentPointer() const { return pointerHistory.isEmpty() ? vbDefault : pointerHistory.last(); }
+
+    QStringList openFileNames(const QString &title, const QString &filterName,
+                              const QString &pattern) override;
+    QString chooseFolder(const QString &title) override;
+    bool openFolder(const QString &folder) override;
+    void doEvents() override;
+    void waitForEvents(int maxMs) override;
+    void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
+
+protected:
+    int showMessage(const QString &text, int buttons, int icon, const QString &title) override;
+    QString showInput(const QString &prompt, const QString &title,
+                      const QString &defaultText) override;
+
+private:
+    void record(const Shown &s);
+};
+
+// Installs a fresh ScriptedToolkit as the program's toolkit and returns it.
+ScriptedToolkit &installScriptedToolkit();
+
+} // namespace qm

@@ -1,0 +1,31 @@
+#include "common/SkinFramework.h"
+
+#include "common/AppError.h"
+
+#include <QFile>
+#include <QWidget>
+
+namespace qm {
+
+void SkinFramework::LoadSkin(const QString &path, const QString &)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(75, QStringLiteral("Skin file cannot be read: ") + path);
+    const QByteArray bytes = file.readAll();
+    const QString sheet = QString::fromUtf8(bytes);
+    if (sheet.contains(QChar(0)) || sheet.contains(QChar::ReplacementCharacter))
+        throw AppError(5, QStringLiteral("Skin file is not a style sheet: ") + path);
+    m_styleSheet = sheet;
+    m_loaded = true;
+}
+
+void SkinFramework::ApplyWindow(QWidget *window)
+{
+    if (!m_loaded)
+        throw AppError::invalidArgument();
+    if (window && (m_options & 1))
+        window->setStyleSheet(m_styleSheet);
+}
+
+} // namespace qm

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QCursor>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QWidget;
+
+namespace qm {
+
+// Message-box numbers as the program uses them.
+enum MsgButtons { vbOKOnly = 0, vbYesNo = 4 };
+enum MsgIcon { vbNoIcon = 0, vbCritical = 16, vbExclamation = 48 };
+enum MsgResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+
+// Mouse pointer shapes of the main window.
+enum MousePointer { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
+
+extern const QString kApplicationTitle; // "Quillmere"
+
+// The one door to every dialog, box, shell call and message-loop yield. Handlers never call a
+// Qt dialog directly, so tests install ScriptedToolkit and run every handler headless.
+class Toolkit
+{
+public:
+    virtual ~Toolkit() = default;
+
+    // Modal to the owner window; an empty title shows the application title. Returns vbOK,
+    // vbYes or vbNo.
+    int msgBox(const QString &text, int buttons = vbOKOnly, int icon = vbNoIcon,
+               const QString &title = QString());
+    // Returns the text typed, or "" when cancelled.
+    QString inputBox(const QString &prompt, const QString &title = QString(),
+                     const QString &defaultText = QString());
+
+    // Open-file dialog with multiple choice; the chosen paths in the dialog's order, empty on
+    // cancel. filterName/pattern: e.g. "Zip Files (*.zip)" / "*.zip".
+    virtual QStringList openFileNames(const QString &title, const QString &filterName,
+                                      const QString &pattern) = 0;
+    // Folder chooser starting at the top of the file system; "" on cancel.
+    virtual QString chooseFolder(const QString &title) = 0;
+    // Opens a folder in the desktop's file manager; false when that failed.
+    virtual bool openFolder(const QString &folder) = 0;
+    // Lets the window process its pending events once.
+    virtual void doEvents() = 0;
+    // Blocks until at least one event arrives (or maxMs passed), then processes the pending ones.
+    virtual void waitForEvents(int maxMs) = 0;
+    // Shows pointer `shape` over `window`; `custom` is the loaded hand cursor (or null).
+    virtual void setMousePointer(QWidget *window, int shape, const QCursor *custom) = 0;
+
+    void setOwner(QWidget *owner) { m_owner = owner; }
+    QWidget *owner() const { return m_owner; }
+
+protected:
+    virtual int showMessage(const QString &text, int buttons, int icon, const QString &title) = 0;
+    virtual QString showInput(const QString &prompt, const QString &title,
+                              const QString &defaultText) = 0;
+
+private:
+    QWidget *m_owner = nullptr;
+};
+
+// The toolkit in use; a QtToolkit unless a test installed another.
+Toolkit &tk();
+void setToolkit(std::unique_ptr<Toolkit> toolkit);
+
+class QtToolkit : public Toolkit
+{
+public:
+    QStringList openFileNames(const QString &title, const QString &filterName,
+                              const QString &pattern) override;
+    QString chooseFolder(const QString &title) override;
+    bool openFolder(const QString &folder) override;
+    void doEvents() override;
+    void waitForEvents(int maxMs) override;
+    void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
+
+protected:
+    int showMessage(const QString &text, int buttons, int icon, const QString &title) override;
+    QString showInput(const QString &prompt, const QString &title,
+                      const QString &defaultText) override;
+};
+
+} // namespace qm

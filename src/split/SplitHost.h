@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+// What the split run needs from the main window, kept free of widgets so the run is plain logic.
+class SplitHost
+{
+public:
+    virtual ~SplitHost() = default;
+
+    virtual QString outputFolderText() const = 0;           // Text1
+    virtual void setOutputFolderText(const QString &text) = 0;
+    virtual void focusOutputFolder() = 0;
+    virtual QString sizeText() const = 0;                   // Text2
+    virtual bool partsSelected() const = 0;                 // Option2
+    virtual QString partsText() const = 0;                  // Text3
+    virtual int rowCount() const = 0;                       // ListView1
+    virtual QString rowText(int index) const = 0;           // 1-based
+    virtual void setProgress(double value) = 0;             // ProgressBar1, 0..100
+    virtual void setMousePointer(int shape) = 0;
+    virtual void setRunning(bool running) = 0;              // locks the list while a run lasts
+};
+
+} // namespace qm

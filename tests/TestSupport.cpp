@@ -1,0 +1,79 @@
+#include "TestSupport.h"
+
+#include "app/Settings.h"
+#include "common/Main.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+TestWorld::TestWorld()
+{
+    qputenv("HOME", m_home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (m_home.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_DESKTOP_DIR", desktop().toLocal8Bit());
+    QDir().mkpath(desktop());
+    QDir().mkpath(appFolder());
+    qm::setApplicationFolderForTests(appFolder());
+    qm::resetSettingsStore();
+    m_toolkit = &qm::installScriptedToolkit();
+}
+
+TestWorld::~TestWorld()
+{
+    qm::resetSettingsStore();
+    qm::setApplicationFolderForTests(QString());
+    qm::setToolkit(nullptr);
+}
+
+QString TestWorld::configFile() const
+{
+    return qm::settingsFilePath();
+}
+
+void TestWorld::writeConfig(const QByteArray &ini)
+{
+    qm::resetSettingsStore();
+    const QString path = configFile();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(ini);
+}
+
+QString TestWorld::makeFile(const QString &relative, const QByteArray &content)
+{
+    const QString path = m_home.path() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+    return path;
+}
+
+QString makeZip(const QString &archive, const QList<QPair<QString, QByteArray>> &entries,
+                const QStringList &zipOptions)
+{
+    QTemporaryDir staging;
+    QStringList names;
+    for (const auto &entry : entries) {
+        const QString path = staging.path() + QLatin1Char('/') + entry.first;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!entry.first.endsWith(QLatin1Char('/'))) {
+            QFile f(path);
+            if (f.open(QIODevice::WriteOnly))
+                f.write(entry.second);
+        }
+        names << entry.first;
+    }
+    QFile::remove(archive);
+    QProcess zip;
+    zip.setWorkingDirectory(staging.path());
+    zip.start(QStringLiteral("zip"), QStringList{QStringLiteral("-q"), QStringLiteral("-D")} + zipOptions
+                                         + QStringList{QFileInfo(archive).absoluteFilePath()} + names);
+    zip.waitForFinished(60000);
+    return archive;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "common/ScriptedToolkit.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A clean world for one test: scripted toolkit, settings store and desktop in a temporary home,
+// application folder pointed at a temporary folder. Everything is undone on destruction.
+class TestWorld
+{
+public:
+    TestWorld();
+    ~TestWorld();
+
+    qm::ScriptedToolkit &toolkit() { return *m_toolkit; }
+    QString home() const { return m_home.path(); }
+    QString appFolder() const { return m_home.path() + QStringLiteral("/app"); }
+    QString desktop() const { return m_home.path() + QStringLiteral("/Desktop"); }
+    QString configFile() const;
+    // Writes raw text into the settings file before the store is opened.
+    void writeConfig(const QByteArray &ini);
+    // Creates a file (and its folders) under home(); returns its full path.
+    QString makeFile(const QString &relative, const QByteArray &content = QByteArray());
+
+private:
+    QTemporaryDir m_home;
+    qm::ScriptedToolkit *m_toolkit = nullptr;
+};
+
+// The ZIP of the listed name=content pairs, built with Info-ZIP zip; returns the archive path.
+QString makeZip(const QString &archive, const QList<QPair<QString, QByteArray>> &entries,
+                const QStringList &zipOptions = {});

@@ -1,0 +1,382 @@
+#include "TestSupport.h"
+
+#include "app/FileListModel.h"
+#include "app/Form1.h"
+#include "app/Settings.h"
+#include "common/Toolkit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <QTreeView>
+
+using namespace qm;
+
+namespace {
+
+QString storedValue(const TestWorld &world, const QString &key)
+{
+    QSettings s(world.configFile(), QSettings::IniFormat);
+    return s.value(QStringLiteral("Quillmere/") + key).toString();
+}
+
+bool storeHas(const TestWorld &world, const QString &key)
+{
+    QSettings s(world.configFile(), QSettings::IniFormat);
+    return s.contains(QStringLiteral("Quillmere/") + key);
+}
+
+} // namespace
+
+class Form1StartupTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void emptyStoreGivesDefaultsAndWritesThemBack()
+    {
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        QCOMPARE(world.toolkit().messages().size(), 0);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quillmere"));
+        QCOMPARE(form.Text1->text(), world.desktop() + "/");
+        QVERIFY(form.Option1->isChecked());
+        QVERIFY(!form.Option2->isChecked());
+        QCOMPARE(form.Text2->text(), QStringLiteral("20"));
+        QCOMPARE(form.Text3->text(), QStringLiteral("5"));
+        QVERIFY(form.Text2->isEnabled());
+        QVERIFY(!form.Text3->isEnabled());
+        QCOMPARE(form.fileList().columnTitle(), QStringLiteral("Zip File(s)"));
+        QCOMPARE(form.fileList().count(), 0);
+        QCOMPARE(storedValue(world, "Output Directory"), world.desktop() + "/");
+        QCOMPARE(storedValue(world, "Text2"), QStringLiteral("20"));
+        QCOMPARE(storedValue(world, "Text3"), QStringLiteral("5"));
+        QVERIFY(!storeHas(world, "Option1")); // no option changed state
+    }
+
+    void prefilledStoreIsRestored()
+    {
+        TestWorld world;
+        world.writeConfig("[Quillmere]\nOutput%20Directory=/srv/parts\nOption1=False\nOption2=True\n"
+                          "Text2=7\nText3=3\n");
+        Form1 form;
+        form.Form_Load();
+        QCOMPARE(world.toolkit().messages().size(), 0);
+        QCOMPARE(form.Text1->text(), QStringLiteral("/srv/parts"));
+        QVERIFY(!form.Option1->isChecked());
+        QVERIFY(form.Option2->isChecked());
+        QVERIFY(!form.Text2->isEnabled());
+        QVERIFY(form.Text3->isEnabled());
+        QCOMPARE(form.Text2->text(), QStringLiteral("7"));
+        QCOMPARE(form.Text3->text(), QStringLiteral("3"));
+        QCOMPARE(storedValue(world, "Option1"), QStringLiteral("False"));
+        QCOMPARE(storedValue(world, "Option2"), QStringLiteral("True"));
+    }
+
+    void bothOptionsFalseSelectsNeither()
+    {
+        TestWorld world;
+        world.writeConfig("[Quillmere]\nOption1=false\nOption2=0\n");
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(!form.Option1->isChecked());
+        QVERIFY(!form.Option2->isChecked());
+        QVERIFY(!form.partsSelected());
+    }
+
+    void badBooleanIsReportedAtItsLineAndStartupGoesOn_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<bool>("option1");
+        QTest::newRow("Option1") << QByteArray("[Quillmere]\nOption1=maybe\nText2=9\n") << 134 << true;
+        QTest::newRow("Option2") << QByteArray("[Quillmere]\nOption2=sometimes\nText2=9\n") << 136 << true;
+    }
+    void badBooleanIsReportedAtItsLineAndStartupGoesOn()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, line);
+        QFETCH(bool, option1);
+        TestWorld world;
+        world.writeConfig(ini);
+        Form1 form;
+        form.Form_Load();
+        const auto boxes = world.toolkit().messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].title, QStringLiteral("Application Error"));
+        QCOMPARE(boxes[0].text, QStringLiteral("Type mismatch\r\nin Tarnwell6/20/2015.Form1.Form_Load at line %1\r\r"
+                                               "Please email screenshot of this message to support@quillmere.example")
+                                    .arg(line));
+        QCOMPARE(form.Option1->isChecked(), option1);
+        QCOMPARE(form.Text2->text(), QStringLiteral("9")); // later steps still ran
+        QVERIFY(form.Text2->isEnabled());
+    }
+
+    void cursorFile_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty = no file
+        QTest::addColumn<int>("reports");
+        QTest::addColumn<bool>("hand");
+        QTest::newRow("absent") << QByteArray() << 0 << false;
+        QTest::newRow("not a cursor") << QByteArray("this is not an image") << 1 << false;
+    }
+    void cursorFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, reports);
+        QFETCH(bool, hand);
+        TestWorld world;
+        if (!content.isEmpty())
+            world.makeFile("app/HAND-M.CUR", content);
+        Form1 form;
+        form.Form_Load();
+        const auto boxes = world.toolkit().messages();
+        QCOMPARE(boxes.size(), reports);
+        if (reports)
+            QVERIFY(boxes[0].text.contains("Form1.Form_Load at line 108\r\r"));
+        QCOMPARE(form.hasHandCursor(), hand);
+        QCOMPARE(form.fileList().columnTitle(), QStringLiteral("Zip File(s)")); // went on with 128
+    }
+
+    void missingDesktopIsReportedAt132OnlyWhenNothingIsStored()
+    {
+        {
+            TestWorld world;
+            QDir(world.desktop()).removeRecursively();
+            Form1 form;
+            form.Form_Load();
+            const auto boxes = world.toolkit().messages();
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY(boxes[0].text.startsWith("Invalid procedure call or argument\r\n"));
+            QVERIFY(boxes[0].text.contains("at line 132\r\r"));
+            QCOMPARE(form.Text1->text(), QString());
+            QCOMPARE(form.Text2->text(), QStringLiteral("20"));
+        }
+        {
+            TestWorld world;
+            QDir(world.desktop()).removeRecursively();
+            world.writeConfig("[Quillmere]\nOutput%20Directory=/srv/out\n");
+            Form1 form;
+            form.Form_Load();
+            QCOMPARE(world.toolkit().messages().size(), 0);
+            QCOMPARE(form.Text1->text(), QStringLiteral("/srv/out"));
+        }
+    }
+
+    void unreadableSkinIsReportedAt100()
+    {
+        TestWorld world;
+        world.makeFile("app/x/o.cjs", "QWidget { }");
+        QFile::setPermissions(world.appFolder() + "/x/o.cjs", QFileDevice::WriteOwner);
+        if (QFile(world.appFolder() + "/x/o.cjs").open(QIODevice::ReadOnly))
+            QSKIP("running with permissions that read any file");
+        Form1 form;
+        form.Form_Load();
+        const auto boxes = world.toolkit().messages();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].text.contains("at line 100\r\r"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quillmere"));
+    }
+
+    void readableSkinIsApplied()
+    {
+        TestWorld world;
+        world.makeFile("app/x/o.cjs", "QPushButton { font-weight: bold; }");
+        Form1 form;
+        form.Form_Load();
+        QCOMPARE(world.toolkit().messages().size(), 0);
+        QVERIFY(form.skin().isLoaded());
+        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { font-weight: bold; }"));
+    }
+
+    void garbageStoreKeepsWhatCanBeRead()
+    {
+        TestWorld world;
+        QByteArray garbage("\x00\x01\xff\xfe[[[==\n[Quillmere]\nText3=8\n\x7f\x80 junk ===\n", 44);
+        world.writeConfig(garbage);
+        Form1 form;
+        form.Form_Load();
+        QCOMPARE(form.Text3->text(), QStringLiteral("8"));
+        QCOMPARE(form.Text2->text(), QStringLiteral("20"));
+        form.Text2->setText(QStringLiteral("11"));
+        QCOMPARE(storedValue(world, "Text3"), QStringLiteral("8"));
+        QCOMPARE(storedValue(world, "Text2"), QStringLiteral("11"));
+    }
+
+    void unreadableStoreIsNeverOverwritten()
+    {
+        TestWorld world;
+        world.writeConfig("[Quillmere]\nText2=33\n");
+        QFile::setPermissions(world.configFile(), QFileDevice::WriteOwner);
+        if (QFile(world.configFile()).open(QIODevice::ReadOnly))
+            QSKIP("running with permissions that read any file");
+        resetSettingsStore();
+        {
+            Form1 form;
+            form.Form_Load();
+            QCOMPARE(form.Text2->text(), QStringLiteral("20"));
+            form.Text2->setText(QStringLiteral("12"));
+            QCOMPARE(ReadSetting("Text2", "x"), QStringLiteral("12")); // kept for the session
+        }
+        QFile::setPermissions(world.configFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(storedValue(world, "Text2"), QStringLiteral("33"));
+    }
+
+    void optionClicksStoreAndEnable()
+    {
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.Option2->click();
+        QVERIFY(!form.Text2->isEnabled());
+        QVERIFY(form.Text3->isEnabled());
+        QCOMPARE(storedValue(world, "Option1"), QStringLiteral("False"));
+        QCOMPARE(storedValue(world, "Option2"), QStringLiteral("True"));
+        form.Option1->click();
+        QVERIFY(form.Text2->isEnabled());
+        QVERIFY(!form.Text3->isEnabled());
+        QCOMPARE(storedValue(world, "Option1"), QStringLiteral("True"));
+        QCOMPARE(storedValue(world, "Option2"), QStringLiteral("False"));
+    }
+
+    void sizeValidation_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("3000") << "3000" << "2047" << true;
+        QTest::newRow("2047.4") << "2047.4" << "2047.4" << false;
+        QTest::newRow("2047.5") << "2047.5" << "2047" << true;
+        QTest::newRow("zero passes") << "0" << "0" << false;
+        QTest::newRow("negative passes") << "-4" << "-4" << false;
+        QTest::newRow("text kept") << "abc" << "abc" << false;
+    }
+    void sizeValidation()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        QFETCH(bool, message);
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.Text2->setText(typed);
+        QCOMPARE(storedValue(world, "Text2"), typed); // saved before validation
+        form.Text2_Validate();
+        QCOMPARE(form.Text2->text(), after);
+        QCOMPARE(storedValue(world, "Text2"), after);
+        const auto boxes = world.toolkit().messages();
+        QCOMPARE(boxes.size(), message ? 1 : 0);
+        if (message) {
+            QCOMPARE(boxes[0].text, QStringLiteral("Max split size is 2047 MB"));
+            QCOMPARE(boxes[0].title, QStringLiteral("Quillmere"));
+            QCOMPARE(boxes[0].icon, 0);
+        }
+    }
+
+    void partsValidation_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("0") << "0" << "1";
+        QTest::newRow("0.4") << "0.4" << "1";
+        QTest::newRow("-3") << "-3" << "-3";
+        QTest::newRow("out of range kept") << "99999" << "99999";
+        QTest::newRow("text kept") << "x" << "x";
+    }
+    void partsValidation()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.Text3->setText(typed);
+        form.Text3_Validate();
+        QCOMPARE(form.Text3->text(), after);
+        QCOMPARE(storedValue(world, "Text3"), after);
+        QCOMPARE(world.toolkit().messages().size(), 0);
+    }
+
+    void validationRunsWhenFocusMovesOn()
+    {
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        form.Text2->setFocus(Qt::OtherFocusReason);
+        form.Text2->setText(QStringLiteral("5000"));
+        form.Text1->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(form.Text2->text(), QStringLiteral("2047"));
+    }
+
+    void helpBoxText()
+    {
+        TestWorld world;
+        Form1 form;
+        form.PushButton7->click();
+        const auto boxes = world.toolkit().messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].title, QStringLiteral("Quillmere"));
+        QCOMPARE(boxes[0].icon, 0);
+        QCOMPARE(boxes[0].buttons, 0);
+        QCOMPARE(boxes[0].text,
+                 QStringLiteral("Max split size is 2047 MB.\r\n\r\nResulting sizes and amounts of files  may vary.\r\n\r\n"
+                                "Min split size has to be more than largest of files in archive (it will be "
+                                "calculated automatically).\r\n\r\nIf split size is more than size of source "
+                                "file then one file will be created."));
+    }
+
+    void typingOutputFolderStoresEveryChange()
+    {
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.Text1->setText(QStringLiteral("/tmp/a"));
+        QCOMPARE(storedValue(world, "Output Directory"), QStringLiteral("/tmp/a"));
+        form.Text1->clear();
+        QVERIFY(storeHas(world, "Output Directory"));
+        QCOMPARE(storedValue(world, "Output Directory"), QString());
+    }
+
+    void cursorRuleKeepsTheHourglass()
+    {
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.pointerMovedOver(form.PushButton1);
+        QCOMPARE(form.MousePointer(), int(vbCustom));
+        form.pointerMovedOver(form.ListView1);
+        QCOMPARE(form.MousePointer(), int(vbDefault));
+        form.setMousePointer(vbHourglass);
+        for (QWidget *w : {static_cast<QWidget *>(form.PushButton2), static_cast<QWidget *>(form.ListView1),
+                           static_cast<QWidget *>(form.Frame1), static_cast<QWidget *>(&form)}) {
+            form.pointerMovedOver(w);
+            QCOMPARE(form.MousePointer(), int(vbHourglass));
+        }
+        QCOMPARE(world.toolkit().currentPointer(), int(vbHourglass));
+    }
+
+    void layoutKeepsDesignPositionsAndShowsSplitOption()
+    {
+        TestWorld world;
+        Form1 form;
+        QCOMPARE(form.PushButton2->geometry(), QRect(8, 326, 520, 27));
+        QCOMPARE(form.Text1->parentWidget(), static_cast<QWidget *>(form.Frame1));
+        QCOMPARE(form.Frame2->geometry().top(), 420);
+        QVERIFY(form.Frame2->geometry().bottom() < form.height());
+        QCOMPARE(form.Text2->accessibleName(), form.Option1->text());
+        QCOMPARE(form.Text3->accessibleName(), form.Option2->text());
+        QCOMPARE(form.Text1->accessibleName(), QStringLiteral("Split To This Folder"));
+    }
+};
+
+QTEST_MAIN(Form1StartupTest)
+#include "test_form1_startup.moc"
