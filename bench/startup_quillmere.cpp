@@ -1,0 +1,18 @@
+// Starts exactly as the program does and quits as soon as the window is exposed.
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QWindow>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    qm::Form1 form;
+    form.Form_Load();
+    form.show();
+    while (!form.windowHandle() || !form.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return 0;
+}
