@@ -4,6 +4,10 @@
 
 namespace qm {
 
+namespace {
+RowBatch *innermostBatch = nullptr;
+}
+
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : count();
@@ -77,6 +81,38 @@ void FileListModel::clear()
     beginResetModel();
     m_rows.clear();
     endResetModel();
+}
+
+} // namespace qm
+
+namespace qm {
+
+void FileListModel::flushPendingRows()
+{
+    for (RowBatch *b = innermostBatch; b; b = b->m_outer)
+        b->flush();
+}
+
+RowBatch::RowBatch(FileListModel &model) : m_model(model), m_outer(innermostBatch)
+{
+    innermostBatch = this;
+}
+
+RowBatch::~RowBatch()
+{
+    flush();
+    // Batches live on handler stacks, so they end in reverse order of their start.
+    if (innermostBatch == this)
+        innermostBatch = m_outer;
+}
+
+void RowBatch::flush()
+{
+    if (m_rows.isEmpty())
+        return;
+    QStringList rows;
+    rows.swap(m_rows);
+    m_model.append(rows);
 }
 
 } // namespace qm

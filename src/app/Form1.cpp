@@ -350,6 +350,12 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (watched == ListView1->viewport())
+            return listDragEvent(event);
+        break;
     case QEvent::KeyPress:
         if (watched == ListView1)
             ListView1_KeyDown(static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete ? 46 : 0);

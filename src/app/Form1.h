@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommonDialog.h"
 #include "common/SkinFramework.h"
 #include "split/SplitHost.h"
 
@@ -11,6 +12,7 @@
 
 class QGroupBox;
 class QLineEdit;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -42,6 +44,11 @@ public:
     void PushButton7_Click();   // Help
     void ListView1_KeyDown(int keyCode);
     void ListView1_DblClick();
+    // Drag-over: true when the dragged data may be dropped (a list of local files only).
+    bool ListView1_OLEDragOver(const QMimeData *data) const;
+    // Drop: the dropped paths in the order the drag source lists them.
+    void ListView1_OLEDragDrop(const QStringList &dropped);
+    static QStringList droppedPaths(const QMimeData *data);
     void Option1_Click();
     void Option2_Click();
     void Text1_Change();
@@ -93,6 +100,7 @@ public:
     QRadioButton *Option1 = nullptr;
     QRadioButton *Option2 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
+    CommonDialog CommonDialog1;
 
     static constexpr int kClientWidthTwips = 8040;
     static constexpr int kClientHeightTwips = 7635; // tall enough to show "Split Option"
@@ -106,6 +114,8 @@ private:
     void connectHandlers();
     void loadHandCursor(const QString &path);
     QWidget *pointerControlAt(QWidget *widget) const;
+    void removeSelectedRow();
+    bool listDragEvent(QEvent *event);
 
     std::unique_ptr<FileListModel> m_files;
     SkinFramework m_skin;
@@ -113,6 +123,7 @@ private:
     int m_mousePointer = 0;
     double m_progress = 0.0;
     bool m_running = false;
+    int m_importDepth = 0;  // folder imports in progress (a second one can start mid-walk)
     SplitRun *m_activeRun = nullptr; // the run in progress, for closing the window mid-run
 
     friend class SplitRun;

@@ -1,17 +1,112 @@
 #include "app/Form1.h"
 
+#include "app/AddFolder.h"
+#include "app/FileListModel.h"
+#include "common/AppError.h"
+#include "common/Main.h"
+#include "common/Paths.h"
+#include "common/ReportingHandler.h"
+#include "common/Toolkit.h"
+
+#include <QLineEdit>
+
 namespace qm {
+
+namespace {
+
+const QString kFolderTitle = QStringLiteral("Please select folder:");
+
+const QString kExtensionPrompt = QStringLiteral(
+    "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
+    "files, etc.)");
+
+const QString kOpenSamplesQuestion = QStringLiteral(
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?");
+
+} // namespace
 
 void Form1::PushButton3_Click()
 {
+    ReportingHandler h(QStringLiteral("PushButton3_Click"));
+    QString path;
+    h.step(100, [&] { path = BrowseForFolder(this, kFolderTitle); });
+    if (h.test(102, [&] { return path.isEmpty(); }))
+        return;
+    if (h.test(104, [&] { return !paths::endsWithSeparator(path); }))
+        h.step(106, [&] { Text1->setText(path + paths::kSeparator); });
+    else
+        h.step(108, [&] { Text1->setText(path); });
 }
 
 void Form1::PushButton4_Click()
 {
+    if (isRunning())
+        return;
+    ReportingHandler h(QStringLiteral("PushButton4_Click"));
+    QString extension;
+    h.step(100, [&] { extension = tk().inputBox(kExtensionPrompt, QString(), QStringLiteral("zip")); });
+    if (h.test(102, [&] { return extension.isEmpty(); }))
+        return;
+    QString folder;
+    h.step(104, [&] { folder = BrowseForFolder(this, kFolderTitle); });
+    if (h.test(106, [&] { return folder.isEmpty(); }))
+        return;
+
+    // A second import started while this one walks must not take the hourglass away from it.
+    ++m_importDepth;
+    h.step(112, [&] { setMousePointer(vbHourglass); });
+    QStringList folders;
+    h.step(114, [&] { folders = QStringList{paths::withTrailingSeparator(folder)}; });
+    h.step(116, [&] { CollectSubfolders(folders, true); });
+
+    const QString pattern = QStringLiteral("*.") + extension;
+    {
+        RowBatch rows(*m_files);
+        for (const QString &entry : std::as_const(folders)) {
+            h.begin(118);
+            QString v;
+            h.step(120, [&] { v = paths::withoutTrailingSeparator(entry); });
+            QStringList names;
+            h.step(122, [&] { names = ListFiles(v, pattern); });
+            for (const QString &name : std::as_const(names)) {
+                h.begin(124);
+                if (!h.test(126, [&] { return !name.startsWith(QLatin1Char('~')); }))
+                    continue;
+                QString s;
+                h.step(128, [&] { s = paths::join(v, name); });
+                h.step(132, [&] { rows.add(paths::repairRootJoin(s)); });
+                h.begin(134);
+            }
+        }
+    }
+    --m_importDepth;
+    if (m_importDepth == 0)
+        h.step(136, [&] { setMousePointer(vbDefault); });
 }
 
 void Form1::PushButton6_Click()
 {
+    if (isRunning())
+        return;
+    ReportingHandler h(QStringLiteral("PushButton6_Click"));
+    const QString samples = paths::join(ApplicationFolder(), QStringLiteral("Samples"));
+    QStringList names;
+    h.step(100, [&] { names = ListFiles(samples, QStringLiteral("*.*")); });
+    h.begin(102);
+    for (const QString &name : std::as_const(names))
+        h.step(104, [&] { m_files->append(paths::join(samples, name)); });
+    int answer = vbNo;
+    h.step(106, [&] { answer = tk().msgBox(kOpenSamplesQuestion, vbYesNo); });
+    if (h.test(108, [&] { return answer == vbYes; }))
+        h.also([&] {
+            const QString folder = paths::withTrailingSeparator(samples);
+            // The design ignores a shell that could not open it; saying so is kinder.
+            if (!tk().openFolder(folder))
+                throw AppError::pathFileAccess(folder);
+        });
+    h.also([&] { Text2->setText(QStringLiteral("1")); });
+    h.also([&] { Text3->setText(QStringLiteral("5")); });
 }
 
 } // namespace qm

@@ -1,0 +1,260 @@
+#include "app/AddFolder.h"
+
+#include "app/FileListModel.h"
+#include "common/AppError.h"
+#include "common/Paths.h"
+#include "common/Toolkit.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <memory>
+#include <set>
+#include <utility>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace qm {
+
+namespace {
+
+struct DirCloser
+{
+    void operator()(DIR *d) const { closedir(d); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+using FolderId = std::pair<dev_t, ino_t>;
+
+bool isDotOrDotDot(const char *name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The name as text, or a null string when its bytes do not survive the locale's encoding (such
+// a name could never be opened again from the row that shows it).
+QString representableName(const char *raw)
+{
+    const QByteArray bytes(raw);
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    QString name = QFile::decodeName(bytes);
+    if (QFile::encodeName(name) != bytes)
+        return QString();
+    return name;
+}
+
+// Is the entry a folder, following links? Entries that vanished count as no folder.
+bool entryIsFolder(DIR *dir, const dirent *entry, struct stat *st)
+{
+    if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return false;
+    if (fstatat(dirfd(dir), entry->d_name, st, 0) != 0)
+        return false;
+    return S_ISDIR(st->st_mode);
+}
+
+// Entries that are not folders: files, broken links, fifos, sockets, devices. Nothing is opened.
+bool entryIsNonFolder(DIR *dir, const dirent *entry)
+{
+    if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return true;
+    if (entry->d_type == DT_DIR)
+        return false;
+    struct stat st;
+    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0)
+        return !S_ISDIR(st.st_mode);
+    // A link to nothing is still a name in the folder; anything else has just vanished.
+    return fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+// "*.ext" without further wildcards is by far the most common pattern; it needs no matcher.
+bool isPlainExtensionPattern(const QString &pattern, QString *suffix)
+{
+    if (!pattern.startsWith(QLatin1Char('*')) || pattern.size() < 2)
+        return false;
+    const QString rest = pattern.mid(1);
+    if (rest.contains(QLatin1Char('*')) || rest.contains(QLatin1Char('?')) || rest == QStringLiteral("."))
+        return false;
+    *suffix = rest;
+    return true;
+}
+
+QString describeUnreadable(const QStringList &unreadable)
+{
+    QString text = AppError::pathFileAccess(unreadable.first()).description();
+    if (unreadable.size() > 1)
+        text += QStringLiteral(" (and %1 more folders that could not be read)").arg(unreadable.size() - 1);
+    return text;
+}
+
+struct TurnState
+{
+    QElapsedTimer sinceReal;
+    int intervalMs = 10;
+    quint64 count = 0;
+};
+
+TurnState &turns()
+{
+    static TurnState state;
+    return state;
+}
+
+} // namespace
+
+void WalkTurns::yield()
+{
+    TurnState &t = turns();
+    ++t.count;
+    if (t.intervalMs > 0 && t.sinceReal.isValid() && t.sinceReal.elapsed() < t.intervalMs)
+        return;
+    FileListModel::flushPendingRows();
+    tk().doEvents();
+    t.sinceReal.start();
+}
+
+void WalkTurns::setIntervalMs(int ms) { turns().intervalMs = ms < 0 ? 0 : ms; }
+int WalkTurns::intervalMs() { return turns().intervalMs; }
+quint64 WalkTurns::count() { return turns().count; }
+
+bool MatchesPattern(const QString &name, const QString &pattern)
+{
+    // "*.*" is every name, also one without a dot.
+    if (pattern == QStringLiteral("*.*") || pattern == QStringLiteral("*"))
+        return true;
+    QString suffix;
+    if (isPlainExtensionPattern(pattern, &suffix))
+        return name.endsWith(suffix, Qt::CaseInsensitive);
+
+    // Iterative glob with one backtrack point: linear enough for names and never recursive.
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern.at(p) == QLatin1Char('*')) {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size()
+                   && (pattern.at(p) == QLatin1Char('?')
+                       || pattern.at(p).toCaseFolded() == name.at(n).toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern.at(p) == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
+}
+
+void CollectSubfolders(QStringList &folders, bool recurse)
+{
+    // A set of (device, inode) of every folder on the list guards against links that lead back
+    // up the tree: each real folder is walked once, however many ways lead to it.
+    std::set<FolderId> seen;
+    struct stat st;
+    for (const QString &f : std::as_const(folders))
+        if (stat(QFile::encodeName(f).constData(), &st) == 0)
+            seen.insert({st.st_dev, st.st_ino});
+
+    QStringList unreadable;
+    // Level by level, never recursively: a tree 1,000 folders deep costs no stack.
+    QStringList level = folders;
+    while (!level.isEmpty()) {
+        QStringList next;
+        for (const QString &folder : std::as_const(level)) {
+            WalkTurns::yield();
+            DirHandle dir(opendir(QFile::encodeName(folder).constData()));
+            if (!dir) {
+                if (errno != ENOENT && errno != ENOTDIR)
+                    unreadable.append(paths::withoutTrailingSeparator(folder));
+                continue;
+            }
+            while (const dirent *entry = readdir(dir.get())) {
+                WalkTurns::yield();
+                // Hidden folders are never walked; "." and ".." start with a dot as well.
+                if (entry->d_name[0] == '.')
+                    continue;
+                if (!entryIsFolder(dir.get(), entry, &st))
+                    continue;
+                const QString name = representableName(entry->d_name);
+                if (name.isNull())
+                    continue;
+                if (!seen.insert({st.st_dev, st.st_ino}).second)
+                    continue;
+                next.append(folder + name + paths::kSeparator);
+            }
+        }
+        folders.append(next);
+        if (!recurse)
+            break;
+        level = std::move(next);
+    }
+    if (!unreadable.isEmpty())
+        throw AppError(75, describeUnreadable(unreadable));
+}
+
+QStringList ListFiles(const QString &folder, const QString &pattern)
+{
+    QStringList names;
+    names.reserve(100);
+    DirHandle dir(opendir(QFile::encodeName(paths::withTrailingSeparator(folder)).constData()));
+    if (!dir)
+        return names;
+    const bool everything = pattern == QStringLiteral("*.*") || pattern == QStringLiteral("*");
+    while (const dirent *entry = readdir(dir.get())) {
+        // Not in the design's listing, but without it the list of a big folder tree is one long
+        // stretch of frozen window.
+        WalkTurns::yield();
+        if (isDotOrDotDot(entry->d_name))
+            continue;
+        const QString name = representableName(entry->d_name);
+        if (name.isNull())
+            continue;
+        if (!everything && !MatchesPattern(name, pattern))
+            continue;
+        if (entryIsNonFolder(dir.get(), entry))
+            names.append(name);
+    }
+    return names;
+}
+
+QString BrowseForFolder(QWidget *owner, const QString &title)
+{
+    // The chooser is modal to the toolkit's owner; point that at the caller's window meanwhile.
+    QWidget *previous = tk().owner();
+    if (owner)
+        tk().setOwner(owner);
+    QString path;
+    try {
+        path = tk().chooseFolder(title);
+    } catch (...) {
+        tk().setOwner(previous);
+        throw;
+    }
+    tk().setOwner(previous);
+
+    if (path.isEmpty())
+        return QString(QLatin1String(""));
+    while (!paths::isRoot(path) && paths::endsWithSeparator(path))
+        path = paths::withoutTrailingSeparator(path);
+    // Only real folders: anything else would end up as an output folder that cannot exist.
+    if (!QFileInfo(path).isDir())
+        return QString(QLatin1String(""));
+    return path;
+}
+
+} // namespace qm

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace qm {
+
+// Appends to `folders` (each entry ending in "/") every sub-folder of the folders it holds, each
+// with a trailing "/": level by level, children of earlier folders first, each folder's children
+// in the order the file system lists them. Hidden folders (".name") and names that do not survive
+// the locale's encoding are not walked. A folder reached a second time (a link back up the tree,
+// or a second link to the same folder) is not walked again. With `recurse` false only the first
+// level below is added.
+// Folders that cannot be read do not stop the walk: the whole tree is collected first, and then
+// one AppError (75) names what could not be read. Folders that vanished meanwhile are skipped.
+void CollectSubfolders(QStringList &folders, bool recurse);
+
+// Bare names of the entries in `folder` (with or without a trailing "/") that are not folders and
+// match `pattern` ("*" any run, "?" one character, case-insensitive; "*.*" matches every name).
+// Hidden and system entries are included; names the locale cannot represent are left out, since
+// a row could never name them. A folder that is missing or unreadable gives no names.
+QStringList ListFiles(const QString &folder, const QString &pattern);
+
+// Modal folder chooser titled `title` over `owner`; the chosen folder without a trailing "/"
+// (the root stays "/"), or "" when cancelled or when the choice is not an existing folder.
+QString BrowseForFolder(QWidget *owner, const QString &title);
+
+// Windows-style wildcard match of a bare file name, as ListFiles uses it.
+bool MatchesPattern(const QString &name, const QString &pattern);
+
+// The walk lets the message loop run once per enumerated entry. A real turn costs far more than
+// reading an entry, so turns closer together than the interval are only counted; buffered list
+// rows are handed to the list right before each real turn.
+class WalkTurns
+{
+public:
+    static void yield();
+    static void setIntervalMs(int ms); // 0: every turn is real (tests that act "meanwhile")
+    static int intervalMs();
+    static quint64 count();            // every turn asked for, real or not
+};
+
+} // namespace qm
