@@ -1,0 +1,268 @@
+#include "split/SplitRun.h"
+
+#include "common/AppError.h"
+#include "common/Main.h"
+#include "common/NumberConversion.h"
+#include "common/Paths.h"
+#include "common/ReportingHandler.h"
+#include "common/Toolkit.h"
+#include "split/LargestEntrySize.h"
+#include "split/SplitHost.h"
+#include "split/ToolFile.h"
+#include "split/ZipSplit.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <limits>
+
+namespace qm {
+
+namespace {
+
+std::function<std::int64_t(const QString &)> &largestEntryOverride()
+{
+    static std::function<std::int64_t(const QString &)> fn;
+    return fn;
+}
+
+std::int64_t largestEntry(const QString &path)
+{
+    const auto &fn = largestEntryOverride();
+    return fn ? fn(path) : LargestEntrySize(path);
+}
+
+// The list stays locked from the hourglass to the end of the run, however the run ends.
+class RunningLock
+{
+public:
+    explicit RunningLock(SplitHost &host) : m_host(host) { m_host.setRunning(true); }
+    ~RunningLock() { m_host.setRunning(false); }
+    RunningLock(const RunningLock &) = delete;
+    RunningLock &operator=(const RunningLock &) = delete;
+
+private:
+    SplitHost &m_host;
+};
+
+} // namespace
+
+std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts)
+{
+    return fileLength / (parts == 0 ? 1 : parts);
+}
+
+std::int32_t TimesKilo(std::int32_t value)
+{
+    const std::int64_t result = static_cast<std::int64_t>(value) * 1024;
+    if (result > std::numeric_limits<std::int32_t>::max() || result < std::numeric_limits<std::int32_t>::min())
+        throw AppError::overflow();
+    return static_cast<std::int32_t>(result);
+}
+
+std::int64_t FileLen(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        throw AppError::fileNotFound(path);
+    if (info.isDir())
+        throw AppError::pathFileAccess(path);
+    return info.size();
+}
+
+QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed)
+{
+    QStringList blocks;
+    if (failures.isEmpty()) {
+        blocks << QStringLiteral("Done.");
+    } else {
+        QString text = failures.size() == 1
+                           ? QStringLiteral("This archive could not be split:")
+                           : QStringLiteral("These %1 archives could not be split:").arg(failures.size());
+        for (const SplitFailure &failure : failures)
+            text += QStringLiteral("\r\n") + failure.archive + QStringLiteral(": ") + failure.reason;
+        blocks << text;
+    }
+    if (!renamed.isEmpty()) {
+        QString text = QStringLiteral("The output folder already held files of the same name, so these "
+                                      "parts were saved under other names:");
+        for (const RenamedPart &part : renamed)
+            text += QStringLiteral("\r\n") + part.savedAs + QStringLiteral(" (") + part.zipSplitName
+                    + QStringLiteral(" of ") + part.archive + QLatin1Char(')');
+        blocks << text;
+    }
+    return blocks.join(QStringLiteral("\r\n\r\n"));
+}
+
+SplitRun::SplitRun(SplitHost &host) : m_host(host) {}
+
+SplitRun::~SplitRun()
+{
+    if (m_staging)
+        m_staging->remove();
+}
+
+void SplitRun::setLargestEntrySizeForTests(std::function<std::int64_t(const QString &)> fn)
+{
+    largestEntryOverride() = std::move(fn);
+}
+
+void SplitRun::execute()
+{
+    ReportingHandler h(QStringLiteral("PushButton2_Click"));
+
+    // Checks: the pointer is not touched yet.
+    if (h.test(100, [&] { return m_host.outputFolderText().trimmed().isEmpty(); })) {
+        h.step(102, [&] {
+            tk().msgBox(QStringLiteral("Please input folder name."), vbOKOnly, vbExclamation,
+                        QStringLiteral("Input Folder Name"));
+        });
+        h.step(104, [&] { m_host.focusOutputFolder(); });
+        return;
+    }
+    if (h.test(106, [&] { return !QFileInfo(m_host.outputFolderText()).isDir(); })) {
+        h.step(108, [&] { tk().msgBox(QStringLiteral("Destination folder not found."), vbOKOnly, vbCritical); });
+        h.step(110, [&] { m_host.focusOutputFolder(); });
+        return;
+    }
+    if (h.test(112, [&] { return !paths::isRoot(m_host.outputFolderText()); })
+        && h.test(114, [&] { return paths::endsWithSeparator(m_host.outputFolderText()); }))
+        h.step(116, [&] {
+            const QString text = m_host.outputFolderText();
+            m_host.setOutputFolderText(text.left(text.size() - 1));
+        });
+
+    // Preparation.
+    h.step(118, [&] { m_host.setMousePointer(vbHourglass); });
+    RunningLock lock(m_host);
+    if (h.test(120, [&] { return m_host.rowCount() > 0; })) {
+        QByteArray toolBytes;
+        h.step(122, [&] { toolBytes = LoadToolBytes(); });
+        h.step(124, [&] {
+            m_toolTarget = ToolPath();
+            if (!toolBytes.isEmpty()) {
+                DeployTool(toolBytes, m_toolTarget);
+                m_toolPath = m_toolTarget;
+            }
+        });
+        std::int32_t baseSize = 0;
+        h.step(126, [&] { baseSize = TimesKilo(ToLong(m_host.sizeText())); });
+        h.step(128, [&] { baseSize = TimesKilo(baseSize); });
+        h.begin(130);
+
+        // The loop. Values that a failing step cannot set keep what they held before.
+        int rows = 0;
+        QString outputFolder;
+        std::int64_t splitSize = 0;
+        std::int64_t minimumSize = 0;
+        QString toolCommand;
+        ProcessCommand command;
+        h.step(132, [&] { rows = m_host.rowCount(); });
+        for (int row = 1; row <= rows && !m_aborted; ++row) {
+            h.step(134, [&] {
+                const int now = m_host.rowCount();
+                if (now <= 0)
+                    throw AppError(11, QStringLiteral("Division by zero"));
+                m_host.setProgress(static_cast<double>(row) / now * 100.0);
+            });
+            // Never the previous row's archive: a run must not split one archive twice.
+            QString archive;
+            h.step(136, [&] { archive = m_host.rowText(row); });
+            h.step(138, [&] { m_host.setMousePointer(vbHourglass); });
+            h.step(140, [&] { outputFolder = m_host.outputFolderText(); });
+            h.step(142, [&] { splitSize = baseSize; });
+            if (h.test(144, [&] { return m_host.partsSelected(); })
+                && h.test(146, [&] { return FileLen(archive) > 0; }))
+                h.step(148, [&] {
+                    const std::int16_t parts = ToInteger(m_host.partsText());
+                    splitSize = SplitSizeFromParts(FileLen(archive), parts);
+                });
+            h.step(150, [&] { minimumSize = largestEntry(archive) + 256; });
+            if (h.test(152, [&] { return splitSize < minimumSize; }))
+                h.step(154, [&] { splitSize = minimumSize; });
+            if (archive.isEmpty())
+                continue;
+            h.step(156, [&] { toolCommand = QLatin1Char('"') + m_toolPath + QLatin1Char('"'); });
+            bool staged = false;
+            h.step(158, [&] {
+                m_staging = std::make_unique<StagingFolder>(outputFolder);
+                staged = m_staging->isValid();
+                if (staged)
+                    command = ZipSplitCommandLine(m_toolPath, splitSize, m_staging->path(), archive);
+            });
+            if (!staged) {
+                m_staging.reset();
+                m_failures.append({archive, QStringLiteral("no working folder could be made in the output "
+                                                           "folder %1; it may be missing, read-only or full.")
+                                                .arg(outputFolder)});
+                continue;
+            }
+            h.step(160, [&] { splitOne(archive, command); });
+            if (m_staging) {
+                m_staging->remove();
+                m_staging.reset();
+            }
+            h.begin(162);
+        }
+
+        if (m_aborted) {
+            // The window is closing: no more boxes.
+            removeTool();
+            m_host.setProgress(0);
+            m_host.setMousePointer(vbDefault);
+            return;
+        }
+        h.step(164, [&] { removeTool(); });
+        h.step(166, [&] { m_host.setProgress(0); });
+        h.step(168, [&] { m_host.setMousePointer(vbDefault); });
+        h.step(170, [&] {
+            tk().msgBox(RunSummaryText(m_failures, m_renamed), vbOKOnly,
+                        m_failures.isEmpty() ? vbNoIcon : vbExclamation);
+        });
+    } else {
+        h.step(172, [&] { tk().msgBox(QStringLiteral("No files added.")); });
+    }
+    h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+}
+
+void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
+{
+    ProcessOutcome outcome;
+    RunAndWait(command, 0, &outcome, &m_stopper);
+    if (m_aborted)
+        return;
+
+    QString reason = ZipSplitFailureReason(outcome);
+    if (reason.isEmpty()) {
+        QVector<StagingFolder::Part> parts;
+        if (!m_staging->moveParts(archive, &parts))
+            reason = QStringLiteral("its parts could not be moved into the output folder.");
+        for (const StagingFolder::Part &part : parts)
+            if (part.renamed())
+                m_renamed.append({archive, part.zipSplitName, part.savedAs});
+    } else if (outcome.started) {
+        // zipsplit's words for a vanished or empty file are misleading ("Interrupted").
+        const QString problem = SourceFileProblem(archive);
+        if (!problem.isEmpty())
+            reason = problem;
+    }
+    if (!reason.isEmpty())
+        m_failures.append({archive, reason});
+}
+
+void SplitRun::abort()
+{
+    m_aborted = true;
+    m_stopper.stop();
+    if (m_staging)
+        m_staging->remove();
+    removeTool();
+}
+
+void SplitRun::removeTool()
+{
+    if (!m_toolTarget.isEmpty())
+        DeleteFileQuietly(m_toolTarget);
+}
+
+} // namespace qm

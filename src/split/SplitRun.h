@@ -1,0 +1,74 @@
+#pragma once
+
+#include "split/Shell32.h"
+#include "split/StagingFolder.h"
+
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace qm {
+
+class SplitHost;
+
+// Split size from the number of parts: length / parts, truncated toward zero; 0 parts count as 1.
+std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts);
+// Text2's megabytes in bytes at lines 126 and 128: each step multiplies by 1024 and throws
+// AppError::overflow() when the result leaves the signed 32-bit range.
+std::int32_t TimesKilo(std::int32_t value);
+// Length in bytes of the file at path; throws AppError when it is not a readable file.
+std::int64_t FileLen(const QString &path);
+
+// One archive the run could not split, and why.
+struct SplitFailure
+{
+    QString archive;
+    QString reason;
+};
+// One part that went into the output folder under another name than zipsplit gave it.
+struct RenamedPart
+{
+    QString archive;
+    QString zipSplitName;
+    QString savedAs;
+};
+
+// Text of the box that ends a run: exactly "Done." when every archive was split and no part was
+// renamed; otherwise it names each failed archive with its reason and each renamed part.
+QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed);
+
+// Start Splitting: checks, then one zipsplit per row of the list, in list order. Lives for one
+// click; the window keeps a pointer to it so that closing mid-run can stop it.
+class SplitRun
+{
+public:
+    explicit SplitRun(SplitHost &host);
+    ~SplitRun();
+
+    void execute();
+    // The window is closing: stop zipsplit, remove the staging folder and the tool; the run then
+    // ends without another box. Parts already moved into the output folder stay.
+    void abort();
+    bool aborted() const { return m_aborted; }
+
+    // Tests replace the archive reader's answer; an empty function restores LargestEntrySize.
+    static void setLargestEntrySizeForTests(std::function<std::int64_t(const QString &)> fn);
+
+private:
+    void splitOne(const QString &archive, const ProcessCommand &command);
+    void removeTool();
+
+    SplitHost &m_host;
+    QString m_toolTarget; // where the tool was to be written; removed at the end
+    QString m_toolPath;   // set once the tool is in place; empty means every launch fails
+    std::unique_ptr<StagingFolder> m_staging;
+    ProcessStopper m_stopper;
+    QVector<SplitFailure> m_failures;
+    QVector<RenamedPart> m_renamed;
+    bool m_aborted = false;
+};
+
+} // namespace qm

@@ -1,0 +1,104 @@
+#include "split/ZipSplit.h"
+
+#include <QFileInfo>
+
+namespace qm {
+
+QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
+                                  const QString &outputFolder, const QString &archivePath)
+{
+    const QString quote = QStringLiteral("\"");
+    return {quote, toolPath, quote, QStringLiteral(" -n "), QString::number(splitSize),
+            QStringLiteral(" -b "), quote, outputFolder, quote, QStringLiteral(" "),
+            quote, archivePath, quote};
+}
+
+namespace {
+
+QString asOperand(const QString &path)
+{
+    return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
+}
+
+} // namespace
+
+ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
+                                   const QString &outputFolder, const QString &archivePath)
+{
+    const QStringList pieces = ZipSplitCommandPieces(toolPath, splitSize, outputFolder, archivePath);
+    ProcessCommand command;
+    command.text = pieces.join(QString());
+    command.program = pieces[1];
+    command.arguments = {pieces[3].trimmed(), pieces[4], pieces[5].trimmed(), asOperand(pieces[7]),
+                         asOperand(pieces[11])};
+    return command;
+}
+
+QString ZipSplitFailureReason(const ProcessOutcome &outcome)
+{
+    if (!outcome.started)
+        return QStringLiteral("the splitting tool could not be started.");
+    if (outcome.stopped)
+        return QStringLiteral("the split was stopped.");
+    if (outcome.crashed)
+        return QStringLiteral("the splitting tool stopped unexpectedly.");
+
+    QString toolMessage;
+    const QList<QByteArray> lines = outcome.output.split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("zipsplit error:")) {
+            toolMessage = QString::fromLocal8Bit(line.mid(15)).trimmed();
+            break;
+        }
+    }
+
+    switch (outcome.exitCode) {
+    case 0:
+        if (toolMessage.isEmpty())
+            return QString();
+        return QStringLiteral("the splitting tool reported an error: %1.").arg(toolMessage);
+    case 2:
+        return QStringLiteral("the archive ends too early; it may be damaged or incomplete.");
+    case 3:
+        return QStringLiteral("it is not a ZIP archive, or it is damaged.");
+    case 4:
+        return QStringLiteral("there was not enough memory to split it.");
+    case 6:
+        return QStringLiteral("one of its entries is too large for the part size.");
+    case 9:
+        return QStringLiteral("the split was interrupted.");
+    case 11:
+    case 18:
+        return QStringLiteral("the archive could not be read.");
+    case 13:
+        return QStringLiteral("the archive is missing or empty.");
+    case 14:
+        return QStringLiteral("a part could not be written; the disk may be full.");
+    case 15:
+        return QStringLiteral("a part could not be created in the output folder.");
+    case 16:
+        return QStringLiteral("the splitting tool did not accept its parameters.");
+    default:
+        if (toolMessage.isEmpty())
+            return QStringLiteral("the splitting tool failed (exit code %1).").arg(outcome.exitCode);
+        return QStringLiteral("the splitting tool failed (exit code %1): %2.")
+            .arg(outcome.exitCode)
+            .arg(toolMessage);
+    }
+}
+
+QString SourceFileProblem(const QString &archivePath)
+{
+    const QFileInfo info(archivePath);
+    if (!info.exists())
+        return QStringLiteral("the file no longer exists.");
+    if (info.isDir())
+        return QStringLiteral("it is a folder, not a ZIP archive.");
+    if (!info.isReadable())
+        return QStringLiteral("the file cannot be read.");
+    if (info.size() == 0)
+        return QStringLiteral("the file is empty.");
+    return QString();
+}
+
+} // namespace qm

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "split/Shell32.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace qm {
+
+// The 13 pieces of a zipsplit command line, in order: quote, tool path, quote, " -n ", split
+// size, " -b ", quote, output folder, quote, " ", quote, archive path, quote.
+QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
+                                  const QString &outputFolder, const QString &archivePath);
+
+// The command built from those pieces: its text is the pieces joined; its program and arguments
+// are the same pieces unquoted, each path exactly one argument. A path that starts with "-" is
+// handed over as "./-..." so zipsplit cannot mistake it for an option.
+ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
+                                   const QString &outputFolder, const QString &archivePath);
+
+// Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
+// code and the "zipsplit error:" lines it prints, never from the exit code alone.
+QString ZipSplitFailureReason(const ProcessOutcome &outcome);
+
+// A plainer reason when the source file itself is the problem (gone, a folder, empty,
+// unreadable); empty when the file looks like something zipsplit could read.
+QString SourceFileProblem(const QString &archivePath);
+
+} // namespace qm
