@@ -198,7 +198,8 @@ private Q_SLOTS:
     void garbageStoreKeepsWhatCanBeRead()
     {
         TestWorld world;
-        QByteArray garbage("\x00\x01\xff\xfe[[[==\n[Quillmere]\nText3=8\n\x7f\x80 junk ===\n", 44);
+        static const char raw[] = "\x00\x01\xff\xfe[[[==\n[Quillmere]\nText3=8\n\x7f\x80 junk ===\n";
+        const QByteArray garbage(raw, sizeof raw - 1);
         world.writeConfig(garbage);
         Form1 form;
         form.Form_Load();

@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImageReader>
@@ -216,7 +217,19 @@ void Form1::loadHandCursor(const QString &path)
     const QImage image = reader.read();
     if (image.isNull())
         throw AppError::invalidPicture();
-    m_handCursor = QCursor(QPixmap::fromImage(image), 0, 0);
+    // The hotspot lives in the cursor file's directory entry, which the image reader skips.
+    int hotX = 0;
+    int hotY = 0;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray head = file.read(14);
+        const auto u16 = [&](int at) { return int(uchar(head[at])) | (int(uchar(head[at + 1])) << 8); };
+        if (head.size() == 14 && u16(0) == 0 && u16(2) == 2) {
+            hotX = qBound(0, u16(10), image.width() - 1);
+            hotY = qBound(0, u16(12), image.height() - 1);
+        }
+    }
+    m_handCursor = QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
 void Form1::setOptionValue(QRadioButton *option, bool on)
