@@ -1,0 +1,85 @@
+// A stand-in for zipsplit that fails on purpose, so the split run's handling of a misbehaving
+// tool can be tested. QM_STAND_IN selects the behaviour:
+//   args        write every argument, one per line, to $QM_STAND_IN_ARGS; exit 0
+//   exit:N      print a zipsplit-style error line, exit N
+//   errorzero   print a zipsplit-style error line, exit 0
+//   half:N      leave half a part in the -b folder, exit N
+//   hang        leave half a part, then wait; SIGTERM removes it and exits 9, as zipsplit does
+//   sleep:MS    sleep, then exit 0
+// Every start appends a line to $QM_STAND_IN_LOG when that is set.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+static std::string g_part;
+
+static void onTerm(int)
+{
+    if (!g_part.empty())
+        ::unlink(g_part.c_str());
+    ::_exit(9);
+}
+
+static std::string outputFolder(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-b") == 0)
+            return argv[i + 1];
+    return ".";
+}
+
+static void writeHalfPart(const std::string &folder)
+{
+    g_part = folder + "/stand-in1.zip";
+    if (FILE *f = std::fopen(g_part.c_str(), "wb")) {
+        std::fputs("PK\x03\x04 half a part", f);
+        std::fclose(f);
+    }
+}
+
+int main(int argc, char **argv)
+{
+    if (const char *log = std::getenv("QM_STAND_IN_LOG")) {
+        if (FILE *f = std::fopen(log, "a")) {
+            std::fprintf(f, "%s\n", argc > 1 ? argv[argc - 1] : "");
+            std::fclose(f);
+        }
+    }
+    const std::string mode = std::getenv("QM_STAND_IN") ? std::getenv("QM_STAND_IN") : "args";
+    if (mode == "args") {
+        const char *path = std::getenv("QM_STAND_IN_ARGS");
+        FILE *f = path ? std::fopen(path, "wb") : nullptr;
+        for (int i = 1; f && i < argc; ++i)
+            std::fprintf(f, "%s\n", argv[i]);
+        if (f)
+            std::fclose(f);
+        return 0;
+    }
+    if (mode.rfind("exit:", 0) == 0) {
+        std::printf("zipsplit error: stand-in failure\n");
+        return std::atoi(mode.c_str() + 5);
+    }
+    if (mode == "errorzero") {
+        std::printf("zipsplit error: stand-in failure\n");
+        return 0;
+    }
+    if (mode.rfind("half:", 0) == 0) {
+        writeHalfPart(outputFolder(argc, argv));
+        return std::atoi(mode.c_str() + 5);
+    }
+    if (mode == "hang") {
+        std::signal(SIGTERM, onTerm);
+        writeHalfPart(outputFolder(argc, argv));
+        for (int i = 0; i < 600; ++i)
+            ::usleep(100000);
+        return 0;
+    }
+    if (mode.rfind("sleep:", 0) == 0) {
+        ::usleep(static_cast<useconds_t>(std::atoi(mode.c_str() + 6)) * 1000);
+        return 0;
+    }
+    return 2;
+}

@@ -1,0 +1,12 @@
+# The split tests run a stand-in for zipsplit that fails on purpose; they find it through CMake.
+add_executable(split_stand_in_tool ${CMAKE_CURRENT_LIST_DIR}/split_stand_in_tool.cpp)
+file(GLOB SPLIT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_split*.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/test_runandwait*.cpp)
+foreach(source ${SPLIT_TESTS})
+    get_filename_component(name ${source} NAME_WE)
+    if(TARGET ${name})
+        add_dependencies(${name} split_stand_in_tool)
+        target_compile_definitions(${name} PRIVATE
+            QUILLMERE_STAND_IN_TOOL="$<TARGET_FILE:split_stand_in_tool>")
+    endif()
+endforeach()
