@@ -1,0 +1,3 @@
+# Folder import and drop of a big tree, headless; bench/folder_import compares them with find.
+add_executable(bench_folder_import ${CMAKE_CURRENT_LIST_DIR}/folder_import_bench.cpp)
+target_link_libraries(bench_folder_import PRIVATE quillmere_core)
