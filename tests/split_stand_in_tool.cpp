@@ -6,6 +6,7 @@
 //   half:N      leave half a part in the -b folder, exit N
 //   hang        leave half a part, then wait; SIGTERM removes it and exits 9, as zipsplit does
 //   sleep:MS    sleep, then exit 0
+//   part        write one small part into the -b folder, exit 0
 // Every start appends a line to $QM_STAND_IN_LOG when that is set.
 #include <csignal>
 #include <cstdio>
@@ -75,6 +76,10 @@ int main(int argc, char **argv)
         writeHalfPart(outputFolder(argc, argv));
         for (int i = 0; i < 600; ++i)
             ::usleep(100000);
+        return 0;
+    }
+    if (mode == "part") {
+        writeHalfPart(outputFolder(argc, argv));
         return 0;
     }
     if (mode.rfind("sleep:", 0) == 0) {

@@ -1,0 +1,440 @@
+#include "TestSupport.h"
+
+#include "app/FileListModel.h"
+#include "app/Form1.h"
+#include "split/SplitRun.h"
+#include "split/ToolFile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace qm;
+
+namespace {
+
+const QString kStandIn = QStringLiteral(QUILLMERE_STAND_IN_TOOL);
+
+// Records the progress bar's values as the run sets them.
+class RecordingForm : public Form1
+{
+public:
+    QVector<double> progress;
+    void setProgress(double value) override
+    {
+        progress.append(value);
+        Form1::setProgress(value);
+    }
+};
+
+QByteArray noise(int size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(60000);
+    if (output)
+        *output = p.readAllStandardOutput();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QStringList entriesOf(const QString &archive)
+{
+    QByteArray out;
+    if (run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), archive}, &out) != 0)
+        return {QStringLiteral("<not a zip: %1>").arg(archive)};
+    QStringList names = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    names.sort();
+    return names;
+}
+
+// One archive of stored (incompressible) entries, so the part sizes are predictable.
+QString noisyZip(const QString &path, int entries, int entrySize, quint32 seed)
+{
+    QList<QPair<QString, QByteArray>> content;
+    for (int i = 0; i < entries; ++i)
+        content.append({QStringLiteral("entry%1.bin").arg(i), noise(entrySize, seed + i)});
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return makeZip(path, content, {QStringLiteral("-0")});
+}
+
+// A world with its own APPDATA and output folder, and a window ready to split.
+struct SplitWorld
+{
+    TestWorld world;
+    RecordingForm form;
+    QString out;
+    QString appData;
+
+    SplitWorld()
+    {
+        appData = world.home() + "/appdata";
+        out = world.home() + "/out";
+        QDir().mkpath(appData);
+        QDir().mkpath(out);
+        qputenv("APPDATA", QFile::encodeName(appData));
+        form.Text1->setText(out);
+        form.Text2->setText(QStringLiteral("20"));
+        form.Text3->setText(QStringLiteral("5"));
+    }
+    ~SplitWorld()
+    {
+        qunsetenv("APPDATA");
+        qunsetenv("QM_STAND_IN");
+        qunsetenv("QM_STAND_IN_LOG");
+        setToolSourceForTests(QString());
+    }
+
+    QStringList outputFiles() const
+    {
+        return QDir(out).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    // Nothing of the run is left behind: no tool, no staging folder.
+    bool clean() const
+    {
+        const bool noStaging = QDir(out).entryList({QStringLiteral(".quillmere-split-*")},
+                                                   QDir::AllEntries | QDir::Hidden).isEmpty();
+        return noStaging && !QFile::exists(appData + "/zipsplit");
+    }
+    QStringList unionOfParts() const
+    {
+        QStringList all;
+        for (const QString &name : outputFiles())
+            all += entriesOf(out + "/" + name);
+        all.sort();
+        return all;
+    }
+    bool allPartsValid() const
+    {
+        for (const QString &name : outputFiles())
+            if (run(QStringLiteral("unzip"), {QStringLiteral("-tqq"), out + "/" + name}) != 0)
+                return false;
+        return true;
+    }
+    QStringList messageTexts()
+    {
+        QStringList texts;
+        for (const auto &m : world.toolkit().messages())
+            texts << m.text;
+        return texts;
+    }
+    int logLines(const QString &log) const { return readAll(log).count('\n'); }
+};
+
+} // namespace
+
+class SplitRunTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void checks_data()
+    {
+        QTest::addColumn<QString>("folder"); // "<out>" = the existing output folder
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("folderAfter");
+        QTest::newRow("blank") << "   " << "Please input folder name." << "Input Folder Name" << 48 << "   ";
+        QTest::newRow("missing") << "/no/such/folder" << "Destination folder not found." << "Quillmere" << 16
+                                 << "/no/such/folder";
+        QTest::newRow("trailing separator, empty list") << "<out>/" << "No files added." << "Quillmere" << 0 << "<out>";
+        QTest::newRow("root keeps its separator") << "/" << "No files added." << "Quillmere" << 0 << "/";
+    }
+    void checks()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        QFETCH(QString, folderAfter);
+        SplitWorld w;
+        w.form.Text1->setText(QString(folder).replace("<out>", w.out));
+        w.form.PushButton2_Click();
+        const auto boxes = w.world.toolkit().messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, message);
+        QCOMPARE(boxes[0].title, title);
+        QCOMPARE(boxes[0].icon, icon);
+        QCOMPARE(w.form.Text1->text(), QString(folderAfter).replace("<out>", w.out));
+        QVERIFY(w.form.progress.isEmpty());
+        QVERIFY(!QFile::exists(w.appData + "/zipsplit"));
+        QVERIFY(!w.form.isRunning());
+        QVERIFY(w.form.PushButton1->isEnabled());
+        // The checks never touch the pointer; past them it ends as the default.
+        const bool passedChecks = message == "No files added.";
+        QCOMPARE(w.world.toolkit().pointerHistory.isEmpty(), !passedChecks);
+        QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
+    }
+
+    void splitsEveryArchiveIntoValidParts_data()
+    {
+        QTest::addColumn<bool>("byParts");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("parts");
+        QTest::addColumn<int>("minParts"); // per archive
+        QTest::newRow("by size, 1 MB") << false << "1" << "5" << 3;
+        QTest::newRow("by size 0: raised to the largest entry + 256") << false << "0" << "5" << 6;
+        QTest::newRow("by parts") << true << "20" << "3" << 3;
+        QTest::newRow("by parts 0 counts as 1") << true << "20" << "0" << 1;
+    }
+    void splitsEveryArchiveIntoValidParts()
+    {
+        QFETCH(bool, byParts);
+        QFETCH(QString, size);
+        QFETCH(QString, parts);
+        QFETCH(int, minParts);
+        SplitWorld w;
+        const QString a = noisyZip(w.world.home() + "/in/alpha.zip", 6, 400 * 1024, 1);
+        const QString b = noisyZip(w.world.home() + "/in/bravo.zip", 6, 400 * 1024, 100);
+        const QByteArray aBytes = readAll(a), bBytes = readAll(b);
+        w.form.Text2->setText(size);
+        w.form.Text3->setText(parts);
+        w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
+        w.form.fileList().append(QStringList{a, b});
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        QCOMPARE(w.world.toolkit().messages()[0].icon, 0);
+        QVERIFY(w.outputFiles().size() >= 2 * minParts);
+        QVERIFY(w.allPartsValid());
+        QStringList expected = entriesOf(a) + entriesOf(b);
+        expected.sort();
+        QCOMPARE(w.unionOfParts(), expected);
+        QCOMPARE(readAll(a), aBytes);
+        QCOMPARE(readAll(b), bBytes);
+        QVERIFY(w.clean());
+        QCOMPARE(w.form.progress, (QVector<double>{50.0, 100.0, 0.0}));
+        QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
+    }
+
+    void threeRowsShowAThirdEach()
+    {
+        SplitWorld w;
+        for (const char *name : {"first", "second", "third"})
+            w.form.fileList().append(noisyZip(w.world.home() + "/in/" + name + ".zip", 1, 1000, 9));
+        w.form.PushButton2_Click();
+        QCOMPARE(w.form.progress.size(), 4);
+        QCOMPARE(w.form.progress[0], 100.0 / 3);
+        QCOMPARE(w.form.progress[1], 200.0 / 3);
+        QCOMPARE(w.form.progress[2], 100.0);
+        QCOMPARE(w.form.progress[3], 0.0);
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        QCOMPARE(w.outputFiles().size(), 3);
+    }
+
+    void collidingPartNamesNeverReplaceAFile()
+    {
+        SplitWorld w;
+        const QString y2021 = noisyZip(w.world.home() + "/in/backup_2021.zip", 3, 200 * 1024, 7);
+        const QString y2022 = noisyZip(w.world.home() + "/in/backup_2022.zip", 3, 200 * 1024, 70);
+        w.form.Text2->setText("0");
+        w.form.fileList().append(y2021);
+        w.form.PushButton2_Click();
+        const QStringList first = w.outputFiles();
+        QCOMPARE(first.size(), 3);
+        QMap<QString, QByteArray> before;
+        for (const QString &name : first)
+            before[name] = readAll(w.out + "/" + name);
+
+        w.world.toolkit().shown.clear();
+        w.form.fileList().clear();
+        w.form.fileList().append(y2022);
+        w.form.PushButton2_Click();
+
+        for (const QString &name : first)
+            QCOMPARE(readAll(w.out + "/" + name), before[name]); // the first run's parts survive
+        QCOMPARE(w.outputFiles().size(), 6);
+        QStringList expected = entriesOf(y2021) + entriesOf(y2022);
+        expected.sort();
+        QCOMPARE(w.unionOfParts(), expected);
+        const auto boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith("Done.\r\n\r\n"));
+        for (const QString &name : first) {
+            const QString renamed = "backup_2022-" + name;
+            QVERIFY2(QFile::exists(w.out + "/" + renamed), qPrintable(renamed));
+            QVERIFY(boxes[0].contains(renamed + " (" + name + " of " + y2022 + ")"));
+        }
+        QVERIFY(w.clean());
+    }
+
+    void failedArchivesAreNamedInOneBox()
+    {
+        SplitWorld w;
+        const QString good = noisyZip(w.world.home() + "/in/good.zip", 2, 10000, 3);
+        const QString notZip = w.world.makeFile("in/notzip.zip", "this is plain text, not an archive");
+        const QString empty = w.world.makeFile("in/empty.zip", QByteArray());
+        const QString folder = w.world.home() + "/in/folder.zip";
+        QDir().mkpath(folder);
+        const QString gone = w.world.home() + "/in/gone.zip";
+        const QString other = noisyZip(w.world.home() + "/in/other.zip", 2, 10000, 30);
+        const QByteArray notZipBytes = readAll(notZip);
+        w.form.fileList().append(QStringList{good, notZip, empty, folder, gone, other});
+        w.form.PushButton2_Click();
+
+        const auto boxes = w.world.toolkit().messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].icon, 48);
+        QCOMPARE(boxes[0].title, QStringLiteral("Quillmere"));
+        const QString text = boxes[0].text;
+        QVERIFY(text.startsWith("These 4 archives could not be split:"));
+        QVERIFY(!text.contains("Done."));
+        QVERIFY(text.contains(notZip + ": it is not a ZIP archive, or it is damaged."));
+        QVERIFY(text.contains(empty + ": the file is empty."));
+        QVERIFY(text.contains(folder + ": it is a folder, not a ZIP archive."));
+        QVERIFY(text.contains(gone + ": the file no longer exists."));
+        QVERIFY(!text.contains(good + ":"));
+        QStringList expected = entriesOf(good) + entriesOf(other);
+        expected.sort();
+        QCOMPARE(w.unionOfParts(), expected); // nothing from the failed ones
+        QCOMPARE(readAll(notZip), notZipBytes);
+        QVERIFY(w.clean());
+    }
+
+    void vanishedArchiveByPartsReportsBothLengthSteps()
+    {
+        SplitWorld w;
+        w.form.setOptionValue(w.form.Option2, true);
+        w.form.fileList().append(w.world.home() + "/in/gone.zip");
+        w.form.PushButton2_Click();
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 3);
+        QVERIFY(boxes[0].contains("PushButton2_Click at line 146\r\r"));
+        QVERIFY(boxes[1].contains("PushButton2_Click at line 148\r\r"));
+        QVERIFY(boxes[2].contains("the file no longer exists."));
+    }
+
+    void failingToolIsReportedAndLeavesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("mode");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("write error, half a part") << QByteArray("half:14")
+                                                  << "a part could not be written; the disk may be full.";
+        QTest::newRow("error text with exit 0") << QByteArray("errorzero")
+                                                << "the splitting tool reported an error: stand-in failure.";
+        QTest::newRow("bad parameters") << QByteArray("exit:16") << "the splitting tool did not accept its parameters.";
+    }
+    void failingToolIsReportedAndLeavesNothing()
+    {
+        QFETCH(QByteArray, mode);
+        QFETCH(QString, reason);
+        SplitWorld w;
+        setToolSourceForTests(kStandIn);
+        qputenv("QM_STAND_IN", mode);
+        const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
+        w.form.fileList().append(a);
+        w.form.PushButton2_Click();
+        QCOMPARE(w.messageTexts(), QStringList{"This archive could not be split:\r\n" + a + ": " + reason});
+        QCOMPARE(w.outputFiles(), QStringList());
+        QVERIFY(w.clean());
+    }
+
+    void missingToolIsReportedAndEveryArchiveNamed_data()
+    {
+        QTest::addColumn<bool>("resourceMissing");
+        QTest::addColumn<int>("line");
+        QTest::newRow("resource cannot be loaded") << true << 122;
+        QTest::newRow("APPDATA folder missing") << false << 124;
+    }
+    void missingToolIsReportedAndEveryArchiveNamed()
+    {
+        QFETCH(bool, resourceMissing);
+        QFETCH(int, line);
+        SplitWorld w;
+        if (resourceMissing)
+            setToolSourceForTests(w.world.home() + "/no-tool");
+        else
+            qputenv("APPDATA", QFile::encodeName(w.world.home() + "/no/appdata"));
+        const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
+        const QString b = noisyZip(w.world.home() + "/in/b.zip", 1, 1000, 6);
+        w.form.fileList().append(QStringList{a, b});
+        w.form.PushButton2_Click();
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY(boxes[0].contains(QStringLiteral("PushButton2_Click at line %1\r\r").arg(line)));
+        QVERIFY(boxes[1].contains(a + ": the splitting tool could not be started."));
+        QVERIFY(boxes[1].contains(b + ": the splitting tool could not be started."));
+        QCOMPARE(w.outputFiles(), QStringList());
+        QVERIFY(w.clean());
+    }
+
+    void secondStartAndListChangesAreRefusedDuringARun()
+    {
+        SplitWorld w;
+        setToolSourceForTests(kStandIn);
+        qputenv("QM_STAND_IN", "sleep:200");
+        const QString log = w.world.home() + "/starts.log";
+        qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
+        w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y")});
+        bool checked = false;
+        w.world.toolkit().onDoEvents = [&] {
+            if (checked)
+                return;
+            checked = true;
+            QVERIFY(w.form.isRunning());
+            for (QPushButton *b : {w.form.PushButton1, w.form.PushButton2, w.form.PushButton4,
+                                   w.form.PushButton5, w.form.PushButton6})
+                QVERIFY(!b->isEnabled());
+            QVERIFY(w.form.Text2->isEnabled()); // fields stay live
+            QVERIFY(w.form.PushButton3->isEnabled());
+            w.form.PushButton2_Click(); // refused: returns at once
+        };
+        w.form.PushButton2_Click();
+        QVERIFY(checked);
+        QCOMPARE(w.logLines(log), 2); // each archive once
+        QCOMPARE(w.world.toolkit().messages().size(), 1);
+        QVERIFY(!w.form.isRunning());
+        QVERIFY(w.form.PushButton2->isEnabled());
+        QVERIFY(w.clean());
+    }
+
+    void closingMidRunStopsTheToolAndCleansUp()
+    {
+        SplitWorld w;
+        setToolSourceForTests(kStandIn);
+        qputenv("QM_STAND_IN", "part");
+        const QString log = w.world.home() + "/starts.log";
+        qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
+        w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y"),
+                                             w.world.makeFile("in/c.zip", "z")});
+        w.form.show();
+        w.world.toolkit().onDoEvents = [&] {
+            if (w.logLines(log) == 1)
+                qputenv("QM_STAND_IN", "hang"); // the second archive's tool never ends by itself
+            else if (w.logLines(log) == 2 && w.form.isVisible())
+                w.form.close();
+        };
+        QElapsedTimer clock;
+        clock.start();
+        w.form.PushButton2_Click();
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(!w.form.isVisible());
+        QCOMPARE(w.logLines(log), 2); // the third archive was never started
+        QCOMPARE(w.world.toolkit().messages().size(), 0);
+        QCOMPARE(w.outputFiles(), QStringList{"stand-in1.zip"}); // the first archive's part stays
+        QVERIFY(w.clean());
+        QVERIFY(!w.form.isRunning());
+    }
+};
+
+QTEST_MAIN(SplitRunTest)
+#include "test_split_run.moc"
