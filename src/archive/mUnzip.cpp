@@ -1,0 +1,408 @@
+#include "archive/mUnzip.h"
+
+#include "archive/cUnzip.h"
+#include "common/AppError.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibrary>
+
+#include <cstring>
+#include <vector>
+
+namespace qm::mUnzip {
+
+namespace {
+
+using WizFunction = int (*)(int, char **, int, char **, DCL *, USERFUNCTIONS *);
+using VersionFunction = void (*)(UzpVer2 *);
+
+// Longest entry path read from the library. The design cut paths at 256 bytes, which could turn
+// a long path ending in a folder into a dropped entry; ZIP paths are at most 65535 bytes.
+constexpr size_t kMaxPathBytes = 65536;
+constexpr size_t kMaxMethodBytes = 256;
+constexpr size_t kMaxReplaceBytes = 32801;
+constexpr int kMaxPasswordBytes = 254;
+
+struct Library {
+    QString overridePath;
+    std::unique_ptr<QLibrary> library;
+    bool tried = false;
+    WizFunction wiz = nullptr;
+    VersionFunction version = nullptr;
+};
+
+Library &library()
+{
+    static Library instance;
+    return instance;
+}
+
+// Loads the library on first use; false when it cannot be loaded.
+bool ensureLoaded()
+{
+    Library &lib = library();
+    if (lib.tried)
+        return lib.library && lib.library->isLoaded();
+    lib.tried = true;
+    lib.library = std::make_unique<QLibrary>(LibraryPath());
+    if (!lib.library->load())
+        return false;
+    lib.wiz = reinterpret_cast<WizFunction>(lib.library->resolve("Wiz_SingleEntryUnzip"));
+    lib.version = reinterpret_cast<VersionFunction>(lib.library->resolve("UzpVersion2"));
+    return true;
+}
+
+CallRecord &lastCall()
+{
+    static CallRecord record;
+    return record;
+}
+
+const cUnzip *&borrowedReader()
+{
+    static const cUnzip *reader = nullptr;
+    return reader;
+}
+
+// A shared reference to reader: its own when a shared_ptr owns it, otherwise a non-owning one
+// that ~cUnzip takes back out of ActiveReader.
+std::shared_ptr<cUnzip> sharedFor(cUnzip &reader)
+{
+    std::shared_ptr<cUnzip> owned = reader.weak_from_this().lock();
+    if (owned)
+        return owned;
+    borrowedReader() = &reader;
+    return std::shared_ptr<cUnzip>(std::shared_ptr<cUnzip>(), &reader);
+}
+
+// Slots 0..n-1 hold the names, slot n the empty text; at least 1024 slots (no 1023-name limit).
+std::vector<char *> nameSlots(std::int32_t count, const QStringList &names,
+                              std::vector<QByteArray> &storage)
+{
+    const std::int32_t n = count <= 0 ? 0 : std::min<std::int32_t>(count, names.size());
+    std::vector<char *> slots(std::max<size_t>(1024, static_cast<size_t>(n) + 1), nullptr);
+    storage.clear();
+    storage.reserve(static_cast<size_t>(n) + 1);
+    for (std::int32_t i = 0; i < n; ++i)
+        storage.push_back(names.at(i).toLocal8Bit());
+    storage.push_back(QByteArray(""));
+    for (size_t i = 0; i < storage.size(); ++i)
+        slots[i] = const_cast<char *>(storage[i].constData());
+    return slots;
+}
+
+QByteArray encodeText(const QString &text)
+{
+    return text.isNull() ? QByteArray() : text.toLocal8Bit();
+}
+
+const char *pointerTo(const QByteArray &bytes)
+{
+    return bytes.isNull() ? nullptr : bytes.constData();
+}
+
+QString readText(const char *text, size_t limit)
+{
+    if (!text)
+        return QString();
+    return QString::fromLocal8Bit(text, static_cast<qsizetype>(::strnlen(text, limit)));
+}
+
+// Per-call caches of the receive callback: consecutive entries share folders and methods, so
+// the same QString is handed on instead of decoding the bytes again.
+struct ReceiveCache {
+    QByteArray folderBytes;
+    QString folder;
+    QByteArray methodBytes;
+    QString method;
+};
+
+ReceiveCache &receiveCache()
+{
+    static ReceiveCache cache;
+    return cache;
+}
+
+} // namespace
+
+std::shared_ptr<cUnzip> &ActiveReader()
+{
+    static std::shared_ptr<cUnzip> reader;
+    return reader;
+}
+
+bool &PasswordCancelled()
+{
+    static bool cancelled = false;
+    return cancelled;
+}
+
+QString LibraryPath()
+{
+    const Library &lib = library();
+    if (!lib.overridePath.isEmpty())
+        return lib.overridePath;
+    // The real program folder, not ApplicationFolder(): tests redirect that one.
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/libunzip32.so");
+}
+
+void SetLibraryPathForTesting(const QString &path)
+{
+    Library &lib = library();
+    if (lib.library)
+        lib.library->unload();
+    lib.library.reset();
+    lib.tried = false;
+    lib.wiz = nullptr;
+    lib.version = nullptr;
+    lib.overridePath = path;
+}
+
+const CallRecord &LastCallForTesting()
+{
+    return lastCall();
+}
+
+void ReaderDestroyed(const cUnzip *reader)
+{
+    if (borrowedReader() != reader)
+        return;
+    borrowedReader() = nullptr;
+    if (ActiveReader().get() == reader)
+        ActiveReader().reset();
+}
+
+std::int32_t RunUnzipLibrary(cUnzip &reader, DclRecord &options, std::int32_t &lIncludeCount,
+                             QStringList &includeNames, std::int32_t &lExcludeCount,
+                             QStringList &excludeNames)
+{
+    std::int32_t result = 0;
+    try {
+        ActiveReader() = sharedFor(reader);
+    } catch (...) {
+        result = -1;
+    }
+
+    USERFUNCTIONS callbacks;
+    std::memset(&callbacks, 0, sizeof callbacks);
+    callbacks.print = PrintCallback;
+    callbacks.sound = nullptr;
+    callbacks.replace = ReplaceCallback;
+    callbacks.password = PasswordCallback;
+    callbacks.SendApplicationMessage = ReceiveDirEntry;
+    callbacks.ServCallBk = ServiceCallback;
+
+    PasswordCancelled() = false;
+    try {
+        std::vector<QByteArray> includeStorage;
+        std::vector<QByteArray> excludeStorage;
+        std::vector<char *> include = nameSlots(lIncludeCount, includeNames, includeStorage);
+        std::vector<char *> exclude = nameSlots(lExcludeCount, excludeNames, excludeStorage);
+
+        const QByteArray zipName = encodeText(options.lpszZipFN);
+        const QByteArray extractDir = encodeText(options.lpszExtractDir);
+        DCL dcl;
+        std::memset(&dcl, 0, sizeof dcl);
+        dcl.ExtractOnlyNewer = options.ExtractOnlyNewer;
+        dcl.SpaceToUnderscore = options.SpaceToUnderscore;
+        dcl.PromptToOverwrite = options.PromptToOverwrite;
+        dcl.fQuiet = options.fQuiet;
+        dcl.ncflag = options.ncflag;
+        dcl.ntflag = options.ntflag;
+        dcl.nvflag = options.nvflag;
+        dcl.nfflag = options.nfflag;
+        dcl.nzflag = options.nzflag;
+        dcl.ndflag = options.ndflag;
+        dcl.noflag = options.noflag;
+        dcl.naflag = options.naflag;
+        dcl.nZIflag = options.nZIflag;
+        dcl.C_flag = options.C_flag;
+        dcl.fPrivilege = options.fPrivilege;
+        dcl.lpszZipFN = pointerTo(zipName);
+        dcl.lpszExtractDir = pointerTo(extractDir);
+
+        CallRecord &record = lastCall();
+        ++record.calls;
+        record.includeCount = lIncludeCount;
+        record.includeNames = includeNames.mid(0, std::max<std::int32_t>(0, lIncludeCount));
+        record.nvflag = dcl.nvflag;
+        record.extractDirNull = dcl.lpszExtractDir == nullptr;
+        record.extractDir = extractDir;
+
+        if (!ensureLoaded() || !library().wiz)
+            return -1;
+        receiveCache() = ReceiveCache();
+        const int includeCount = lIncludeCount <= 0 ? 0 : static_cast<int>(includeStorage.size() - 1);
+        const int excludeCount = lExcludeCount <= 0 ? 0 : static_cast<int>(excludeStorage.size() - 1);
+        result = library().wiz(includeCount, include.data(), excludeCount, exclude.data(), &dcl,
+                               &callbacks);
+        receiveCache() = ReceiveCache();
+    } catch (...) {
+        result = -1;
+    }
+    return result;
+}
+
+int PrintCallback(char *text, unsigned long length)
+{
+    try {
+        if (!text || length <= 1 || length >= 32000)
+            return 0;
+        QString message = QString::fromLocal8Bit(text, static_cast<qsizetype>(length));
+        ConvertSeparators(message, QStringLiteral("/"), QStringLiteral("\\"));
+        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+            reader->RaiseProgress(message);
+    } catch (...) {
+    }
+    return 0;
+}
+
+int ReplaceCallback(char *name)
+{
+    std::int32_t answer = 100;
+    try {
+        QString file = readText(name, kMaxReplaceBytes);
+        ConvertSeparators(file, QStringLiteral("/"), QStringLiteral("\\"));
+        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+            reader->RaiseOverwritePrompt(file, answer);
+    } catch (...) {
+    }
+    return answer;
+}
+
+int PasswordCallback(char *buffer, int size, const char *, const char *)
+{
+    int result = 1;
+    try {
+        if (PasswordCancelled())
+            return 1;
+        QString password;
+        bool cancel = false;
+        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+            reader->RaisePasswordRequest(password, cancel);
+        password = password.trimmed();
+        if (password.isEmpty() || cancel) {
+            PasswordCancelled() = true;
+            return 1;
+        }
+        if (!buffer || size <= 0)
+            return 1;
+        const QByteArray bytes = password.toLocal8Bit();
+        // At most 254 bytes (and the buffer less one), never cutting a UTF-8 sequence in two.
+        qsizetype n = std::min<qsizetype>({bytes.size(), kMaxPasswordBytes, size - 1});
+        while (n > 0 && n < bytes.size() && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80)
+            --n;
+        std::memcpy(buffer, bytes.constData(), static_cast<size_t>(n));
+        buffer[n] = '\0';
+        result = 0;
+    } catch (...) {
+    }
+    return result;
+}
+
+void ReceiveDirEntry(unsigned long long, unsigned long long csize, unsigned cfactor, unsigned mo,
+                     unsigned dy, unsigned yr, unsigned hh, unsigned mm, char, const char *filename,
+                     const char *methbuf, unsigned long crc, char fCrypt)
+{
+    try {
+        const std::shared_ptr<cUnzip> reader = ActiveReader();
+        if (!reader || !filename)
+            return;
+        // SplitEntryPath on the bytes: the same split, without decoding the folder again for
+        // every entry of the same folder.
+        const size_t length = ::strnlen(filename, kMaxPathBytes);
+        const char *slash = static_cast<const char *>(::memrchr(filename, '/', length));
+        const char *nameStart = slash ? slash + 1 : filename;
+        const size_t nameLength = length - static_cast<size_t>(nameStart - filename);
+        if (nameLength == 0)
+            return; // a folder entry: AddDirectoryEntry drops it
+        ReceiveCache &cache = receiveCache();
+        const size_t folderLength = slash ? static_cast<size_t>(slash - filename) : 0;
+        if (static_cast<size_t>(cache.folderBytes.size()) != folderLength
+            || std::memcmp(cache.folderBytes.constData(), filename, folderLength) != 0) {
+            cache.folderBytes = QByteArray(filename, static_cast<qsizetype>(folderLength));
+            cache.folder = QString::fromLocal8Bit(cache.folderBytes);
+            cache.folder.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        }
+        const char *method = methbuf ? methbuf : "";
+        const size_t methodLength = ::strnlen(method, kMaxMethodBytes);
+        if (cache.method.isNull() || static_cast<size_t>(cache.methodBytes.size()) != methodLength
+            || std::memcmp(cache.methodBytes.constData(), method, methodLength) != 0) {
+            cache.methodBytes = QByteArray(method, static_cast<qsizetype>(methodLength));
+            cache.method = QString::fromLocal8Bit(cache.methodBytes);
+        }
+        EntryStamp stamp;
+        stamp.year = static_cast<std::uint16_t>(yr & 0xFFFF);
+        stamp.month = static_cast<std::uint16_t>(mo & 0xFFFF);
+        stamp.day = static_cast<std::uint16_t>(dy & 0xFFFF);
+        stamp.hour = static_cast<std::uint16_t>(hh & 0xFFFF);
+        stamp.minute = static_cast<std::uint16_t>(mm & 0xFFFF);
+        const auto ratio = static_cast<std::int32_t>(static_cast<std::int16_t>(cfactor & 0xFFFF));
+        const bool encrypted = (static_cast<unsigned char>(fCrypt) & 0x40) != 0;
+        // Sizes beyond the signed 64-bit range cannot occur in a ZIP; clamp rather than wrap.
+        const std::int64_t size = csize > static_cast<unsigned long long>(INT64_MAX)
+                                      ? INT64_MAX
+                                      : static_cast<std::int64_t>(csize);
+        reader->AddDirectoryEntry(
+            QString::fromLocal8Bit(nameStart, static_cast<qsizetype>(nameLength)), cache.folder,
+            stamp, size, static_cast<std::int32_t>(static_cast<std::uint32_t>(crc & 0xFFFFFFFFul)),
+            encrypted, ratio, cache.method);
+    } catch (...) {
+    }
+}
+
+int ServiceCallback(const char *name, unsigned long number)
+{
+    int result = 0;
+    try {
+        if (number <= 1 || number >= 32000)
+            return 0;
+        QString entry = readText(name, number);
+        ConvertSeparators(entry, QStringLiteral("\\"), QStringLiteral("/"));
+        bool cancel = false;
+        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+            reader->RaiseCancel(entry, cancel);
+        result = cancel ? 1 : 0;
+    } catch (...) {
+    }
+    return result;
+}
+
+void SplitEntryPath(QString &path, QString &folder)
+{
+    const qsizetype nul = path.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        path.truncate(nul);
+    const std::int32_t k = ConvertSeparators(path, QStringLiteral("/"), QStringLiteral("\\"));
+    if (k >= 2) {
+        folder = path.left(k - 2);
+        path = path.mid(k - 1);
+    }
+}
+
+std::int32_t ConvertSeparators(QString &text, const QString &from, const QString &to)
+{
+    if (from.isEmpty())
+        return 1;
+    qsizetype start = 0; // 0-based form of "the search position"
+    for (;;) {
+        const qsizetype found = text.indexOf(from, start);
+        if (found < 0)
+            break;
+        text.replace(found, from.size(), to);
+        start = found + to.size();
+    }
+    return static_cast<std::int32_t>(start + 1);
+}
+
+void CallUzpVersion2(UzpVer2 &record)
+{
+    if (!ensureLoaded())
+        throw AppError::fileNotFound(LibraryPath());
+    if (!library().version)
+        throw AppError(453, QStringLiteral("Specified DLL function not found: UzpVersion2"));
+    library().version(&record);
+}
+
+} // namespace qm::mUnzip

@@ -1,0 +1,40 @@
+#pragma once
+
+// The working part of libunzip32.so, kept apart from the exported entry points so the fuzzer can
+// drive it over an archive held in memory.
+
+#include "unzip32.h"
+
+#include <zip.h>
+
+#include <memory>
+
+namespace unzip32 {
+
+struct ArchiveDeleter {
+    void operator()(zip_t *archive) const { zip_discard(archive); }
+};
+struct EntryDeleter {
+    void operator()(zip_file_t *file) const { zip_fclose(file); }
+};
+using ArchivePtr = std::unique_ptr<zip_t, ArchiveDeleter>;
+using EntryPtr = std::unique_ptr<zip_file_t, EntryDeleter>;
+
+struct NameList {
+    int count = 0;
+    char **names = nullptr;
+};
+
+// One Wiz_SingleEntryUnzip request on an archive libzip has opened. displayName names the
+// archive in messages. Returns an Info-ZIP code (see unzip32.h).
+int runOnArchive(zip_t *archive, const char *displayName, const NameList &include,
+                 const NameList &exclude, const DCL &options, USERFUNCTIONS &callbacks);
+
+// The whole request: opens lpszZipFN (refusing anything but a non-empty regular file), then
+// runOnArchive. Never throws.
+int run(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *options, USERFUNCTIONS *callbacks);
+
+// The Info-ZIP code for a libzip error met while opening an archive.
+int codeForOpenError(int zipError);
+
+} // namespace unzip32
