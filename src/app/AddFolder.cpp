@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
 
 #include <cerrno>
 #include <memory>
@@ -128,6 +130,13 @@ void WalkTurns::setIntervalMs(int ms) { turns().intervalMs = ms < 0 ? 0 : ms; }
 int WalkTurns::intervalMs() { return turns().intervalMs; }
 quint64 WalkTurns::count() { return turns().count; }
 
+std::function<bool()> WhileShown(const QWidget *window)
+{
+    const bool shown = window && window->isVisible();
+    QPointer<const QWidget> guard(window);
+    return [guard, shown] { return !shown || (guard && guard->isVisible()); };
+}
+
 bool MatchesPattern(const QString &name, const QString &pattern)
 {
     // "*.*" is every name, also one without a dot.
@@ -160,7 +169,7 @@ bool MatchesPattern(const QString &name, const QString &pattern)
     return p == pattern.size();
 }
 
-void CollectSubfolders(QStringList &folders, bool recurse)
+void CollectSubfolders(QStringList &folders, bool recurse, const std::function<bool()> &keepGoing)
 {
     // A set of (device, inode) of every folder on the list guards against links that lead back
     // up the tree: each real folder is walked once, however many ways lead to it.
@@ -177,6 +186,10 @@ void CollectSubfolders(QStringList &folders, bool recurse)
         QStringList next;
         for (const QString &folder : std::as_const(level)) {
             WalkTurns::yield();
+            if (keepGoing && !keepGoing()) {
+                folders.append(next);
+                return;
+            }
             DirHandle dir(opendir(QFile::encodeName(folder).constData()));
             if (!dir) {
                 if (errno != ENOENT && errno != ENOTDIR)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 namespace qm {
@@ -15,7 +17,9 @@ namespace qm {
 // level below is added.
 // Folders that cannot be read do not stop the walk: the whole tree is collected first, and then
 // one AppError (75) names what could not be read. Folders that vanished meanwhile are skipped.
-void CollectSubfolders(QStringList &folders, bool recurse);
+// `keepGoing`, when given, is asked before each folder; false ends the walk where it is.
+void CollectSubfolders(QStringList &folders, bool recurse,
+                       const std::function<bool()> &keepGoing = nullptr);
 
 // Bare names of the entries in `folder` (with or without a trailing "/") that are not folders and
 // match `pattern` ("*" any run, "?" one character, case-insensitive; "*.*" matches every name).
@@ -26,6 +30,10 @@ QStringList ListFiles(const QString &folder, const QString &pattern);
 // Modal folder chooser titled `title` over `owner`; the chosen folder without a trailing "/"
 // (the root stays "/"), or "" when cancelled or when the choice is not an existing folder.
 QString BrowseForFolder(QWidget *owner, const QString &title);
+
+// For `keepGoing`: true while `window` stays shown (or when it was not shown to begin with).
+// Closing the window ends the program, so a walk it started has no one left to wait for.
+std::function<bool()> WhileShown(const QWidget *window);
 
 // Windows-style wildcard match of a bare file name, as ListFiles uses it.
 bool MatchesPattern(const QString &name, const QString &pattern);

@@ -59,7 +59,10 @@ void Form1::ListView1_OLEDragDrop(const QStringList &dropped)
     if (isRunning())
         return;
     RowBatch rows(*m_files);
+    const auto keepGoing = WhileShown(this);
     for (const QString &f : dropped) {
+        if (!keepGoing())
+            break;
         if (f.isEmpty())
             continue;
         if (!isWalkableFolder(f)) {
@@ -68,11 +71,13 @@ void Form1::ListView1_OLEDragDrop(const QStringList &dropped)
         }
         QStringList folders{paths::withTrailingSeparator(f)};
         try {
-            CollectSubfolders(folders, true);
+            CollectSubfolders(folders, true, keepGoing);
         } catch (const AppError &) {
             // The drop has no report of its own; what could be read is still added.
         }
         for (const QString &entry : std::as_const(folders)) {
+            if (!keepGoing())
+                break;
             const QString v = paths::withoutTrailingSeparator(entry);
             for (const QString &name : ListFiles(v, QStringLiteral("*.*")))
                 if (!name.startsWith(QLatin1Char('~')))

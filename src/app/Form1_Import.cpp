@@ -58,12 +58,15 @@ void Form1::PushButton4_Click()
     h.step(112, [&] { setMousePointer(vbHourglass); });
     QStringList folders;
     h.step(114, [&] { folders = QStringList{paths::withTrailingSeparator(folder)}; });
-    h.step(116, [&] { CollectSubfolders(folders, true); });
+    const auto keepGoing = WhileShown(this);
+    h.step(116, [&] { CollectSubfolders(folders, true, keepGoing); });
 
     const QString pattern = QStringLiteral("*.") + extension;
     {
         RowBatch rows(*m_files);
         for (const QString &entry : std::as_const(folders)) {
+            if (!keepGoing())
+                break;
             h.begin(118);
             QString v;
             h.step(120, [&] { v = paths::withoutTrailingSeparator(entry); });
