@@ -1,0 +1,4 @@
+# The import test checks the Samples folder that the build makes beside the program.
+if(TARGET test_import AND TARGET quillmere_samples)
+    add_dependencies(test_import quillmere_samples)
+endif()
