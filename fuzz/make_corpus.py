@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
-"""Writes the fuzzer's seed corpus: small archives of every shape the reader meets."""
+"""Writes the fuzzer's seed corpus, which the reader's tests use as their archives too: small
+archives of every shape the reader meets, good and bad."""
 import io
 import os
 import subprocess
 import sys
 import tempfile
+import struct
 import zipfile
 
+# Usage: make_corpus.py <folder> [--big <path>]  (--big: a sparse 5 GiB Zip64 archive, for tests)
 out = sys.argv[1] if len(sys.argv) > 1 else "fuzz-corpus"
+big_path = sys.argv[sys.argv.index("--big") + 1] if "--big" in sys.argv else None
 os.makedirs(out, exist_ok=True)
 
 
@@ -56,4 +60,67 @@ with tempfile.TemporaryDirectory() as tmp:
     if subprocess.run(["zip", "-q", "-y", target, "link"], cwd=tmp).returncode == 0:
         with open(target, "rb") as f:
             save("symlink.zip", f.read())
+
+
+def eocd_at(data):
+    return data.rindex(b"PK\x05\x06")
+
+
+lying = bytearray(build([("a.txt", b"one"), ("b.txt", b"two")], zipfile.ZIP_STORED))
+at = eocd_at(lying)
+struct.pack_into("<HH", lying, at + 8, 5, 5)  # says 5 entries, holds 2
+save("lying_count.zip", bytes(lying))
+lying = bytearray(build([("a.txt", b"one"), ("b.txt", b"two")], zipfile.ZIP_STORED))
+at = eocd_at(lying)
+offset = struct.unpack_from("<I", lying, at + 16)[0]
+struct.pack_into("<I", lying, at + 16, offset + 7)  # central directory not where it says
+save("lying_offset.zip", bytes(lying))
+save("not_a_zip.zip", b"This is plain text, not an archive.\n" * 4)
+save("spaces.zip", build([("my docs/read me.txt", b"spaces")], zipfile.ZIP_STORED))
+save("crlf.zip", build([("t.txt", b"one\r\ntwo\r\n"), ("b.bin", b"\x00\r\n")], zipfile.ZIP_STORED))
+
+
+def zip64_eocd(entries, cd_size, cd_offset, end_offset):
+    record = struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, entries, entries, cd_size, cd_offset)
+    locator = struct.pack("<IIQI", 0x07064B50, 0, end_offset, 1)
+    eocd = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, min(entries, 0xFFFF), min(entries, 0xFFFF),
+                       min(cd_size, 0xFFFFFFFF), 0xFFFFFFFF, 0)
+    return record + locator + eocd
+
+
+def zip64_archive(name, data_length, write_data, crc=0):
+    """A stored entry with Zip64 sizes and a Zip64 end record; write_data(f) writes the data."""
+    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 45, 0, 0, 0x6000, 0x5A21, crc,
+                        0xFFFFFFFF, 0xFFFFFFFF, len(name), 20) + name
+    local += struct.pack("<HHQQ", 1, 16, data_length, data_length)
+    central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, (3 << 8) | 45, 45, 0, 0, 0x6000, 0x5A21,
+                          crc, 0xFFFFFFFF, 0xFFFFFFFF, len(name), 20, 0, 0, 0, 0o100644 << 16, 0) + name
+    central += struct.pack("<HHQQ", 1, 16, data_length, data_length)
+    cd_offset = len(local) + data_length
+    return local, central, cd_offset
+
+
+# A small archive with Zip64 records, then the same with records that do not add up.
+payload = b"zip64 payload\n" * 8
+import zlib
+local, central, cd_offset = zip64_archive(b"z64.txt", len(payload), None, zlib.crc32(payload))
+good64 = local + payload + central + zip64_eocd(1, len(central), cd_offset, cd_offset + len(central))
+save("zip64_records.zip", good64)
+bad = bytearray(good64)
+struct.pack_into("<Q", bad, cd_offset + len(central) + 24, 3)  # Zip64 record: 3 entries, holds 1
+struct.pack_into("<Q", bad, cd_offset + len(central) + 32, 3)
+save("bad_zip64_count.zip", bytes(bad))
+bad = bytearray(good64)
+struct.pack_into("<Q", bad, cd_offset + len(central) + 56 + 8, 999999)  # locator points nowhere
+save("bad_zip64_locator.zip", bytes(bad))
+
+if big_path:
+    # 5 GiB stored entry in a sparse file: the data is a hole, only the records are written.
+    length = 5 * 1024 * 1024 * 1024
+    local, central, cd_offset = zip64_archive(b"huge.bin", length, None)
+    with open(big_path, "wb") as f:
+        f.write(local)
+        f.seek(len(local) + length)
+        f.write(central + zip64_eocd(1, len(central), cd_offset, cd_offset + len(central)))
+
 print(len(os.listdir(out)), "seeds in", out)

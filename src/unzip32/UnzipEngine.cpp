@@ -632,9 +632,13 @@ private:
         for (size_t k = 0; k < folders; ++k) {
             Fd next = openFolder(dir.get(), parts[k]);
             if (next.get() < 0) {
+                const int error = errno;
+                struct stat link;
+                const bool isLink = ::fstatat(dir.get(), parts[k].c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0
+                                    && S_ISLNK(link.st_mode);
                 say(Level::Error, format("error:  cannot create folder for %s: %s", shown.c_str(),
-                                         errno == ELOOP ? "a symbolic link is in the way"
-                                                        : std::strerror(errno)));
+                                         isLink ? "a symbolic link is in the way"
+                                                : std::strerror(error)));
                 note(PK_ERR);
                 return;
             }
