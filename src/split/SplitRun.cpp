@@ -98,8 +98,7 @@ SplitRun::SplitRun(SplitHost &host) : m_host(host) {}
 
 SplitRun::~SplitRun()
 {
-    if (m_staging)
-        m_staging->remove();
+    removeStaging();
 }
 
 void SplitRun::setLargestEntrySizeForTests(std::function<std::int64_t(const QString &)> fn)
@@ -185,7 +184,11 @@ void SplitRun::execute()
             h.step(156, [&] { toolCommand = QLatin1Char('"') + m_toolPath + QLatin1Char('"'); });
             bool staged = false;
             h.step(158, [&] {
-                m_staging = std::make_unique<StagingFolder>(outputFolder);
+                // One staging folder serves every archive that goes to the same output folder.
+                if (!m_staging || m_staging->outputFolder() != outputFolder || !m_staging->clear()) {
+                    m_staging.reset();
+                    m_staging = std::make_unique<StagingFolder>(outputFolder);
+                }
                 staged = m_staging->isValid();
                 if (staged)
                     command = ZipSplitCommandLine(m_toolPath, splitSize, m_staging->path(), archive);
@@ -198,21 +201,21 @@ void SplitRun::execute()
                 continue;
             }
             h.step(160, [&] { splitOne(archive, command); });
-            if (m_staging) {
-                m_staging->remove();
-                m_staging.reset();
-            }
             h.begin(162);
         }
 
         if (m_aborted) {
             // The window is closing: no more boxes.
+            removeStaging();
             removeTool();
             m_host.setProgress(0);
             m_host.setMousePointer(vbDefault);
             return;
         }
-        h.step(164, [&] { removeTool(); });
+        h.step(164, [&] {
+            removeStaging();
+            removeTool();
+        });
         h.step(166, [&] { m_host.setProgress(0); });
         h.step(168, [&] { m_host.setMousePointer(vbDefault); });
         h.step(170, [&] {
@@ -246,17 +249,25 @@ void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
         if (!problem.isEmpty())
             reason = problem;
     }
-    if (!reason.isEmpty())
+    if (!reason.isEmpty()) {
         m_failures.append({archive, reason});
+        m_staging->clear(); // whatever zipsplit left of this archive goes now
+    }
 }
 
 void SplitRun::abort()
 {
     m_aborted = true;
     m_stopper.stop();
+    removeStaging();
+    removeTool();
+}
+
+void SplitRun::removeStaging()
+{
     if (m_staging)
         m_staging->remove();
-    removeTool();
+    m_staging.reset();
 }
 
 void SplitRun::removeTool()

@@ -60,6 +60,7 @@ public:
 private:
     void splitOne(const QString &archive, const ProcessCommand &command);
     void removeTool();
+    void removeStaging();
 
     SplitHost &m_host;
     QString m_toolTarget; // where the tool was to be written; removed at the end

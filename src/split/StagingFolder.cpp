@@ -89,6 +89,25 @@ bool StagingFolder::moveParts(const QString &sourceArchive, QVector<Part> *moved
     return true;
 }
 
+bool StagingFolder::clear()
+{
+    if (!isValid())
+        return false;
+    QDir dir(path());
+    if (!dir.exists())
+        return false;
+    bool ok = true;
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QString entry = inFolder(path(), name);
+        if (QFileInfo(entry).isDir() && !QFileInfo(entry).isSymLink())
+            ok = QDir(entry).removeRecursively() && ok;
+        else
+            ok = QFile::remove(entry) && ok;
+    }
+    return ok;
+}
+
 void StagingFolder::remove()
 {
     m_dir.remove();

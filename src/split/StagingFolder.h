@@ -30,8 +30,11 @@ public:
     // part cannot be moved, the ones already moved are taken back out and this returns false.
     bool moveParts(const QString &sourceArchive, QVector<Part> *moved);
 
+    // Empties the folder for the next archive; false when it cannot be used any more.
+    bool clear();
     // Removes the folder and everything still in it.
     void remove();
+    const QString &outputFolder() const { return m_outputFolder; }
 
     // "<archive name>-<part name>.zip", then "... (2).zip" and so on for attempt 2, 3, ...
     static QString nameShowingSource(const QString &sourceArchive, const QString &partName, int attempt);

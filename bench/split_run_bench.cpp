@@ -1,0 +1,66 @@
+// Headless split runs for bench/split_run.
+//   bench_split_run sizes <size|parts> <number> <archive>...   the split size the run uses, per archive
+//   bench_split_run run <size|parts> <number> <output folder> <archive>...
+//       one Start Splitting over the archives; prints run_ms, boxes and done (1 when "Done.")
+#include "app/FileListModel.h"
+#include "app/Form1.h"
+#include "common/NumberConversion.h"
+#include "common/ScriptedToolkit.h"
+#include "split/LargestEntrySize.h"
+#include "split/SplitRun.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 5) {
+        std::fprintf(stderr, "usage: %s sizes|run size|parts NUMBER [OUTPUT] ARCHIVE...\n", argv[0]);
+        return 2;
+    }
+    const bool byParts = args[2] == QLatin1String("parts");
+    const QString number = args[3];
+
+    if (args[1] == QLatin1String("sizes")) {
+        for (const QString &archive : args.mid(4)) {
+            std::int64_t size = byParts ? qm::SplitSizeFromParts(QFileInfo(archive).size(), qm::ToInteger(number))
+                                        : std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number))));
+            size = std::max(size, qm::LargestEntrySize(archive) + 256);
+            std::printf("%lld %s\n", static_cast<long long>(size), qPrintable(archive));
+        }
+        return 0;
+    }
+
+    QTemporaryDir appData;
+    qputenv("APPDATA", QFile::encodeName(appData.path()));
+    qm::ScriptedToolkit &toolkit = qm::installScriptedToolkit();
+    qm::Form1 form;
+    form.Text1->setText(args[4]);
+    form.Text2->setText(byParts ? QStringLiteral("20") : number);
+    form.Text3->setText(byParts ? number : QStringLiteral("5"));
+    form.setOptionValue(byParts ? form.Option2 : form.Option1, true);
+    form.fileList().append(args.mid(5));
+
+    QElapsedTimer clock;
+    clock.start();
+    form.PushButton2_Click();
+    const double ms = clock.nsecsElapsed() / 1e6;
+
+    const auto boxes = toolkit.messages();
+    const bool done = boxes.size() == 1 && boxes[0].text == QLatin1String("Done.");
+    std::printf("run_ms=%.1f\nboxes=%d\ndone=%d\n", ms, int(boxes.size()), done ? 1 : 0);
+    if (!done)
+        for (const auto &box : boxes)
+            std::fprintf(stderr, "%s\n", qPrintable(box.text));
+    qm::setToolkit(nullptr);
+    return done ? 0 : 1;
+}
