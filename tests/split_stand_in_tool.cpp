@@ -7,6 +7,7 @@
 //   hang        leave half a part, then wait; SIGTERM removes it and exits 9, as zipsplit does
 //   sleep:MS    sleep, then exit 0
 //   part        write one small part into the -b folder, exit 0
+//   crash       leave half a part, then die of SIGKILL
 // Every start appends a line to $QM_STAND_IN_LOG when that is set.
 #include <csignal>
 #include <cstdio>
@@ -77,6 +78,10 @@ int main(int argc, char **argv)
         for (int i = 0; i < 600; ++i)
             ::usleep(100000);
         return 0;
+    }
+    if (mode == "crash") {
+        writeHalfPart(outputFolder(argc, argv));
+        std::raise(SIGKILL);
     }
     if (mode == "part") {
         writeHalfPart(outputFolder(argc, argv));

@@ -332,6 +332,7 @@ private Q_SLOTS:
         QTest::newRow("error text with exit 0") << QByteArray("errorzero")
                                                 << "the splitting tool reported an error: stand-in failure.";
         QTest::newRow("bad parameters") << QByteArray("exit:16") << "the splitting tool did not accept its parameters.";
+        QTest::newRow("killed") << QByteArray("crash") << "the splitting tool stopped unexpectedly.";
     }
     void failingToolIsReportedAndLeavesNothing()
     {
@@ -346,6 +347,25 @@ private Q_SLOTS:
         QCOMPARE(w.messageTexts(), QStringList{"This archive could not be split:\r\n" + a + ": " + reason});
         QCOMPARE(w.outputFiles(), QStringList());
         QVERIFY(w.clean());
+    }
+
+    void outputFolderDeletedDuringTheRun()
+    {
+        SplitWorld w;
+        setToolSourceForTests(kStandIn);
+        qputenv("QM_STAND_IN", "sleep:100");
+        const QString a = w.world.makeFile("in/a.zip", "x");
+        const QString b = w.world.makeFile("in/b.zip", "y");
+        w.form.fileList().append(QStringList{a, b});
+        w.world.toolkit().onDoEvents = [&] { QDir(w.out).removeRecursively(); };
+        w.form.PushButton2_Click();
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith("These 2 archives could not be split:"));
+        QVERIFY(boxes[0].contains(a + ": its parts could not be moved into the output folder."));
+        QVERIFY(boxes[0].contains(b + ": no working folder could be made in the output folder " + w.out));
+        QVERIFY(!QFile::exists(w.out));
+        QVERIFY(!QFile::exists(w.appData + "/zipsplit"));
     }
 
     void missingToolIsReportedAndEveryArchiveNamed_data()

@@ -240,6 +240,8 @@ void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
         QVector<StagingFolder::Part> parts;
         if (!m_staging->moveParts(archive, &parts))
             reason = QStringLiteral("its parts could not be moved into the output folder.");
+        else if (parts.isEmpty())
+            reason = QStringLiteral("the splitting tool made no parts.");
         for (const StagingFolder::Part &part : parts)
             if (part.renamed())
                 m_renamed.append({archive, part.zipSplitName, part.savedAs});

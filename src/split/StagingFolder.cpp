@@ -67,6 +67,8 @@ QString StagingFolder::nameShowingSource(const QString &sourceArchive, const QSt
 bool StagingFolder::moveParts(const QString &sourceArchive, QVector<Part> *moved)
 {
     QVector<Part> done;
+    if (!QFileInfo(path()).isDir())
+        return false;
     const QStringList names = QDir(path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString &name : names) {
         const QString from = inFolder(path(), name);
