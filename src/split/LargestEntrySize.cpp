@@ -1,15 +1,16 @@
 #include "split/LargestEntrySize.h"
 
-#if __has_include("archive/mUnzip.h")
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace qm {
 
 std::int64_t LargestEntrySize(const QString &sPath)
 {
+    // The reader stays in ActiveReader until the next one replaces it.
     ActiveReader() = std::make_shared<cUnzip>();
     const std::shared_ptr<cUnzip> reader = ActiveReader();
     reader->setZipFile(sPath);
@@ -22,16 +23,3 @@ std::int64_t LargestEntrySize(const QString &sPath)
 }
 
 } // namespace qm
-#else
-#include "common/AppError.h"
-
-namespace qm {
-
-// Until the archive reader is part of the build there is nothing to list archives with.
-std::int64_t LargestEntrySize(const QString &)
-{
-    throw AppError(429, QStringLiteral("ActiveX component can't create object"));
-}
-
-} // namespace qm
-#endif
