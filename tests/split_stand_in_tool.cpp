@@ -8,6 +8,7 @@
 //   sleep:MS    sleep, then exit 0
 //   part        write one small part into the -b folder, exit 0
 //   crash       leave half a part, then die of SIGKILL
+//   firstpart   the first start (by $QM_STAND_IN_LOG) behaves as part, every later one as hang
 // Every start appends a line to $QM_STAND_IN_LOG when that is set.
 #include <csignal>
 #include <cstdio>
@@ -42,6 +43,19 @@ static void writeHalfPart(const std::string &folder)
     }
 }
 
+static int startsLogged()
+{
+    int lines = 0;
+    if (const char *log = std::getenv("QM_STAND_IN_LOG")) {
+        if (FILE *f = std::fopen(log, "r")) {
+            for (int c; (c = std::fgetc(f)) != EOF;)
+                lines += c == '\n';
+            std::fclose(f);
+        }
+    }
+    return lines;
+}
+
 int main(int argc, char **argv)
 {
     if (const char *log = std::getenv("QM_STAND_IN_LOG")) {
@@ -50,7 +64,9 @@ int main(int argc, char **argv)
             std::fclose(f);
         }
     }
-    const std::string mode = std::getenv("QM_STAND_IN") ? std::getenv("QM_STAND_IN") : "args";
+    std::string mode = std::getenv("QM_STAND_IN") ? std::getenv("QM_STAND_IN") : "args";
+    if (mode == "firstpart")
+        mode = startsLogged() <= 1 ? "part" : "hang";
     if (mode == "args") {
         const char *path = std::getenv("QM_STAND_IN_ARGS");
         FILE *f = path ? std::fopen(path, "wb") : nullptr;

@@ -230,6 +230,12 @@ void SplitRun::execute()
 
 void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
 {
+    // Only the file this run wrote is started: not a link, not someone else's, not writable by others.
+    if (!m_toolPath.isEmpty() && !IsSafeToolFile(m_toolPath)) {
+        m_failures.append({archive, QStringLiteral("the splitting tool was changed or removed during the "
+                                                   "run, so it was not started.")});
+        return;
+    }
     ProcessOutcome outcome;
     RunAndWait(command, 0, &outcome, &m_stopper);
     if (m_aborted)
