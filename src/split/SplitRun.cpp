@@ -20,18 +20,6 @@ namespace qm {
 
 namespace {
 
-std::function<std::int64_t(const QString &)> &largestEntryOverride()
-{
-    static std::function<std::int64_t(const QString &)> fn;
-    return fn;
-}
-
-std::int64_t largestEntry(const QString &path)
-{
-    const auto &fn = largestEntryOverride();
-    return fn ? fn(path) : LargestEntrySize(path);
-}
-
 // The list stays locked from the hourglass to the end of the run, however the run ends.
 class RunningLock
 {
@@ -99,11 +87,6 @@ SplitRun::SplitRun(SplitHost &host) : m_host(host) {}
 SplitRun::~SplitRun()
 {
     removeStaging();
-}
-
-void SplitRun::setLargestEntrySizeForTests(std::function<std::int64_t(const QString &)> fn)
-{
-    largestEntryOverride() = std::move(fn);
 }
 
 void SplitRun::execute()
@@ -176,7 +159,7 @@ void SplitRun::execute()
                     const std::int16_t parts = ToInteger(m_host.partsText());
                     splitSize = SplitSizeFromParts(FileLen(archive), parts);
                 });
-            h.step(150, [&] { minimumSize = largestEntry(archive) + 256; });
+            h.step(150, [&] { minimumSize = LargestEntrySize(archive) + 256; });
             if (h.test(152, [&] { return splitSize < minimumSize; }))
                 h.step(154, [&] { splitSize = minimumSize; });
             if (archive.isEmpty())

@@ -7,7 +7,6 @@
 #include <QVector>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 namespace qm {
@@ -53,9 +52,6 @@ public:
     // ends without another box. Parts already moved into the output folder stay.
     void abort();
     bool aborted() const { return m_aborted; }
-
-    // Tests replace the archive reader's answer; an empty function restores LargestEntrySize.
-    static void setLargestEntrySizeForTests(std::function<std::int64_t(const QString &)> fn);
 
 private:
     void splitOne(const QString &archive, const ProcessCommand &command);
