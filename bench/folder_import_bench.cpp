@@ -25,7 +25,8 @@ bool makeTree(const QString &root)
     for (int a = 0; a < 10; ++a)
         for (int b = 0; b < 10; ++b)
             for (int c = 0; c < 50; ++c) {
-                const QString folder = QStringLiteral("%1/d%2/d%3/d%4").arg(root).arg(a).arg(b).arg(c, 2, 10, QLatin1Char('0'));
+                const QString folder = QStringLiteral("%1/d%2/d%3/d%4")
+                                           .arg(root).arg(a).arg(b).arg(c, 2, 10, QLatin1Char('0'));
                 if (!QDir().mkpath(folder))
                     return false;
                 for (int f = 0; f < 20; ++f) {

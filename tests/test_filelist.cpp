@@ -90,7 +90,8 @@ private Q_SLOTS:
         form.fileList().append(QStringLiteral("/kept.zip"));
         QStringList chosen;
         for (int i = 0; i < 800; ++i)
-            chosen << QStringLiteral("/srv/archives/%1-a-rather-long-name-for-an-archive.zip").arg(i, 5, 10, QLatin1Char('0'));
+            chosen << QStringLiteral("/srv/archives/%1-a-rather-long-name-for-an-archive.zip")
+                          .arg(i, 5, 10, QLatin1Char('0'));
         world.toolkit().openFileAnswers.enqueue(chosen);
         form.PushButton1_Click();
 

@@ -57,6 +57,10 @@ QStringList expectedRows(const QString &root, const QSet<QString> &wanted)
     return out;
 }
 
+// The archives of makeTree() that an import with "zip" adds.
+const QStringList kTreeZips{"a.zip", "B.ZIP", ".hidden.zip", "one/c.zip", "one/deep/d.zip",
+                            "two/e.zip", "two/deeper/f.zip"};
+
 void runImport(TestWorld &world, Form1 &form, const QString &extension, const QString &folder)
 {
     world.toolkit().inputAnswers.enqueue(extension);
@@ -126,7 +130,8 @@ private Q_SLOTS:
         CollectSubfolders(folders, true);
         QCOMPARE(folders.size(), 5);
         QCOMPARE(folders[0], root + "/");
-        QCOMPARE(QSet<QString>(folders.begin() + 1, folders.begin() + 3), (QSet<QString>{root + "/one/", root + "/two/"}));
+        QCOMPARE(QSet<QString>(folders.begin() + 1, folders.begin() + 3),
+                 (QSet<QString>{root + "/one/", root + "/two/"}));
         // Children of the earlier folder of a level come first.
         const bool oneFirst = folders[1] == root + "/one/";
         QCOMPARE(folders[3], root + (oneFirst ? "/one/deep/" : "/two/deeper/"));
@@ -141,7 +146,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QStringList>("wanted");
-        const QStringList zips{"a.zip", "B.ZIP", ".hidden.zip", "one/c.zip", "one/deep/d.zip", "two/e.zip", "two/deeper/f.zip"};
+        const QStringList zips = kTreeZips;
         QTest::newRow("zip") << "zip" << zips;
         QTest::newRow("ZIP") << "ZIP" << zips;
         QTest::newRow("txt") << "txt" << QStringList{"notes.txt"};
@@ -159,7 +164,8 @@ private Q_SLOTS:
         form.fileList().append(QStringLiteral("/already.zip"));
         runImport(world, form, extension, root);
 
-        QCOMPARE(rows(form), QStringList{"/already.zip"} + expectedRows(root, QSet<QString>(wanted.begin(), wanted.end())));
+        const QSet<QString> wantedSet(wanted.begin(), wanted.end());
+        QCOMPARE(rows(form), QStringList{"/already.zip"} + expectedRows(root, wantedSet));
         QCOMPARE(world.toolkit().messages().size(), 0);
         QCOMPARE(world.toolkit().pointerHistory, (QVector<int>{vbHourglass, vbDefault}));
         const auto shown = world.toolkit().shown;
@@ -285,7 +291,7 @@ private Q_SLOTS:
     {
         TestWorld world;
         const QString root = makeTree(world, "t");
-        const QStringList all = expectedRows(root, {"a.zip", "B.ZIP", ".hidden.zip", "one/c.zip", "one/deep/d.zip", "two/e.zip", "two/deeper/f.zip"});
+        const QStringList all = expectedRows(root, QSet<QString>(kTreeZips.begin(), kTreeZips.end()));
         for (int when = 1; when < 40; when += 3) {
             Form1 form;
             form.Form_Load();
@@ -326,7 +332,7 @@ private Q_SLOTS:
         TestWorld world;
         const QString p = makeTree(world, "p");
         const QString q = makeTree(world, "q");
-        const QSet<QString> zips{"a.zip", "B.ZIP", ".hidden.zip", "one/c.zip", "one/deep/d.zip", "two/e.zip", "two/deeper/f.zip"};
+        const QSet<QString> zips(kTreeZips.begin(), kTreeZips.end());
         const QStringList pRows = expectedRows(p, zips);
         const QStringList qRows = expectedRows(q, zips);
         for (int when = 2; when < 30; when += 5) {
@@ -387,7 +393,8 @@ private Q_SLOTS:
         QTest::newRow("local files") << QStringList{"file:///a.zip", "file:///b"} << "" << true;
         QTest::newRow("text") << QStringList() << "/a.zip" << false;
         QTest::newRow("web link") << QStringList{"https://example.org/a.zip"} << "" << false;
-        QTest::newRow("web link among files") << QStringList{"file:///a.zip", "https://example.org/a.zip"} << "" << false;
+        QTest::newRow("web link among files")
+            << QStringList{"file:///a.zip", "https://example.org/a.zip"} << "" << false;
     }
     void dragOverAcceptsLocalFilesOnly()
     {
@@ -445,8 +452,9 @@ private Q_SLOTS:
                  (QSet<QString>{samples + "/One.zip", samples + "/~Two.zip", samples + "/.three.zip"}));
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), answer == vbYes && !opens ? 2 : 1);
-        QCOMPARE(boxes[0].text, QStringLiteral("Would you like this software to open the folder where these sample "
-                                               "files are stored (so that you can view them before working with them)?"));
+        QCOMPARE(boxes[0].text, QStringLiteral("Would you like this software to open the folder where these "
+                                               "sample files are stored (so that you can view them before "
+                                               "working with them)?"));
         QCOMPARE(boxes[0].buttons, int(vbYesNo));
         QCOMPARE(boxes[0].title, QStringLiteral("Quillmere"));
         if (boxes.size() == 2)
