@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "common/AppError.h"
+#include "common/Paths.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -120,6 +121,24 @@ private Q_SLOTS:
         QFETCH(QString, pattern);
         QFETCH(bool, match);
         QCOMPARE(MatchesPattern(name, pattern), match);
+    }
+
+    // How the import forms a row from a folder of the walk and a name, the root included.
+    void rowPathFromFolderAndName_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("root") << "/" << "/a.zip";
+        QTest::newRow("folder") << "/srv" << "/srv/a.zip";
+        QTest::newRow("folder with separator") << "/srv/" << "/srv/a.zip";
+    }
+    void rowPathFromFolderAndName()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, row);
+        const QString entry = paths::withTrailingSeparator(chosen);
+        const QString v = paths::withoutTrailingSeparator(entry);
+        QCOMPARE(paths::repairRootJoin(paths::join(v, QStringLiteral("a.zip"))), row);
     }
 
     void walkIsBreadthFirstAndSkipsHiddenFolders()
