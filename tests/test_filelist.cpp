@@ -80,6 +80,11 @@ private Q_SLOTS:
         form.PushButton1_Click();
         form.PushButton1_Click();
         QCOMPARE(rows(form), (QStringList{"/d/x.zip", "/d/x.zip", "/d/y.zip"}));
+        // Rows have no tooltip of their own, so the list's own help shows over them too.
+        QVERIFY(!form.fileList().data(form.fileList().index(0), Qt::ToolTipRole).isValid());
+        QCOMPARE(form.ListView1->toolTip(), QStringLiteral("Drag and drop files here. Double-click item to remove "
+                                                           "it. Move bar to right and out of window to reveal full "
+                                                           "names."));
     }
 
     void tooManyFilesAddsNoneAndSaysSo()

@@ -17,7 +17,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
+    // No tooltip of its own: over the rows, too, the list's tooltip says how to use it.
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return m_rows.at(index.row());
     return {};
 }
