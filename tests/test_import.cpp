@@ -327,6 +327,28 @@ private Q_SLOTS:
         }
     }
 
+    void foldersVanishingMidWalkAreSkippedSilently()
+    {
+        TestWorld world;
+        for (int when = 1; when < 40; when += 4) {
+            const QString root = makeTree(world, QStringLiteral("v%1").arg(when));
+            const QStringList all = expectedRows(root, QSet<QString>(kTreeZips.begin(), kTreeZips.end()));
+            Form1 form;
+            form.Form_Load();
+            int turns = 0;
+            world.toolkit().onDoEvents = [&] {
+                if (++turns == when)
+                    QDir(root + "/two").removeRecursively();
+            };
+            runImport(world, form, "zip", root);
+            world.toolkit().onDoEvents = nullptr;
+            for (const QString &row : rows(form))
+                QVERIFY(all.contains(row));
+            QVERIFY(form.rowCount() >= all.size() - 2);
+            QCOMPARE(world.toolkit().messages().size(), 0);
+        }
+    }
+
     void closingTheWindowEndsTheWalk()
     {
         TestWorld world;
