@@ -9,9 +9,12 @@ import tempfile
 import struct
 import zipfile
 
-# Usage: make_corpus.py <folder> [--big <path>]  (--big: a sparse 5 GiB Zip64 archive, for tests)
+# Usage: make_corpus.py <folder> [--big <path>] [--extract-seeds <folder>]
+#   --big: a sparse 5 GiB Zip64 archive, for tests
+#   --extract-seeds: the seeds again, each behind an option byte, for fuzz_unzip32_extract
 out = sys.argv[1] if len(sys.argv) > 1 else "fuzz-corpus"
 big_path = sys.argv[sys.argv.index("--big") + 1] if "--big" in sys.argv else None
+extract_seeds = sys.argv[sys.argv.index("--extract-seeds") + 1] if "--extract-seeds" in sys.argv else None
 os.makedirs(out, exist_ok=True)
 
 
@@ -77,6 +80,8 @@ struct.pack_into("<I", lying, at + 16, offset + 7)  # central directory not wher
 save("lying_offset.zip", bytes(lying))
 save("not_a_zip.zip", b"This is plain text, not an archive.\n" * 4)
 save("spaces.zip", build([("my docs/read me.txt", b"spaces")], zipfile.ZIP_STORED))
+save("through_link.zip", build([("link/x", b"must not land outside"), ("link", b"replaces the link"),
+                                 ("deep/../link/y", b"climbs"), ("sub\\..\\..\\z", b"backslashes")], zipfile.ZIP_STORED))
 save("crlf.zip", build([("t.txt", b"one\r\ntwo\r\n"), ("b.bin", b"\x00\r\n")], zipfile.ZIP_STORED))
 
 
@@ -122,5 +127,14 @@ if big_path:
         f.write(local)
         f.seek(len(local) + length)
         f.write(central + zip64_eocd(1, len(central), cd_offset, cd_offset + len(central)))
+
+if extract_seeds:
+    os.makedirs(extract_seeds, exist_ok=True)
+    for name in os.listdir(out):
+        with open(os.path.join(out, name), "rb") as f:
+            data = f.read()
+        for flags in (0x00, 0x01, 0x02, 0x0E, 0x52):
+            with open(os.path.join(extract_seeds, "%02x-%s" % (flags, name)), "wb") as f:
+                f.write(bytes([flags]) + data)
 
 print(len(os.listdir(out)), "seeds in", out)
