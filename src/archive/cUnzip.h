@@ -58,6 +58,8 @@ public:
     void setOverwriteExisting(bool bState);
     bool ConvertCRToCRLF() const;
     void setConvertCRToCRLF(bool bState);
+    // Stored in DCL.C_flag, which keeps Info-ZIP's meaning in libunzip32: 1 matches the include
+    // names case-insensitively. Unzip passes the exact listed names, so it rarely matters.
     bool CaseSensitiveFileNames() const;
     void setCaseSensitiveFileNames(bool bState);
 
@@ -68,7 +70,7 @@ public:
     std::int64_t FilePackedSize(std::int32_t lIndex) const;
     std::int32_t FileCompressionRatio(std::int32_t lIndex) const;
     QDateTime FileDate(std::int32_t lIndex) const;
-    std::int32_t FileCRC(std::int32_t lIndex) const;
+    std::int32_t FileCRC(std::int32_t lIndex) const; // the CRC-32 bits read as signed
     QString FileCompressionMethod(std::int32_t lIndex) const;
     bool FileEncrypted(std::int32_t lIndex) const;
     bool FileSelected(std::int32_t lIndex) const;

@@ -2,6 +2,7 @@
 
 #include "archive/cUnzip.h"
 #include "common/AppError.h"
+#include "common/Paths.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -144,7 +145,7 @@ QString LibraryPath()
     if (!lib.overridePath.isEmpty())
         return lib.overridePath;
     // The real program folder, not ApplicationFolder(): tests redirect that one.
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libunzip32.so");
+    return paths::join(QCoreApplication::applicationDirPath(), QStringLiteral("libunzip32.so"));
 }
 
 void SetLibraryPathForTesting(const QString &path)
