@@ -427,6 +427,19 @@ private Q_SLOTS:
         QCOMPARE(errorOf([&] { reader->GetVersion(major, minor, revision, date, extra); }), 53);
     }
 
+    void libraryThatTurnsUpLaterIsFound()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.path() + QStringLiteral("/libunzip32.so");
+        mUnzip::SetLibraryPathForTesting(path);
+        auto reader = std::make_shared<cUnzip>();
+        reader->setZipFile(fixture("stored.zip"));
+        QCOMPARE(reader->Directory(), -1);
+        QVERIFY(QFile::copy(QStringLiteral(UNZIP32_LIBRARY), path));
+        QCOMPARE(reader->Directory(), 0);
+        QCOMPARE(reader->FileCount(), 2);
+    }
+
     void libraryWithoutTheEntryPoints()
     {
         // A real shared library that is not ours: loads, but lacks both entry points.

@@ -28,7 +28,6 @@ constexpr int kMaxPasswordBytes = 254;
 struct Library {
     QString overridePath;
     std::unique_ptr<QLibrary> library;
-    bool tried = false;
     WizFunction wiz = nullptr;
     VersionFunction version = nullptr;
 };
@@ -39,16 +38,18 @@ Library &library()
     return instance;
 }
 
-// Loads the library on first use; false when it cannot be loaded.
+// Loads the library on first use; false when it cannot be loaded. A failed load is tried again
+// on the next call, so a library that turns up later is found.
 bool ensureLoaded()
 {
     Library &lib = library();
-    if (lib.tried)
-        return lib.library && lib.library->isLoaded();
-    lib.tried = true;
+    if (lib.library && lib.library->isLoaded())
+        return true;
     lib.library = std::make_unique<QLibrary>(LibraryPath());
-    if (!lib.library->load())
+    if (!lib.library->load()) {
+        lib.library.reset();
         return false;
+    }
     lib.wiz = reinterpret_cast<WizFunction>(lib.library->resolve("Wiz_SingleEntryUnzip"));
     lib.version = reinterpret_cast<VersionFunction>(lib.library->resolve("UzpVersion2"));
     return true;
@@ -154,7 +155,6 @@ void SetLibraryPathForTesting(const QString &path)
     if (lib.library)
         lib.library->unload();
     lib.library.reset();
-    lib.tried = false;
     lib.wiz = nullptr;
     lib.version = nullptr;
     lib.overridePath = path;
