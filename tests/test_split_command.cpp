@@ -74,42 +74,6 @@ private Q_SLOTS:
         QCOMPARE(ClampWindowStyle(given == -100 ? std::nullopt : std::optional<int>(given)), used);
     }
 
-    void failureReason_data()
-    {
-        QTest::addColumn<bool>("started");
-        QTest::addColumn<bool>("crashed");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("output");
-        QTest::addColumn<QString>("reason"); // "" = split
-        QTest::newRow("success") << true << false << 0 << QByteArray("creating: o/a1.zip\n") << "";
-        QTest::newRow("error text despite 0")
-            << true << false << 0 << QByteArray("zipsplit error: Interrupted (aborting)\n")
-            << "the splitting tool reported an error: Interrupted (aborting).";
-        QTest::newRow("not a zip") << true << false << 3 << QByteArray() << "it is not a ZIP archive, or it is damaged.";
-        QTest::newRow("entry too big") << true << false << 6 << QByteArray()
-                                       << "one of its entries is too large for the part size.";
-        QTest::newRow("write error") << true << false << 14 << QByteArray()
-                                     << "a part could not be written; the disk may be full.";
-        QTest::newRow("unknown code") << true << false << 42 << QByteArray("zipsplit error: odd\n")
-                                      << "the splitting tool failed (exit code 42): odd.";
-        QTest::newRow("signal") << true << true << 15 << QByteArray() << "the splitting tool stopped unexpectedly.";
-        QTest::newRow("no launch") << false << false << 0 << QByteArray() << "the splitting tool could not be started.";
-    }
-    void failureReason()
-    {
-        QFETCH(bool, started);
-        QFETCH(bool, crashed);
-        QFETCH(int, exitCode);
-        QFETCH(QByteArray, output);
-        QFETCH(QString, reason);
-        ProcessOutcome outcome;
-        outcome.started = started;
-        outcome.crashed = crashed;
-        outcome.exitCode = exitCode;
-        outcome.output = output;
-        QCOMPARE(ZipSplitFailureReason(outcome), reason);
-    }
-
     void splitSizeFromParts_data()
     {
         QTest::addColumn<qint64>("length");
@@ -150,28 +114,12 @@ private Q_SLOTS:
         QCOMPARE(TimesKilo(value), result);
     }
 
-    void summary()
-    {
-        QCOMPARE(RunSummaryText({}, {}), QStringLiteral("Done."));
-        const QString withRenames = RunSummaryText({}, {{"/in/b_2022.zip", "b1.zip", "b_2022-b1.zip"}});
-        QVERIFY(withRenames.startsWith("Done.\r\n\r\n"));
-        QVERIFY(withRenames.contains("b_2022-b1.zip (b1.zip of /in/b_2022.zip)"));
-        const QString failed = RunSummaryText({{"/in/x.zip", "it is not a ZIP archive, or it is damaged."},
-                                               {"/in/y.zip", "the file no longer exists."}},
-                                              {});
-        QVERIFY(!failed.contains("Done."));
-        QVERIFY(failed.startsWith("These 2 archives could not be split:"));
-        QVERIFY(failed.contains("/in/x.zip: it is not a ZIP archive, or it is damaged."));
-        QVERIFY(failed.contains("/in/y.zip: the file no longer exists."));
-    }
-
     void nameShowingSource_data()
     {
         QTest::addColumn<QString>("archive");
         QTest::addColumn<QString>("part");
         QTest::addColumn<int>("attempt");
         QTest::addColumn<QString>("name");
-        QTest::newRow("first") << "/in/backup_2022.zip" << "backup-1.zip" << 1 << "backup_2022-backup-1.zip";
         QTest::newRow("second") << "/in/backup_2022.zip" << "backup-1.zip" << 2 << "backup_2022-backup-1 (2).zip";
         QTest::newRow("dotted archive") << "/in/a.b.zip" << "a-1.zip" << 1 << "a.b-a-1.zip";
     }
