@@ -288,8 +288,10 @@ private Q_SLOTS:
         QDir().mkpath(folder);
         const QString gone = w.world.home() + "/in/gone.zip";
         const QString other = noisyZip(w.world.home() + "/in/other.zip", 2, 10000, 30);
+        const QString fifo = w.world.home() + "/in/pipe.zip";
+        QVERIFY(run(QStringLiteral("mkfifo"), {fifo}) == 0);
         const QByteArray notZipBytes = readAll(notZip);
-        w.form.fileList().append(QStringList{good, notZip, empty, folder, gone, other});
+        w.form.fileList().append(QStringList{good, notZip, empty, folder, gone, fifo, other});
         w.form.PushButton2_Click();
 
         const auto boxes = w.world.toolkit().messages();
@@ -297,12 +299,13 @@ private Q_SLOTS:
         QCOMPARE(boxes[0].icon, 48);
         QCOMPARE(boxes[0].title, QStringLiteral("Quillmere"));
         const QString text = boxes[0].text;
-        QVERIFY(text.startsWith("These 4 archives could not be split:"));
+        QVERIFY(text.startsWith("These 5 archives could not be split:"));
         QVERIFY(!text.contains("Done."));
         QVERIFY(text.contains(notZip + ": it is not a ZIP archive, or it is damaged."));
         QVERIFY(text.contains(empty + ": the file is empty."));
         QVERIFY(text.contains(folder + ": it is a folder, not a ZIP archive."));
         QVERIFY(text.contains(gone + ": the file no longer exists."));
+        QVERIFY(text.contains(fifo + ": it is a device, pipe or socket, not a ZIP archive."));
         QVERIFY(!text.contains(good + ":"));
         QStringList expected = entriesOf(good) + entriesOf(other);
         expected.sort();

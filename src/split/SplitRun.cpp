@@ -213,6 +213,12 @@ void SplitRun::execute()
 
 void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
 {
+    // zipsplit would wait forever on a pipe (a folder import with "*" can list one).
+    const QFileInfo source(archive);
+    if (source.exists() && !source.isFile() && !source.isDir()) {
+        m_failures.append({archive, SourceFileProblem(archive)});
+        return;
+    }
     // Only the file this run wrote is started: not a link, not someone else's, not writable by others.
     if (!m_toolPath.isEmpty() && !IsSafeToolFile(m_toolPath)) {
         m_failures.append({archive, QStringLiteral("the splitting tool was changed or removed during the "

@@ -94,6 +94,8 @@ QString SourceFileProblem(const QString &archivePath)
         return QStringLiteral("the file no longer exists.");
     if (info.isDir())
         return QStringLiteral("it is a folder, not a ZIP archive.");
+    if (!info.isFile())
+        return QStringLiteral("it is a device, pipe or socket, not a ZIP archive.");
     if (!info.isReadable())
         return QStringLiteral("the file cannot be read.");
     if (info.size() == 0)
