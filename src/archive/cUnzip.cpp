@@ -65,8 +65,21 @@ const cUnzip::Entry &cUnzip::entryAt(std::int32_t lIndex) const
     return m_entries[static_cast<size_t>(lIndex - 1)];
 }
 
-QString cUnzip::Filename(std::int32_t lIndex) const { return entryAt(lIndex).name; }
-QString cUnzip::FileDirectory(std::int32_t lIndex) const { return entryAt(lIndex).folder; }
+cUnzip::Entry &cUnzip::entryAt(std::int32_t lIndex)
+{
+    if (lIndex < 1 || lIndex > FileCount())
+        throw AppError::subscriptOutOfRange();
+    return m_entries[static_cast<size_t>(lIndex - 1)];
+}
+
+QString cUnzip::Filename(std::int32_t lIndex) const
+{
+    const Entry &entry = entryAt(lIndex);
+    return QString::fromLocal8Bit(m_names.data() + entry.nameOffset,
+                                  static_cast<qsizetype>(entry.nameLength));
+}
+
+QString cUnzip::FileDirectory(std::int32_t lIndex) const { return m_folders[entryAt(lIndex).folder]; }
 std::int64_t cUnzip::FileSize(std::int32_t lIndex) const { return entryAt(lIndex).size; }
 
 std::int64_t cUnzip::FilePackedSize(std::int32_t lIndex) const
@@ -81,14 +94,13 @@ std::int64_t cUnzip::FilePackedSize(std::int32_t lIndex) const
 std::int32_t cUnzip::FileCompressionRatio(std::int32_t lIndex) const { return entryAt(lIndex).ratio; }
 QDateTime cUnzip::FileDate(std::int32_t lIndex) const { return entryAt(lIndex).date.toDateTime(); }
 std::int32_t cUnzip::FileCRC(std::int32_t lIndex) const { return entryAt(lIndex).crc; }
-QString cUnzip::FileCompressionMethod(std::int32_t lIndex) const { return entryAt(lIndex).method; }
+QString cUnzip::FileCompressionMethod(std::int32_t lIndex) const { return m_methods[entryAt(lIndex).method]; }
 bool cUnzip::FileEncrypted(std::int32_t lIndex) const { return entryAt(lIndex).encrypted; }
 bool cUnzip::FileSelected(std::int32_t lIndex) const { return entryAt(lIndex).selected; }
 
 void cUnzip::setFileSelected(std::int32_t lIndex, bool bState)
 {
-    entryAt(lIndex); // range check
-    m_entries[static_cast<size_t>(lIndex - 1)].selected = bState;
+    entryAt(lIndex).selected = bState;
 }
 
 std::int32_t cUnzip::Directory()
@@ -100,7 +112,7 @@ std::int32_t cUnzip::Directory()
     // archives of 100,000 entries and more.
     const qint64 length = QFileInfo(m_zipFile).size();
     if (length > 0) {
-        const qint64 guess = std::min<qint64>(length / 96, 262144);
+        const qint64 guess = std::min<qint64>(length / 96, 1 << 20);
         m_entries.reserve(m_entries.size() + static_cast<size_t>(guess));
     }
     std::int32_t includeCount = 0;
@@ -115,9 +127,9 @@ bool cUnzip::Unzip()
         if (m_zipFile.isEmpty())
             return false;
         QStringList names;
-        for (const Entry &entry : m_entries) {
-            if (entry.selected)
-                names.append(BuildEntryPath(entry.folder, entry.name));
+        for (std::int32_t i = 1; i <= FileCount(); ++i) {
+            if (m_entries[static_cast<size_t>(i - 1)].selected)
+                names.append(BuildEntryPath(FileDirectory(i), Filename(i)));
         }
         auto count = static_cast<std::int32_t>(names.size());
         if (count == FileCount()) {
@@ -148,6 +160,9 @@ void cUnzip::setZipFile(const QString &sFIle)
 {
     m_zipFile = sFIle.isNull() ? QLatin1String("") : sFIle;
     m_entries.clear();
+    m_names.clear();
+    m_folders.clear();
+    m_methods.clear();
 }
 
 void cUnzip::GetVersion(std::int32_t &lMajor, std::int32_t &lMinor, std::int32_t &lRevision,
@@ -177,17 +192,50 @@ void cUnzip::AddDirectoryEntry(const QString &sFile, const QString &sFolder, con
 {
     if (sFile.isEmpty() || (sFile.size() == 1 && sFile.at(0) == QChar(u'\0')))
         return;
+    const QByteArray name = sFile.toLocal8Bit();
+    AddListedEntry(name.constData(), static_cast<std::size_t>(name.size()), sFolder, dDate, lSize,
+                   lCRC, bEncrypted, lFactor, sMethod);
+}
+
+static_assert(sizeof(EntryStamp) == 10, "packed date parts");
+
+void cUnzip::AddListedEntry(const char *name, std::size_t nameLength, const QString &sFolder,
+                            const EntryStamp &dDate, std::int64_t lSize, std::int32_t lCRC,
+                            bool bEncrypted, std::int32_t lFactor, const QString &sMethod)
+{
+    if (!name || nameLength == 0 || (nameLength == 1 && name[0] == '\0'))
+        return;
+    if (nameLength > 0xFFFFFFFFu || m_entries.size() >= 0x7FFFFFFF)
+        return; // beyond what a ZIP name or a Long count can be
     Entry entry;
-    entry.name = sFile;
-    entry.folder = sFolder;
-    entry.method = sMethod;
+    entry.nameOffset = m_names.size();
+    entry.nameLength = static_cast<std::uint32_t>(nameLength);
+    entry.folder = intern(m_folders, sFolder);
+    entry.method = intern(m_methods, sMethod);
     entry.size = lSize;
     entry.ratio = lFactor;
     entry.crc = lCRC;
     entry.date = dDate;
     entry.encrypted = bEncrypted;
     entry.selected = true;
-    m_entries.push_back(std::move(entry));
+    m_names.append(name, nameLength);
+    m_entries.push_back(entry);
+}
+
+// The index of text in table; a new text is added unless it equals the last one (or, for the
+// few method names, any earlier one).
+std::uint32_t cUnzip::intern(std::vector<QString> &table, const QString &text)
+{
+    if (!table.empty() && table.back() == text)
+        return static_cast<std::uint32_t>(table.size() - 1);
+    if (table.size() <= 64) {
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (table[i] == text)
+                return static_cast<std::uint32_t>(i);
+        }
+    }
+    table.push_back(text);
+    return static_cast<std::uint32_t>(table.size() - 1);
 }
 
 void cUnzip::RaiseOverwritePrompt(const QString &sFile, std::int32_t &eResponse)

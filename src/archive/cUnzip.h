@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace qm {
@@ -98,6 +99,11 @@ public:
     void AddDirectoryEntry(const QString &sFile, const QString &sFolder, const EntryStamp &dDate,
                            std::int64_t lSize, std::int32_t lCRC, bool bEncrypted,
                            std::int32_t lFactor, const QString &sMethod);
+    // The same from the receive callback's bytes (locale encoding), without making a QString
+    // of the name: the split run lists every archive and never reads a name.
+    void AddListedEntry(const char *name, std::size_t nameLength, const QString &sFolder,
+                        const EntryStamp &dDate, std::int64_t lSize, std::int32_t lCRC,
+                        bool bEncrypted, std::int32_t lFactor, const QString &sMethod);
     void RaiseOverwritePrompt(const QString &sFile, std::int32_t &eResponse);
     void RaiseProgress(const QString &sMsg);
     void RaiseCancel(const QString &sMsg, bool &bCancel);
@@ -113,23 +119,31 @@ Q_SIGNALS:
     void Progress(std::int32_t lCount, const QString &sMsg);
 
 private:
+    // 48 bytes an entry: the name lives as bytes in m_names, folder and method texts are shared
+    // in small tables (consecutive entries mostly repeat them).
     struct Entry {
-        QString name;
-        QString folder;
-        QString method;
+        std::uint64_t nameOffset = 0;
+        std::uint32_t nameLength = 0;
+        std::uint32_t folder = 0;
         std::int64_t size = 0;
         std::int32_t ratio = 0;
         std::int32_t crc = 0;
+        std::uint32_t method = 0;
         EntryStamp date;
         bool encrypted = false;
         bool selected = true;
     };
     const Entry &entryAt(std::int32_t lIndex) const;
+    Entry &entryAt(std::int32_t lIndex);
+    static std::uint32_t intern(std::vector<QString> &table, const QString &text);
 
     mUnzip::DclRecord m_dcl;
     QString m_zipFile;
     QString m_unzipFolder; // null until assigned
     std::vector<Entry> m_entries;
+    std::string m_names;
+    std::vector<QString> m_folders;
+    std::vector<QString> m_methods;
 };
 
 } // namespace qm

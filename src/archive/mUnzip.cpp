@@ -345,10 +345,10 @@ void ReceiveDirEntry(unsigned long long, unsigned long long csize, unsigned cfac
         const std::int64_t size = csize > static_cast<unsigned long long>(INT64_MAX)
                                       ? INT64_MAX
                                       : static_cast<std::int64_t>(csize);
-        reader->AddDirectoryEntry(
-            QString::fromLocal8Bit(nameStart, static_cast<qsizetype>(nameLength)), cache.folder,
-            stamp, size, static_cast<std::int32_t>(static_cast<std::uint32_t>(crc & 0xFFFFFFFFul)),
-            encrypted, ratio, cache.method);
+        reader->AddListedEntry(
+            nameStart, nameLength, cache.folder, stamp, size,
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(crc & 0xFFFFFFFFul)), encrypted,
+            ratio, cache.method);
     } catch (...) {
     }
 }
