@@ -538,6 +538,49 @@ private Q_SLOTS:
         QCOMPARE(reader->FileCount(), 2); // a null path adds nothing
     }
 
+    void addDirectoryEntryDirectly()
+    {
+        cUnzip reader;
+        EntryStamp stamp;
+        stamp.year = 2020;
+        stamp.month = 5;
+        stamp.day = 6;
+        reader.AddDirectoryEntry(QStringLiteral("a.txt"), QStringLiteral("f\\g"), stamp, 7, 1, true, 50,
+                                 QStringLiteral("Defl:N"));
+        reader.AddDirectoryEntry(QString(), QStringLiteral("f"), stamp, 1, 1, false, 0, QString());
+        reader.AddDirectoryEntry(QString(QChar(u'\0')), QStringLiteral("f"), stamp, 1, 1, false, 0, QString());
+        reader.AddDirectoryEntry(QStringLiteral("\u00e9t\u00e9.txt"), QString(), stamp, 8, 2, false, -3,
+                                 QStringLiteral("Stored"));
+        QCOMPARE(reader.FileCount(), 2);
+        QCOMPARE(reader.Filename(1), QString("a.txt"));
+        QCOMPARE(reader.FileDirectory(1), QString("f\\g"));
+        QCOMPARE(reader.FileCompressionMethod(1), QString("Defl:N"));
+        QVERIFY(reader.FileEncrypted(1));
+        QCOMPARE(reader.FilePackedSize(1), 3);
+        QCOMPARE(reader.Filename(2), QStringLiteral("\u00e9t\u00e9.txt"));
+        QCOMPARE(reader.FileDirectory(2), QString(""));
+        QCOMPARE(reader.FileCompressionMethod(2), QString("Stored"));
+        QCOMPARE(reader.FileDate(2), QDateTime(QDate(2020, 5, 6), QTime(0, 0)));
+    }
+
+    void foldersAndMethodsThatComeBack()
+    {
+        auto reader = activeReader();
+        receive("a/1", 1, 0, "Stored");
+        receive("b/2", 1, 0, "Defl:N");
+        receive("a/3", 1, 0, "Stored");
+        receive("4", 1, 0, "BZip2");
+        receive("b/5", 1, 0, "Defl:N");
+        QCOMPARE(reader->FileCount(), 5);
+        const QStringList folders{"a", "b", "a", "", "b"};
+        const QStringList methods{"Stored", "Defl:N", "Stored", "BZip2", "Defl:N"};
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(reader->Filename(i), QString::number(i));
+            QCOMPARE(reader->FileDirectory(i), folders.at(i - 1));
+            QCOMPARE(reader->FileCompressionMethod(i), methods.at(i - 1));
+        }
+    }
+
     void longPathsAreReadWhole()
     {
         // The design cut paths at 256 bytes; a long path could then lose its name. Read whole.
