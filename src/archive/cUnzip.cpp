@@ -112,7 +112,7 @@ std::int32_t cUnzip::Directory()
     // archives of 100,000 entries and more.
     const qint64 length = QFileInfo(m_zipFile).size();
     if (length > 0) {
-        const qint64 guess = std::min<qint64>(length / 96, 1 << 20);
+        const qint64 guess = std::min<qint64>(length / 96, 1 << 18); // at most 12 MB
         m_entries.reserve(m_entries.size() + static_cast<size_t>(guess));
     }
     std::int32_t includeCount = 0;
