@@ -1,4 +1,4 @@
-// cUnzip and its binding mUnzip (Parts 3.1 and 3.2): the reader over the real libunzip32.so
+// cUnzip and its binding mUnzip: the reader over the real libunzip32.so
 // beside the test program, and the callbacks driven directly.
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"
@@ -81,7 +81,7 @@ private Q_SLOTS:
         mUnzip::ActiveReader().reset();
     }
 
-    // ---- Part 3.2: the reader -------------------------------------------------------------
+    // ---- the reader -------------------------------------------------------------------
 
     void freshReader()
     {
@@ -485,7 +485,7 @@ private Q_SLOTS:
         QVERIFY(!mUnzip::ActiveReader()); // not left dangling
     }
 
-    // ---- Part 3.1: the binding's callbacks -----------------------------------------------
+    // ---- the binding's callbacks -----------------------------------------------------
 
     void splitEntryPath_data()
     {

@@ -1,6 +1,6 @@
 #pragma once
 
-// cUnzip: the archive reader (Part 3.2). One object stands for one ZIP archive: Directory lists
+// cUnzip: the archive reader. One object stands for one ZIP archive: Directory lists
 // it through the library binding (mUnzip) and keeps one entry per listed file; Unzip extracts or
 // tests the selected entries into UnzipFolder.
 //

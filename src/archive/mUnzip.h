@@ -1,6 +1,6 @@
 #pragma once
 
-// mUnzip: the binding to libunzip32.so (Part 3.1). It loads the library by file name from the
+// mUnzip: the binding to libunzip32.so. It loads the library by file name from the
 // application folder on first use, runs one library call on behalf of a reader and supplies the
 // five callbacks, which reach the reader through ActiveReader and nothing else.
 //
