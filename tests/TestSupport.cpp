@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "app/Form1.h"
 #include "app/Settings.h"
 #include "common/Main.h"
 
@@ -76,4 +77,12 @@ QString makeZip(const QString &archive, const QList<QPair<QString, QByteArray>> 
                                          + QStringList{QFileInfo(archive).absoluteFilePath()} + names);
     zip.waitForFinished(60000);
     return archive;
+}
+
+QStringList rows(qm::Form1 &form)
+{
+    QStringList out;
+    for (int i = 1; i <= form.rowCount(); ++i)
+        out << form.rowText(i);
+    return out;
 }

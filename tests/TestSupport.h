@@ -6,6 +6,10 @@
 
 #include <memory>
 
+namespace qm {
+class Form1;
+}
+
 // A clean world for one test: scripted toolkit, settings store and desktop in a temporary home,
 // application folder pointed at a temporary folder. Everything is undone on destruction.
 class TestWorld
@@ -32,3 +36,6 @@ private:
 // The ZIP of the listed name=content pairs, built with Info-ZIP zip; returns the archive path.
 QString makeZip(const QString &archive, const QList<QPair<QString, QByteArray>> &entries,
                 const QStringList &zipOptions = {});
+
+// The list's rows, top to bottom.
+QStringList rows(qm::Form1 &form);

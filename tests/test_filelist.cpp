@@ -13,14 +13,6 @@ using namespace qm;
 
 namespace {
 
-QStringList rows(Form1 &form)
-{
-    QStringList out;
-    for (int i = 1; i <= form.rowCount(); ++i)
-        out << form.rowText(i);
-    return out;
-}
-
 void selectRow(Form1 &form, int row)
 {
     form.ListView1->selectionModel()->select(form.fileList().index(row),

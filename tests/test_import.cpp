@@ -25,14 +25,6 @@ using namespace qm;
 
 namespace {
 
-QStringList rows(Form1 &form)
-{
-    QStringList out;
-    for (int i = 1; i <= form.rowCount(); ++i)
-        out << form.rowText(i);
-    return out;
-}
-
 // root/ a.zip B.ZIP ~temp.zip notes.txt .hidden.zip
 //   one/ c.zip x.zipx   one/deep/ d.zip   two/ e.zip   two/deeper/ f.zip   .secret/ g.zip
 QString makeTree(TestWorld &world, const QString &name)
