@@ -365,6 +365,23 @@ private Q_SLOTS:
         QCOMPARE(world.toolkit().currentPointer(), int(vbHourglass));
     }
 
+    void keyboardOrderFollowsTheLayout()
+    {
+        TestWorld world;
+        Form1 form;
+        const QStringList expected{"PushButton7", "ListView1", "PushButton1", "PushButton4", "PushButton5",
+                                   "PushButton6", "Text1", "PushButton3", "PushButton2", "Option1",
+                                   "Text2", "Option2", "Text3"};
+        QStringList order;
+        QWidget *w = form.PushButton7;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().startsWith("qt_"))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != form.PushButton7 && order.size() < 50);
+        QCOMPARE(order, expected);
+    }
+
     void layoutKeepsDesignPositionsAndShowsSplitOption()
     {
         TestWorld world;
