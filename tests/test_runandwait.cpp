@@ -88,18 +88,16 @@ private Q_SLOTS:
     void waitEndsWithTheProcessAndKeepsTheWindowLive()
     {
         TestWorld world;
-        // No fixed pause per call: twenty quick processes take far less than 20 x 100 ms.
-        QElapsedTimer clock;
-        clock.start();
+        // Back-to-back quick processes each report their own end (speed: bench/split_run).
         for (int i = 0; i < 20; ++i)
             QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/true"), {}}, 0), 0);
-        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QElapsedTimer clock;
 
         // Events are handled while the process runs.
         qputenv("QM_STAND_IN", "sleep:400");
         bool fired = false;
         QTimer::singleShot(50, [&] { fired = true; });
-        clock.restart();
+        clock.start();
         QCOMPARE(RunAndWait(standIn(), 0), 0);
         QVERIFY(fired);
         QVERIFY(clock.elapsed() >= 350);
