@@ -245,6 +245,11 @@ QStringList ListFiles(const QString &folder, const QString &pattern)
     return names;
 }
 
+QString RowPath(const QString &folder, const QString &name)
+{
+    return paths::repairRootJoin(paths::join(paths::withoutTrailingSeparator(folder), name));
+}
+
 QString BrowseForFolder(QWidget *owner, const QString &title)
 {
     // The chooser is modal to the toolkit's owner; point that at the caller's window meanwhile.

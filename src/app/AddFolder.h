@@ -27,6 +27,10 @@ void CollectSubfolders(QStringList &folders, bool recurse,
 // a row could never name them. A folder that is missing or unreadable gives no names.
 QStringList ListFiles(const QString &folder, const QString &pattern);
 
+// The list row for the file `name` found in `folder` (with or without a trailing "/"): one
+// separator between them, under the root too ("/" and "a.zip" give "/a.zip").
+QString RowPath(const QString &folder, const QString &name);
+
 // Modal folder chooser titled `title` over `owner`; the chosen folder without a trailing "/"
 // (the root stays "/"), or "" when cancelled or when the choice is not an existing folder.
 QString BrowseForFolder(QWidget *owner, const QString &title);

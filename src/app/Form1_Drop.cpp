@@ -81,7 +81,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList &dropped)
             const QString v = paths::withoutTrailingSeparator(entry);
             for (const QString &name : ListFiles(v, QStringLiteral("*.*")))
                 if (!name.startsWith(QLatin1Char('~')))
-                    rows.add(paths::join(v, name));
+                    rows.add(RowPath(v, name));
         }
         // Each dropped folder's files reach the list before the next dropped path is looked at.
         rows.flush();
