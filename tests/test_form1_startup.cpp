@@ -3,15 +3,19 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
+#include "common/Main.h"
 #include "common/Toolkit.h"
 
 #include <QDir>
+#include <QExposeEvent>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
 #include <QTreeView>
@@ -144,29 +148,76 @@ private Q_SLOTS:
         QCOMPARE(form.fileList().columnTitle(), QStringLiteral("Zip File(s)")); // went on with 128
     }
 
-    void missingDesktopIsReportedAt132OnlyWhenNothingIsStored()
+    void desktopFolder_data()
     {
-        {
-            TestWorld world;
-            QDir(world.desktop()).removeRecursively();
-            Form1 form;
-            form.Form_Load();
-            const auto boxes = world.toolkit().messages();
-            QCOMPARE(boxes.size(), 1);
-            QVERIFY(boxes[0].text.startsWith("Invalid procedure call or argument\r\n"));
-            QVERIFY(boxes[0].text.contains("at line 132\r\r"));
-            QCOMPARE(form.Text1->text(), QString());
-            QCOMPARE(form.Text2->text(), QStringLiteral("20"));
+        QTest::addColumn<QString>("desktop"); // "" = none; otherwise made under the home folder
+        QTest::addColumn<bool>("home");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("text1");   // "<home>" stands for the home folder
+        QTest::newRow("named by user-dirs") << "Schreibtisch" << true << QByteArray() << "<home>/Schreibtisch/";
+        QTest::newRow("none: the home folder") << "" << true << QByteArray() << "<home>/";
+        QTest::newRow("neither: reported at 132") << "" << false << QByteArray() << "";
+        QTest::newRow("neither, but stored") << "" << false << QByteArray("/srv/out") << "/srv/out";
+    }
+    void desktopFolder()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(bool, home);
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, text1);
+        TestWorld world;
+        QDir(world.desktop()).removeRecursively();
+        if (!desktop.isEmpty()) {
+            QDir().mkpath(world.home() + "/" + desktop);
+            world.makeFile("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/" + desktop.toUtf8() + "\"\n");
         }
-        {
-            TestWorld world;
-            QDir(world.desktop()).removeRecursively();
-            world.writeConfig("[Quillmere]\nOutput%20Directory=/srv/out\n");
-            Form1 form;
-            form.Form_Load();
-            QCOMPARE(world.toolkit().messages().size(), 0);
-            QCOMPARE(form.Text1->text(), QStringLiteral("/srv/out"));
-        }
+        if (!stored.isEmpty())
+            world.writeConfig("[Quillmere]\nOutput%20Directory=" + stored + "\n");
+        if (!home)
+            qputenv("HOME", QFile::encodeName(world.home() + "/gone"));
+        Form1 form;
+        form.Form_Load();
+        const auto boxes = world.toolkit().messages();
+        QCOMPARE(boxes.size(), text1.isEmpty() ? 1 : 0);
+        if (!boxes.isEmpty())
+            QVERIFY(boxes[0].text.startsWith("Invalid procedure call or argument\r\n")
+                    && boxes[0].text.contains("at line 132\r\r"));
+        QCOMPARE(form.Text1->text(), text1.replace("<home>", world.home()));
+        QCOMPARE(form.Text2->text(), QStringLiteral("20"));
+    }
+
+    void centredOnTheFrame_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::newRow("title bar counted") << QRect(0, 0, 1920, 1080) << QSize(540, 545) << QPoint(690, 267);
+        QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QSize(536, 509) << QPoint(2292, 257);
+        QTest::newRow("larger than the screen") << QRect(0, 0, 500, 400) << QSize(601, 509) << QPoint(-50, -54);
+    }
+    void centredOnTheFrame()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QSize, frame);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(CentredTopLeft(screen, frame), topLeft);
+    }
+
+    // Centred again once shown, when the frame is known; later exposes leave the place alone.
+    void centredOnceShown()
+    {
+        TestWorld world;
+        Form1 form;
+        form.Form_Load();
+        form.move(0, 0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QTRY_COMPARE(form.frameGeometry().topLeft(), CentredTopLeft(screen, form.frameGeometry().size()));
+        form.move(3, 4);
+        QExposeEvent uncovered(QRegion(form.rect()));
+        QCoreApplication::sendEvent(form.windowHandle(), &uncovered);
+        QCOMPARE(form.pos(), QPoint(3, 4));
     }
 
     void unreadableSkinIsReportedAt100()
@@ -257,6 +308,10 @@ private Q_SLOTS:
         QTest::newRow("zero passes") << "0" << "0" << false;
         QTest::newRow("negative passes") << "-4" << "-4" << false;
         QTest::newRow("text kept") << "abc" << "abc" << false;
+        QTest::newRow("beyond 32 bits") << " 3000000000 " << "2047" << true;
+        QTest::newRow("40 digits") << QString(40, QLatin1Char('9')) << "2047" << true;
+        QTest::newRow("negative beyond 32 bits passes") << "-3000000000" << "-3000000000" << false;
+        QTest::newRow("exponent is text") << "1e30" << "1e30" << false;
     }
     void sizeValidation()
     {

@@ -190,7 +190,10 @@ void Form1::Form_Load()
     const QString appDir = ApplicationFolder();
 
     h.step(100, [&] { ApplySkin(*this, m_skin); });
-    h.step(102, [&] { CentreForm(*this); });
+    h.step(102, [&] {
+        CentreForm(*this);
+        CentreFormOnceFramed(*this);
+    });
     h.step(104, [&] { setWindowTitle(kApplicationTitle); });
     h.also([&] { setWindowIcon(QIcon(QStringLiteral(":/quillmere/quillmere.png"))); });
     const QString cursorFile = appDir + QStringLiteral("/HAND-M.CUR");
@@ -286,13 +289,16 @@ void Form1::Text3_Change()
 
 void Form1::Text2_Validate()
 {
-    std::int32_t value = 0;
+    bool tooBig = false;
     try {
-        value = ToLong(Text2->text());
-    } catch (const AppError &) {
-        return; // not a number: kept as typed; the run reports it
+        tooBig = ToLong(Text2->text()) > 2047;
+    } catch (const AppError &e) {
+        // Beyond 32 bits is still a number, and above the limit unless negative; anything else
+        // is not a number and kept as typed for the run to report.
+        tooBig = e.number() == AppError::overflow().number()
+                 && !Text2->text().trimmed().startsWith(QLatin1Char('-'));
     }
-    if (value > 2047) {
+    if (tooBig) {
         Text2->setText(QStringLiteral("2047"));
         tk().msgBox(QStringLiteral("Max split size is 2047 MB"));
     }

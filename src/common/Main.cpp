@@ -1,10 +1,12 @@
 #include "common/Main.h"
 
 #include "common/AppError.h"
+#include "common/Paths.h"
 #include "common/SkinFramework.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -14,6 +16,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <QWindow>
 
 namespace qm {
 
@@ -38,12 +41,13 @@ QString GetSpecialFolderPath(int folder)
 {
     if (folder != 0)
         return QString(QLatin1String(""));
-    QString path = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (path.isEmpty() || !QFileInfo(path).isDir())
-        return QString(QLatin1String(""));
-    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
+    // Without a desktop folder the home folder stands in, as xdg-user-dirs does.
+    for (const auto location : {QStandardPaths::DesktopLocation, QStandardPaths::HomeLocation}) {
+        const QString path = QStandardPaths::writableLocation(location);
+        if (!path.isEmpty() && QFileInfo(path).isDir())
+            return paths::withoutTrailingSeparator(path);
+    }
+    return QString(QLatin1String(""));
 }
 
 QString DesktopFolder()
@@ -51,7 +55,14 @@ QString DesktopFolder()
     const QString path = GetSpecialFolderPath(0);
     if (path.isEmpty())
         throw AppError::invalidArgument();
-    return path + QLatin1Char('/');
+    return paths::withTrailingSeparator(path);
+}
+
+QPoint CentredTopLeft(const QRect &area, const QSize &frame)
+{
+    const double left = (area.width() - frame.width()) / 2.0;
+    const double top = (area.height() - frame.height()) / 2.0;
+    return QPoint(area.x() + static_cast<int>(left), area.y() + static_cast<int>(top));
 }
 
 void CentreForm(QWidget &window)
@@ -59,11 +70,48 @@ void CentreForm(QWidget &window)
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         throw AppError::invalidArgument();
-    const QRect area = screen->geometry();
-    const QSize size = window.frameGeometry().size();
-    const double left = (area.width() - size.width()) / 2.0;
-    const double top = (area.height() - size.height()) / 2.0;
-    window.move(area.x() + static_cast<int>(left), area.y() + static_cast<int>(top));
+    window.move(CentredTopLeft(screen->geometry(), window.frameGeometry().size()));
+}
+
+namespace {
+
+// Before the window is shown its frame is not known, so the title bar is left out of the first
+// centring; this centres it once more on the first expose, when the frame is there.
+class FrameCentring : public QObject
+{
+public:
+    explicit FrameCentring(QWidget &window) : QObject(&window), m_window(window)
+    {
+        setObjectName(QStringLiteral("qm_frameCentring"));
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        QWindow *handle = m_window.windowHandle();
+        if (watched == &m_window && event->type() == QEvent::Show && handle)
+            handle->installEventFilter(this);
+        else if (watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+            try {
+                CentreForm(m_window);
+            } catch (const AppError &) {
+                // No screen: the centring before the show has reported it already.
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget &m_window;
+};
+
+} // namespace
+
+void CentreFormOnceFramed(QWidget &window)
+{
+    if (!window.findChild<QObject *>(QStringLiteral("qm_frameCentring"), Qt::FindDirectChildrenOnly))
+        new FrameCentring(window);
 }
 
 bool FileExists(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -13,12 +14,17 @@ class SkinFramework;
 QString ApplicationFolder();
 void setApplicationFolderForTests(const QString &folder);
 
-// Path of a special folder (0 = desktop), without a trailing separator; "" when unknown.
+// Path of a special folder (0 = desktop), without a trailing separator but the root; "" when
+// unknown. The desktop is the XDG desktop folder, else the home folder, whichever exists.
 QString GetSpecialFolderPath(int folder);
 // The desktop folder followed by one separator; throws AppError::invalidArgument() without one.
 QString DesktopFolder();
-// Centres the window on the primary screen (halves not rounded before the final pixel).
+// Top-left of a frame of size `frame` centred on `area` (halves not rounded before the final pixel).
+QPoint CentredTopLeft(const QRect &area, const QSize &frame);
+// Centres the window, frame included, on the primary screen.
 void CentreForm(QWidget &window);
+// Centres the window once more on its first expose, when its frame (title bar) is known.
+void CentreFormOnceFramed(QWidget &window);
 // True when the path exists (file or folder); never throws.
 bool FileExists(const QString &path);
 // Skins the window from <application folder>/x/o.cjs when that ordinary file is there.
