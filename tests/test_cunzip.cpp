@@ -657,6 +657,9 @@ private Q_SLOTS:
         QCOMPARE(mUnzip::PasswordCallback(buffer, 10, "p", "n"), 0);
         QCOMPARE(std::strlen(buffer), size_t(9)); // never beyond the buffer
 
+        answer = QStringLiteral(" \tpw\n  "); // only spaces are trimmed
+        QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 0);
+        QCOMPARE(QByteArray(buffer), QByteArray("\tpw\n"));
         answer = QStringLiteral("    ");
         QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 1); // only spaces: none
         QVERIFY(mUnzip::PasswordCancelled());

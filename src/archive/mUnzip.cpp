@@ -111,6 +111,18 @@ QString readText(const char *text, size_t limit)
     return QString::fromLocal8Bit(text, static_cast<qsizetype>(::strnlen(text, limit)));
 }
 
+// Spaces around a typed password are dropped; a tab or line end may be part of it.
+QString withoutOuterSpaces(const QString &text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == QLatin1Char(' '))
+        ++start;
+    while (end > start && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
 // Per-call caches of the receive callback: consecutive entries share folders and methods, so
 // the same QString is handed on instead of decoding the bytes again.
 struct ReceiveCache {
@@ -282,7 +294,7 @@ int PasswordCallback(char *buffer, int size, const char *, const char *)
         bool cancel = false;
         if (const std::shared_ptr<cUnzip> reader = ActiveReader())
             reader->RaisePasswordRequest(password, cancel);
-        password = password.trimmed();
+        password = withoutOuterSpaces(password);
         if (password.isEmpty() || cancel) {
             PasswordCancelled() = true;
             return 1;
