@@ -16,7 +16,7 @@ const QString kStandIn = QStringLiteral(QUILLMERE_STAND_IN_TOOL);
 
 ProcessCommand standIn(const QStringList &arguments = {})
 {
-    return {QString(), kStandIn, arguments};
+    return {QString(), kStandIn, arguments, {}};
 }
 
 } // namespace
@@ -69,11 +69,11 @@ private Q_SLOTS:
     {
         TestWorld world;
         ProcessOutcome outcome;
-        const int code = RunAndWait({QString(), world.home() + "/no such tool", {}}, 0, &outcome);
+        const int code = RunAndWait({QString(), world.home() + "/no such tool", {}, {}}, 0, &outcome);
         QVERIFY(code < 0);
         QVERIFY(!outcome.started);
         QCOMPARE(world.toolkit().shown.size(), 0);
-        QVERIFY(RunAndWait({QString(), QString(), {}}) < 0);
+        QVERIFY(RunAndWait({QString(), QString(), {}, {}}) < 0);
     }
 
     void standardInputIsTheNullDevice()
@@ -81,7 +81,7 @@ private Q_SLOTS:
         TestWorld world;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/cat"), {}}, 0), 0); // would hang on a terminal
+        QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/cat"), {}, {}}, 0), 0); // would hang on a terminal
         QVERIFY(clock.elapsed() < 5000);
     }
 
@@ -90,7 +90,7 @@ private Q_SLOTS:
         TestWorld world;
         // Back-to-back quick processes each report their own end (speed: bench/split_run).
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/true"), {}}, 0), 0);
+            QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/true"), {}, {}}, 0), 0);
         QElapsedTimer clock;
 
         // Events are handled while the process runs.

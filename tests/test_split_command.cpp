@@ -1,6 +1,6 @@
 #include "split/Shell32.h"
 #include "split/SplitRun.h"
-#include "split/StagingFolder.h"
+#include "split/PartNames.h"
 #include "split/ZipSplit.h"
 #include "common/AppError.h"
 
@@ -129,7 +129,7 @@ private Q_SLOTS:
         QFETCH(QString, part);
         QFETCH(int, attempt);
         QFETCH(QString, name);
-        QCOMPARE(StagingFolder::nameShowingSource(archive, part, attempt), name);
+        QCOMPARE(NameShowingSource(archive, part, attempt), name);
     }
 };
 

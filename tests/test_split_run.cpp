@@ -3,6 +3,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "split/LargestEntrySize.h"
+#include "split/PartNames.h"
 #include "split/SplitRun.h"
 #include "split/ToolFile.h"
 
@@ -15,6 +16,8 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <dirent.h>
 
 using namespace qm;
 
@@ -66,6 +69,33 @@ QStringList entriesOf(const QString &archive)
     QStringList names = QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
     names.sort();
     return names;
+}
+
+// Names in a folder as raw bytes: QDir cannot see names that are not valid UTF-8.
+QList<QByteArray> rawNames(const QString &folder)
+{
+    QList<QByteArray> names;
+    if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent *entry = ::readdir(dir))
+            if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                names << QByteArray(entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
+// Compressible text entries in a few folders, as people's documents are.
+QList<QPair<QString, QByteArray>> textEntries(int count, int size, const QString &prefix = "doc")
+{
+    QList<QPair<QString, QByteArray>> content;
+    QRandomGenerator generator(count);
+    for (int i = 0; i < count; ++i) {
+        QByteArray text;
+        while (text.size() < size)
+            text += "line " + QByteArray::number(generator.bounded(100000)) + " of some report\n";
+        content.append({QStringLiteral("%1%2/%3.txt").arg(prefix).arg(i % 9).arg(i), text.left(size)});
+    }
+    return content;
 }
 
 // One archive of stored (incompressible) entries, so the part sizes are predictable.
@@ -192,10 +222,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("parts");
         QTest::addColumn<int>("minParts"); // per archive
-        QTest::newRow("by size, 1 MB") << false << "1" << "5" << 3;
-        QTest::newRow("by size 0: raised to the largest entry + 256") << false << "0" << "5" << 6;
-        QTest::newRow("by parts") << true << "20" << "3" << 3;
-        QTest::newRow("by parts 0 counts as 1") << true << "20" << "0" << 1;
+        QTest::addColumn<QStringList>("larger"); // archives named for parts larger than asked
+        const QStringList all{"alpha", "bravo", "charlie"};
+        QTest::newRow("by size, 1 MB") << false << "1" << "5" << 3 << QStringList();
+        QTest::newRow("by size 0: raised to the largest entry + 256") << false << "0" << "5" << 6 << all;
+        QTest::newRow("by parts") << true << "20" << "3" << 3 << QStringList{"charlie"};
+        QTest::newRow("by parts 0 counts as 1") << true << "20" << "0" << 1 << QStringList();
     }
     void splitsEveryArchiveIntoValidParts()
     {
@@ -203,6 +235,7 @@ private Q_SLOTS:
         QFETCH(QString, size);
         QFETCH(QString, parts);
         QFETCH(int, minParts);
+        QFETCH(QStringList, larger);
         SplitWorld w;
         const QString a = noisyZip(w.world.home() + "/in/alpha.zip", 6, 400 * 1024, 1);
         const QString b = noisyZip(w.world.home() + "/in/bravo.zip", 6, 400 * 1024, 100);
@@ -214,7 +247,15 @@ private Q_SLOTS:
         w.form.fileList().append(QStringList{a, b, c});
         w.form.PushButton2_Click();
 
-        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        QString done = "Done.";
+        if (!larger.isEmpty())
+            done += "\r\n\r\nSome parts are larger than the size asked for, because one entry does not fit in a "
+                    "smaller part:";
+        for (const QString &name : larger) {
+            const qint64 entry = name == "charlie" ? 1000 : 400 * 1024;
+            done += QStringLiteral("\r\n%1/in/%2.zip: entry0.bin (%3 bytes)").arg(w.world.home(), name).arg(entry);
+        }
+        QCOMPARE(w.messageTexts(), QStringList{done});
         QCOMPARE(w.world.toolkit().messages()[0].icon, 0);
         QVERIFY(w.outputFiles().size() >= 2 * minParts);
         QVERIFY(w.allPartsValid());
@@ -226,6 +267,151 @@ private Q_SLOTS:
         QVERIFY(w.clean());
         QCOMPARE(w.form.progress, (QVector<double>{1.0 / 3 * 100, 2.0 / 3 * 100, 100.0, 0.0}));
         QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
+    }
+
+    void namesInAnyScriptSplitWithValidNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("partPrefix"); // every part's name starts with it
+        QTest::newRow("Cyrillic") << "Фотографии отпуск.zip" << "Фот";
+        QTest::newRow("Greek") << "Ελληνικά αρχεία.zip" << "Ελλ";
+        QTest::newRow("CJK") << "日本語のファイル.zip" << "日本";
+        QTest::newRow("Arabic") << "ملفات عربية.zip" << "ملف";
+        QTest::newRow("emoji") << "😀🎉 party.zip" << "😀";
+        QTest::newRow("combining marks") << "हिन्दी दस्तावेज़.zip" << "हि";
+        QTest::newRow("255 bytes") << QString(125, QChar(0x0414)) + "x.zip" << "ДДД";
+        QTest::newRow("no extension, a .zip of the same stem beside") << "report" << "report";
+        QTest::newRow("Latin names stay as zipsplit gives them") << "holiday pictures.zip" << "holiday";
+    }
+    void namesInAnyScriptSplitWithValidNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, partPrefix);
+        SplitWorld w;
+        const QString archive = w.world.home() + "/in/" + name;
+        // zip itself would add ".zip" to a name without a dot.
+        QVERIFY(QFile::rename(noisyZip(w.world.home() + "/in/new.zip", 6, 400 * 1024, 11), archive));
+        const QString decoy = noisyZip(w.world.home() + "/in/report.zip", 1, 1000, 99);
+        w.form.Text2->setText("1");
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        const QList<QByteArray> raw = rawNames(w.out);
+        QCOMPARE(raw.size(), 3); // two entries a part, nothing else left behind
+        for (const QByteArray &part : raw) {
+            QVERIFY2(IsValidUtf8(part), part.toHex().constData());
+            QVERIFY2(QString::fromUtf8(part).startsWith(partPrefix), part.constData());
+        }
+        QCOMPARE(w.unionOfParts(), entriesOf(archive)); // the row's file, never the decoy
+        QVERIFY(w.allPartsValid());
+        QVERIFY(w.clean());
+    }
+
+    void partsStayWithinTheSizeWhoeverWroteTheArchive_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("entrySize");
+        QTest::addColumn<bool>("byParts");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("Info-ZIP zip, 3000 entries, 1 MB") << "zip" << 3000 << 1500 << false << "1";
+        QTest::newRow("Info-ZIP zip, 3000 entries, 7 parts") << "zip" << 3000 << 1500 << true << "7";
+        QTest::newRow("Info-ZIP zip -fd, data descriptors") << "zip -fd" << 2000 << 1500 << true << "3";
+        QTest::newRow("Info-ZIP zip -e, encrypted") << "zip -e" << 2000 << 1500 << true << "4";
+        QTest::newRow("Python zipfile, streamed") << "streamed" << 3000 << 1500 << true << "5";
+        QTest::newRow("Python zipfile") << "python" << 2000 << 3000 << true << "2";
+        QTest::newRow("libzip") << "libzip" << 3000 << 1500 << true << "3";
+    }
+    void partsStayWithinTheSizeWhoeverWroteTheArchive()
+    {
+        QFETCH(QString, writer);
+        QFETCH(int, entries);
+        QFETCH(int, entrySize);
+        QFETCH(bool, byParts);
+        QFETCH(QString, number);
+        SplitWorld w;
+        const QString archive = w.world.home() + "/in/docs.zip";
+        QDir().mkpath(w.world.home() + "/in");
+        if (writer.startsWith("zip")) {
+            const QStringList options = writer == "zip -fd"  ? QStringList{"-fd"}
+                                        : writer == "zip -e" ? QStringList{"-P", "secret"}
+                                                             : QStringList();
+            makeZip(archive, textEntries(entries, entrySize), options);
+        } else if (writer == "libzip") {
+            QCOMPARE(run(LIBZIP_WRITER, {archive, QString::number(entries), QString::number(entrySize)}), 0);
+        } else {
+            QCOMPARE(run("python3", {SPLIT_FIXTURES_SCRIPT, writer, archive, QString::number(entries),
+                                     QString::number(entrySize)}), 0);
+        }
+        const qint64 length = QFileInfo(archive).size();
+        const qint64 splitSize = byParts ? length / number.toInt() : number.toLongLong() * 1024 * 1024;
+        w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
+        (byParts ? w.form.Text3 : w.form.Text2)->setText(number);
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        for (const QString &part : w.outputFiles())
+            QVERIFY2(QFileInfo(w.out + "/" + part).size() <= splitSize,
+                     qPrintable(QStringLiteral("%1: %2 > %3").arg(part).arg(QFileInfo(w.out + "/" + part).size())
+                                    .arg(splitSize)));
+        QCOMPARE(w.unionOfParts(), entriesOf(archive));
+        QVERIFY(w.clean());
+    }
+
+    void anEntryTooLargeForThePartIsNamedInTheBox()
+    {
+        SplitWorld w;
+        // 2 x 200-byte names need more than the 256 bytes the minimum allows for headers.
+        const QString longName = QString(200, 'n') + ".bin";
+        const QString archive = makeZip(w.world.home() + "/long.zip",
+                                        {{longName, noise(50000, 8)}, {"small.txt", "small"}}, {"-0"});
+        w.form.Text2->setText("0");
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+        QCOMPARE(w.messageTexts(),
+                 QStringList{"Done.\r\n\r\nSome parts are larger than the size asked for, because one entry does not "
+                             "fit in a smaller part:\r\n" + archive + ": " + longName + " (50000 bytes)"});
+        QCOMPARE(w.unionOfParts(), entriesOf(archive));
+        QVERIFY(w.clean());
+    }
+
+    void damagedArchivesFailWithoutParts_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        const QString outside = "it is damaged: its directory places entries outside the file.";
+        QTest::newRow("offset past the end") << "lying-offset" << outside;
+        QTest::newRow("size past the end") << "lying-size" << outside;
+        QTest::newRow("size 2^63-1") << "size-2^63" << outside;
+        QTest::newRow("size 2^64-1") << "size-2^64" << outside;
+        QTest::newRow("text without extension") << "text" << "it is not a ZIP archive, or it is damaged.";
+    }
+    void damagedArchivesFailWithoutParts()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        SplitWorld w;
+        const QString good = noisyZip(w.world.home() + "/in/notes.zip", 2, 1000, 4);
+        QString archive = w.world.home() + "/in/notes";
+        if (kind == "text")
+            w.world.makeFile("in/notes", "plain text");
+        else
+            QCOMPARE(run("python3", {SPLIT_FIXTURES_SCRIPT, kind, archive}), 0);
+        w.form.Text3->setText("1");
+        for (const bool byParts : {false, true}) {
+            w.world.toolkit().shown.clear();
+            QDir(w.out).removeRecursively();
+            QDir().mkpath(w.out);
+            w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
+            w.form.fileList().clear();
+            w.form.fileList().append(QStringList{archive, good});
+            w.form.PushButton2_Click();
+            QCOMPARE(w.messageTexts(), QStringList{"This archive could not be split:\r\n" + archive + ": " + reason});
+            QCOMPARE(w.unionOfParts(), entriesOf(good));
+            QVERIFY(w.clean());
+        }
     }
 
     void largestEntryIsTheBiggestCompressedSize()
@@ -378,22 +564,48 @@ private Q_SLOTS:
         QCOMPARE(w.outputFiles(), QStringList{"stand-in1.zip"});
     }
 
-    void outputFolderDeletedDuringTheRun()
+    void outputFolderGoneOrChangedDuringTheRun_data()
     {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("firstReason");  // empty: the first archive is split
+        QTest::addColumn<QString>("secondFolder"); // "<out>" = the output folder
+        QTest::newRow("deleted") << "delete" << "its parts could not be moved into the output folder." << "<out>";
+        QTest::newRow("cleared") << "clear" << "" << "";
+        QTest::newRow("changed to a file") << "file" << "" << "<out>/file";
+    }
+    void outputFolderGoneOrChangedDuringTheRun()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, firstReason);
+        QFETCH(QString, secondFolder);
         SplitWorld w;
         setToolSourceForTests(kStandIn);
-        qputenv("QM_STAND_IN", "sleep:100");
+        qputenv("QM_STAND_IN", "part");
         const QString a = w.world.makeFile("in/a.zip", "x");
         const QString b = w.world.makeFile("in/b.zip", "y");
         w.form.fileList().append(QStringList{a, b});
-        w.world.toolkit().onDoEvents = [&] { QDir(w.out).removeRecursively(); };
+        secondFolder.replace("<out>", w.out);
+        w.world.toolkit().onDoEvents = [&] {
+            if (change == "delete")
+                QDir(w.out).removeRecursively();
+            else if (change == "clear" || w.world.makeFile("out/file").size() > 0)
+                w.form.Text1->setText(secondFolder);
+        };
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(w.world.home() + "/in");
         w.form.PushButton2_Click();
+        QDir::setCurrent(cwd);
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].startsWith("These 2 archives could not be split:"));
-        QVERIFY(boxes[0].contains(a + ": its parts could not be moved into the output folder."));
-        QVERIFY(boxes[0].contains(b + ": no working folder could be made in the output folder " + w.out));
-        QVERIFY(!QFile::exists(w.out));
+        const QString bLine = b + ": the output folder \"" + secondFolder + "\" is not an existing folder, so nothing "
+                              "was written.";
+        if (firstReason.isEmpty())
+            QCOMPARE(boxes[0], "This archive could not be split:\r\n" + bLine);
+        else
+            QCOMPARE(boxes[0], "These 2 archives could not be split:\r\n" + a + ": " + firstReason + "\r\n" + bLine);
+        // Nothing anywhere else: not in the working folder, not beside the file the field names.
+        QCOMPARE(QDir(w.world.home() + "/in").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"a.zip", "b.zip"}));
         QVERIFY(!QFile::exists(w.appData + "/zipsplit"));
     }
 

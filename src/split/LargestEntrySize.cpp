@@ -2,24 +2,57 @@
 
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"
+#include "unzip32/unzip32.h"
 
-#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace qm {
 
-std::int64_t LargestEntrySize(const QString &sPath)
+ArchiveListing ListArchive(const QString &sPath)
 {
     // The reader stays in ActiveReader until the next one replaces it.
     ActiveReader() = std::make_shared<cUnzip>();
     const std::shared_ptr<cUnzip> reader = ActiveReader();
     reader->setZipFile(sPath);
-    reader->Directory();
-    std::int64_t largest = 0;
+    ArchiveListing listing;
+    listing.code = reader->Directory();
+    std::int32_t largestIndex = 0;
     const std::int32_t count = reader->FileCount();
-    for (std::int32_t lIndex = 1; lIndex <= count; ++lIndex)
-        largest = std::max(largest, reader->FileSize(lIndex));
-    return largest;
+    for (std::int32_t lIndex = 1; lIndex <= count; ++lIndex) {
+        const std::int64_t size = reader->FileSize(lIndex);
+        if (size > listing.largestSize || largestIndex == 0) {
+            listing.largestSize = std::max<std::int64_t>(size, listing.largestSize);
+            largestIndex = lIndex;
+        }
+    }
+    if (largestIndex > 0)
+        listing.largestName = cUnzip::BuildEntryPath(reader->FileDirectory(largestIndex),
+                                                     reader->Filename(largestIndex));
+    return listing;
+}
+
+std::int64_t LargestEntrySize(const QString &sPath)
+{
+    return ListArchive(sPath).largestSize;
+}
+
+std::int64_t MinimumSplitSize(std::int64_t largestEntrySize)
+{
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    return largestEntrySize > kMax - 256 ? kMax : largestEntrySize + 256;
+}
+
+QString ListingProblem(std::int32_t code)
+{
+    switch (code) {
+    case PK_BADERR:
+        return QStringLiteral("it is damaged: its directory places entries outside the file.");
+    case PK_EOF:
+        return QStringLiteral("it is damaged: the file ends before its directory does.");
+    default:
+        return QString();
+    }
 }
 
 } // namespace qm

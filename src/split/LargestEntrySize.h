@@ -6,9 +6,27 @@
 
 namespace qm {
 
+// What the split run learns from an archive's directory.
+struct ArchiveListing
+{
+    std::int64_t largestSize = 0; // compressed size of the largest entry, 0 for none
+    QString largestName;          // that entry's path
+    std::int32_t code = 0;        // the library's code for the listing (-1: it could not run)
+};
+
+// Lists the archive through the archive reader, which stays in ActiveReader afterwards. 64-bit:
+// Zip64 archives hold entries over 4 GiB.
+ArchiveListing ListArchive(const QString &sPath);
+
 // Size of the archive's largest entry as the archive reader records it (its compressed size),
-// 0 when the reader lists no entries. The reader stays in ActiveReader afterwards. 64-bit: Zip64
-// archives hold entries over 4 GiB.
+// 0 when the reader lists no entries.
 std::int64_t LargestEntrySize(const QString &sPath);
+
+// Largest entry + 256, held at the 64-bit limit instead of overflowing for lying sizes.
+std::int64_t MinimumSplitSize(std::int64_t largestEntrySize);
+
+// Why a listing's code rules the archive out ("it is damaged: ..."); empty when it does not.
+// An archive that is no ZIP at all is left to the splitting tool, which says so itself.
+QString ListingProblem(std::int32_t code);
 
 } // namespace qm

@@ -66,6 +66,8 @@ int RunAndWait(const ProcessCommand &command, std::optional<int> windowStyle, Pr
     process.setArguments(command.arguments);
     process.setStandardInputFile(QProcess::nullDevice()); // the tool can never wait for an answer
     process.setProcessChannelMode(QProcess::MergedChannels);
+    if (command.childSetup)
+        process.setChildProcessModifier(command.childSetup);
 
     // A writer that has only just closed the file can leave exec briefly refusing it (ETXTBSY).
     for (int attempt = 0;; ++attempt) {

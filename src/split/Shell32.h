@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QProcess;
@@ -24,6 +25,8 @@ struct ProcessCommand
     QString text;
     QString program;
     QStringList arguments;
+    // Runs in the new process just before the program starts (async-signal-safe calls only).
+    std::function<void()> childSetup;
 };
 
 // What became of one process, for callers that judge more than the exit code.

@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
+#include "split/ArchiveSplit.h"
 #include "split/LargestEntrySize.h"
 #include "split/SplitHost.h"
 #include "split/ToolFile.h"
@@ -58,7 +59,8 @@ std::int64_t FileLen(const QString &path)
     return info.size();
 }
 
-QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed)
+QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed,
+                       const QVector<OversizedArchive> &oversized)
 {
     QStringList blocks;
     if (failures.isEmpty()) {
@@ -77,6 +79,13 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
         for (const RenamedPart &part : renamed)
             text += QStringLiteral("\r\n") + part.savedAs + QStringLiteral(" (") + part.zipSplitName
                     + QStringLiteral(" of ") + part.archive + QLatin1Char(')');
+        blocks << text;
+    }
+    if (!oversized.isEmpty()) {
+        QString text = QStringLiteral("Some parts are larger than the size asked for, because one entry does "
+                                      "not fit in a smaller part:");
+        for (const OversizedArchive &archive : oversized)
+            text += QStringLiteral("\r\n%1: %2 (%3 bytes)").arg(archive.archive, archive.entry).arg(archive.entrySize);
         blocks << text;
     }
     return blocks.join(QStringLiteral("\r\n\r\n"));
@@ -138,7 +147,6 @@ void SplitRun::execute()
         std::int64_t splitSize = 0;
         std::int64_t minimumSize = 0;
         QString toolCommand;
-        ProcessCommand command;
         h.step(132, [&] { rows = m_host.rowCount(); });
         for (int row = 1; row <= rows && !m_aborted; ++row) {
             h.step(134, [&] {
@@ -159,31 +167,19 @@ void SplitRun::execute()
                     const std::int16_t parts = ToInteger(m_host.partsText());
                     splitSize = SplitSizeFromParts(FileLen(archive), parts);
                 });
-            h.step(150, [&] { minimumSize = LargestEntrySize(archive) + 256; });
+            ArchiveListing listing;
+            h.step(150, [&] {
+                listing = ListArchive(archive);
+                minimumSize = MinimumSplitSize(listing.largestSize);
+            });
+            const std::int64_t askedSize = splitSize;
             if (h.test(152, [&] { return splitSize < minimumSize; }))
                 h.step(154, [&] { splitSize = minimumSize; });
             if (archive.isEmpty())
                 continue;
             h.step(156, [&] { toolCommand = QLatin1Char('"') + m_toolPath + QLatin1Char('"'); });
-            bool staged = false;
-            h.step(158, [&] {
-                // One staging folder serves every archive that goes to the same output folder.
-                if (!m_staging || m_staging->outputFolder() != outputFolder || !m_staging->clear()) {
-                    m_staging.reset();
-                    m_staging = std::make_unique<StagingFolder>(outputFolder);
-                }
-                staged = m_staging->isValid();
-                if (staged)
-                    command = ZipSplitCommandLine(m_toolPath, splitSize, m_staging->path(), archive);
-            });
-            if (!staged) {
-                m_staging.reset();
-                m_failures.append({archive, QStringLiteral("no working folder could be made in the output "
-                                                           "folder %1; it may be missing, read-only or full.")
-                                                .arg(outputFolder)});
-                continue;
-            }
-            h.step(160, [&] { splitOne(archive, command); });
+            h.step(158, [&] { prepareStaging(outputFolder); });
+            h.step(160, [&] { splitOne({archive, m_toolPath, askedSize, splitSize, listing}); });
             h.begin(162);
         }
 
@@ -202,7 +198,7 @@ void SplitRun::execute()
         h.step(166, [&] { m_host.setProgress(0); });
         h.step(168, [&] { m_host.setMousePointer(vbDefault); });
         h.step(170, [&] {
-            tk().msgBox(RunSummaryText(m_failures, m_renamed), vbOKOnly,
+            tk().msgBox(RunSummaryText(m_failures, m_renamed, m_oversized), vbOKOnly,
                         m_failures.isEmpty() ? vbNoIcon : vbExclamation);
         });
     } else {
@@ -211,12 +207,38 @@ void SplitRun::execute()
     h.step(174, [&] { m_host.setMousePointer(vbDefault); });
 }
 
-void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
+void SplitRun::prepareStaging(const QString &outputFolder)
 {
-    // zipsplit would wait forever on a pipe (a folder import with "*" can list one).
-    const QFileInfo source(archive);
-    if (source.exists() && !source.isFile() && !source.isDir()) {
-        m_failures.append({archive, SourceFileProblem(archive)});
+    m_stagingProblem.clear();
+    // The folder field may have been cleared or changed since the checks.
+    if (outputFolder.trimmed().isEmpty() || !QFileInfo(outputFolder).isDir()) {
+        m_staging.reset();
+        m_stagingProblem = QStringLiteral("the output folder \"%1\" is not an existing folder, so nothing was "
+                                          "written.").arg(outputFolder);
+        return;
+    }
+    // One staging folder serves every archive that goes to the same output folder.
+    if (!m_staging || m_staging->outputFolder() != outputFolder || !m_staging->clear()) {
+        m_staging.reset();
+        m_staging = std::make_unique<StagingFolder>(outputFolder);
+    }
+    if (!m_staging->isValid()) {
+        m_staging.reset();
+        m_stagingProblem = QStringLiteral("no working folder could be made in the output folder %1; it may be "
+                                          "missing, read-only or full.").arg(outputFolder);
+    }
+}
+
+void SplitRun::splitOne(const ArchiveSplitRequest &request)
+{
+    const QString &archive = request.archive;
+    if (!m_staging) {
+        m_failures.append({archive, m_stagingProblem});
+        return;
+    }
+    const QString damage = ListingProblem(request.listing.code);
+    if (!damage.isEmpty()) {
+        m_failures.append({archive, damage});
         return;
     }
     // Only the file this run wrote is started: not a link, not someone else's, not writable by others.
@@ -225,31 +247,16 @@ void SplitRun::splitOne(const QString &archive, const ProcessCommand &command)
                                                    "run, so it was not started.")});
         return;
     }
-    ProcessOutcome outcome;
-    RunAndWait(command, 0, &outcome, &m_stopper);
+    const ArchiveSplitResult result = SplitArchive(request, *m_staging, m_stopper);
     if (m_aborted)
         return;
-
-    QString reason = ZipSplitFailureReason(outcome);
-    if (reason.isEmpty()) {
-        QVector<StagingFolder::Part> parts;
-        if (!m_staging->moveParts(archive, &parts))
-            reason = QStringLiteral("its parts could not be moved into the output folder.");
-        else if (parts.isEmpty())
-            reason = QStringLiteral("the splitting tool made no parts.");
-        for (const StagingFolder::Part &part : parts)
-            if (part.renamed())
-                m_renamed.append({archive, part.zipSplitName, part.savedAs});
-    } else if (outcome.started) {
-        // zipsplit's words for a vanished or empty file are misleading ("Interrupted").
-        const QString problem = SourceFileProblem(archive);
-        if (!problem.isEmpty())
-            reason = problem;
-    }
-    if (!reason.isEmpty()) {
-        m_failures.append({archive, reason});
-        m_staging->clear(); // whatever zipsplit left of this archive goes now
-    }
+    if (!result.failure.isEmpty())
+        m_failures.append({archive, result.failure});
+    for (const StagingFolder::Part &part : result.parts)
+        if (part.renamed())
+            m_renamed.append({archive, part.zipSplitName, part.savedAs});
+    if (result.oversized)
+        m_oversized.append(*result.oversized);
 }
 
 void SplitRun::abort()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "split/ArchiveSplit.h"
 #include "split/Shell32.h"
 #include "split/StagingFolder.h"
 
@@ -35,9 +36,11 @@ struct RenamedPart
     QString savedAs;
 };
 
-// Text of the box that ends a run: exactly "Done." when every archive was split and no part was
-// renamed; otherwise it names each failed archive with its reason and each renamed part.
-QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed);
+// Text of the box that ends a run: exactly "Done." when every archive was split, no part was
+// renamed and none is larger than asked; otherwise it names each failed archive with its reason,
+// each renamed part and each archive whose one large entry made a part larger than asked.
+QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed,
+                       const QVector<OversizedArchive> &oversized = {});
 
 // Start Splitting: checks, then one zipsplit per row of the list, in list order. Lives for one
 // click; the window keeps a pointer to it so that closing mid-run can stop it.
@@ -54,7 +57,8 @@ public:
     bool aborted() const { return m_aborted; }
 
 private:
-    void splitOne(const QString &archive, const ProcessCommand &command);
+    void prepareStaging(const QString &outputFolder);
+    void splitOne(const ArchiveSplitRequest &request);
     void removeTool();
     void removeStaging();
 
@@ -62,9 +66,11 @@ private:
     QString m_toolTarget; // where the tool was to be written; removed at the end
     QString m_toolPath;   // set once the tool is in place; empty means every launch fails
     std::unique_ptr<StagingFolder> m_staging;
+    QString m_stagingProblem; // why this row has no staging folder
     ProcessStopper m_stopper;
     QVector<SplitFailure> m_failures;
     QVector<RenamedPart> m_renamed;
+    QVector<OversizedArchive> m_oversized;
     bool m_aborted = false;
 };
 

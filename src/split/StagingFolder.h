@@ -1,50 +1,77 @@
 #pragma once
 
+#include "common/UniqueFd.h"
+
+#include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <QVector>
+
+#include <cstdint>
 
 namespace qm {
 
 // A private folder inside the output folder where zipsplit writes one archive's parts. zipsplit
 // names parts after the first letters of the archive and replaces files silently, so it never
 // writes into the output folder itself: finished parts are moved there without replacing
-// anything. Whatever is left in the folder is removed with it.
+// anything. The output folder and the staging folder are held open and every listing, move and
+// removal goes through those handles by raw bytes, so a name in any script, or a folder renamed
+// or swapped for a link mid-run, can neither hide a part nor redirect one.
 class StagingFolder
 {
 public:
     struct Part
     {
-        QString zipSplitName; // the name zipsplit gave the part
+        QString zipSplitName; // the name zipsplit gave the part, made valid UTF-8
         QString savedAs;      // the name it has in the output folder
         bool renamed() const { return zipSplitName != savedAs; }
     };
+    // A part as zipsplit left it in the staging folder.
+    struct StagedPart
+    {
+        QByteArray name;
+        std::int64_t size = 0;
+    };
 
     explicit StagingFolder(const QString &outputFolder);
+    ~StagingFolder();
+    StagingFolder(const StagingFolder &) = delete;
+    StagingFolder &operator=(const StagingFolder &) = delete;
 
-    bool isValid() const { return m_dir.isValid(); }
-    QString path() const { return m_dir.path(); }
+    bool isValid() const { return m_folder.isValid(); }
+    QString path() const;          // for the command text only; the run never reopens it
+    int handle() const { return m_folder.get(); }
+    const QString &outputFolder() const { return m_outputFolder; }
 
-    // Moves every part into the output folder, under zipsplit's name when that is free and
-    // otherwise under a free name that shows which archive it came from. All or nothing: when one
-    // part cannot be moved, the ones already moved are taken back out and this returns false.
+    // Puts a link named linkName in the folder's own source sub-folder that leads to the open
+    // file sourceFd as the tool process sees it; returns the link's path relative to the staging
+    // folder ("src/<name>"), or empty when it could not be made.
+    QByteArray linkSource(const QByteArray &linkName, int sourceFd);
+
+    // The regular files zipsplit left (the source sub-folder aside), sorted by name.
+    QVector<StagedPart> parts() const;
+    // Removes the parts only (before zipsplit runs again on the same archive).
+    bool clearParts();
+
+    // Moves every part into the output folder, under zipsplit's name (made valid UTF-8) when that
+    // is free and otherwise under a free name that shows which archive it came from. All or
+    // nothing: when one part cannot be moved, the ones already moved are taken back.
     bool moveParts(const QString &sourceArchive, QVector<Part> *moved);
 
     // Empties the folder for the next archive; false when it cannot be used any more.
     bool clear();
     // Removes the folder and everything still in it.
     void remove();
-    const QString &outputFolder() const { return m_outputFolder; }
-
-    // "<archive name>-<part name>.zip", then "... (2).zip" and so on for attempt 2, 3, ...
-    static QString nameShowingSource(const QString &sourceArchive, const QString &partName, int attempt);
 
 private:
     QString m_outputFolder;
-    QTemporaryDir m_dir;
+    UniqueFd m_output;
+    UniqueFd m_folder;
+    QByteArray m_name;
 };
 
 // Renames from into to only when nothing is at to; false with errno EEXIST when something is.
 bool renameWithoutReplacing(const QString &from, const QString &to);
+// The same between two open folders.
+bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, const char *to);
 
 } // namespace qm

@@ -1,6 +1,10 @@
 #include "split/ZipSplit.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -31,6 +35,21 @@ ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSi
     command.program = pieces[1];
     command.arguments = {pieces[3].trimmed(), pieces[4], pieces[5].trimmed(), asOperand(pieces[7]),
                          asOperand(pieces[11])};
+    return command;
+}
+
+ProcessCommand ZipSplitStagedCommand(const QString &toolPath, std::int64_t splitSize, const QString &stagingPath,
+                                     const QString &archivePath, int stagingFd, const QByteArray &sourceLink,
+                                     int sourceFd)
+{
+    ProcessCommand command = ZipSplitCommandLine(toolPath, splitSize, stagingPath, archivePath);
+    command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
+                         QStringLiteral("."), QFile::decodeName(sourceLink)};
+    command.childSetup = [stagingFd, sourceFd] {
+        if (::fchdir(stagingFd) != 0)
+            ::_exit(127);
+        ::fcntl(sourceFd, F_SETFD, 0); // the link leads to this number in the tool's own table
+    };
     return command;
 }
 

@@ -20,6 +20,17 @@ QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSiz
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath);
 
+// The command for one split in a staging folder: the text as above (tool, size, staging folder,
+// archive), but the process starts inside the staging folder, found by its handle, writes its
+// parts there ("-b .") and reads the source through sourceLink, a path inside that folder leading
+// to the open file sourceFd. No rename of any folder on the way can redirect either.
+ProcessCommand ZipSplitStagedCommand(const QString &toolPath, std::int64_t splitSize, const QString &stagingPath,
+                                     const QString &archivePath, int stagingFd, const QByteArray &sourceLink,
+                                     int sourceFd);
+
+// zipsplit's exit code for an entry too large for the part size.
+constexpr int kZipSplitEntryTooBig = 6;
+
 // Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
 // code and the "zipsplit error:" lines it prints, never from the exit code alone.
 QString ZipSplitFailureReason(const ProcessOutcome &outcome);

@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Archives the split tests need that Info-ZIP zip does not write.
+
+usage: make_split_fixtures.py KIND OUT [COUNT SIZE]
+  streamed        COUNT deflated entries of SIZE bytes written by zipfile to a pipe, so every
+                  entry carries a data descriptor (as Python streams archives)
+  python          the same written to a seekable file
+  lying-offset    one stored entry whose central record points past the end of the file
+  lying-size      one stored entry whose central record claims 0x7FFFFFF0 compressed bytes
+  size-2^63       the compressed size 2^63-1 in a Zip64 extra field
+  size-2^64       the compressed size 2^64-1 in a Zip64 extra field
+"""
+import io
+import random
+import struct
+import sys
+import zipfile
+import zlib
+
+
+class Unseekable(io.RawIOBase):
+    def __init__(self, f):
+        self.f = f
+
+    def writable(self):
+        return True
+
+    def write(self, b):
+        return self.f.write(b)
+
+
+def entries(count, size):
+    rng = random.Random(count * 7919 + size)
+    words = [bytes(rng.choice(b"abcdefghij ") for _ in range(8)) for _ in range(64)]
+    for i in range(count):
+        data = b"".join(rng.choice(words) for _ in range(size // 8 + 1))[:size]
+        yield "dir%d/file%05d.txt" % (i % 7, i), data
+
+
+def written_by_python(out, count, size, streamed):
+    with open(out, "wb") as raw:
+        target = Unseekable(raw) if streamed else raw
+        with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as z:
+            for name, data in entries(count, size):
+                with z.open(name, "w") as f:
+                    f.write(data)
+
+
+def one_entry(out, comp_size=None, offset=0, zip64_size=None):
+    name, data = b"hello.txt", b"hello, world\n" * 40
+    crc = zlib.crc32(data)
+    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0, crc, len(data), len(data),
+                        len(name), 0) + name + data
+    extra = b""
+    csize = len(data) if comp_size is None else comp_size
+    usize = len(data)
+    if zip64_size is not None:
+        extra = struct.pack("<HHQQ", 1, 16, len(data), zip64_size)
+        csize = usize = 0xFFFFFFFF
+    central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 45, 45, 0, 0, 0, 0, crc, csize, usize,
+                          len(name), len(extra), 0, 0, 0, 0, offset) + name + extra
+    eocd = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, len(central), len(local), 0)
+    with open(out, "wb") as f:
+        f.write(local + central + eocd)
+
+
+def main():
+    kind, out = sys.argv[1], sys.argv[2]
+    count = int(sys.argv[3]) if len(sys.argv) > 3 else 100
+    size = int(sys.argv[4]) if len(sys.argv) > 4 else 1000
+    if kind in ("streamed", "python"):
+        written_by_python(out, count, size, kind == "streamed")
+    elif kind == "lying-offset":
+        one_entry(out, offset=1 << 20)
+    elif kind == "lying-size":
+        one_entry(out, comp_size=0x7FFFFFF0)
+    elif kind == "size-2^63":
+        one_entry(out, zip64_size=(1 << 63) - 1)
+    elif kind == "size-2^64":
+        one_entry(out, zip64_size=(1 << 64) - 1)
+    else:
+        sys.exit("unknown kind " + kind)
+
+
+main()
