@@ -144,7 +144,11 @@ struct SplitWorld
     {
         const bool noStaging = QDir(out).entryList({QStringLiteral(".quillmere-split-*")},
                                                    QDir::AllEntries | QDir::Hidden).isEmpty();
-        return noStaging && !QFile::exists(appData + "/zipsplit");
+        return noStaging && noTool();
+    }
+    bool noTool() const
+    {
+        return QDir(appData).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty();
     }
     QStringList unionOfParts() const
     {
@@ -207,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(boxes[0].icon, icon);
         QCOMPARE(w.form.Text1->text(), QString(folderAfter).replace("<out>", w.out));
         QVERIFY(w.form.progress.isEmpty());
-        QVERIFY(!QFile::exists(w.appData + "/zipsplit"));
+        QVERIFY(w.noTool());
         QVERIFY(!w.form.isRunning());
         QVERIFY(w.form.PushButton1->isEnabled());
         // The checks never touch the pointer; past them it ends as the default.
@@ -539,29 +543,51 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
-    void toolReplacedDuringTheRunIsNotStarted()
+    void foldersSwappedDuringTheRunRedirectNothing_data()
     {
+        QTest::addColumn<QString>("swapped");
+        QTest::newRow("tool folder, for one with another program") << "tool";
+        QTest::newRow("staging folder, for a link to the user's documents") << "staging";
+    }
+    void foldersSwappedDuringTheRunRedirectNothing()
+    {
+        QFETCH(QString, swapped);
         SplitWorld w;
         setToolSourceForTests(kStandIn);
         qputenv("QM_STAND_IN", "part");
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
-        const QString a = w.world.makeFile("in/a.zip", "x");
-        const QString b = w.world.makeFile("in/b.zip", "y");
-        w.form.fileList().append(QStringList{a, b});
+        const QString documents = w.world.home() + "/Documents";
+        w.world.makeFile("Documents/letter.txt", "mine");
+        const QString hijacked = w.world.home() + "/hijacked";
+        w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y")});
+        bool done = false;
         w.world.toolkit().onDoEvents = [&] {
-            const QString tool = w.appData + "/zipsplit";
-            if (QFileInfo(tool).isSymLink())
+            const QString folder = swapped == "tool" ? w.appData : w.out;
+            const QStringList runs = QDir(folder).entryList({".quillmere-*"}, QDir::Dirs | QDir::Hidden);
+            if (done || runs.isEmpty())
                 return;
-            QFile::remove(tool);
-            QFile::link(kStandIn, tool);
+            done = true;
+            const QString run = folder + "/" + runs[0];
+            QVERIFY(QDir().rename(run, folder + "/moved-away"));
+            if (swapped == "staging") {
+                QVERIFY(QFile::link(documents, run));
+                return;
+            }
+            w.world.makeFile(QDir(w.world.home()).relativeFilePath(run) + "/zipsplit",
+                             "#!/bin/sh\ntouch '" + hijacked.toUtf8() + "'\n");
+            QFile::setPermissions(run + "/zipsplit", QFile::ReadOwner | QFile::ExeOwner);
         };
         w.form.PushButton2_Click();
-        QCOMPARE(w.logLines(log), 1);
-        QCOMPARE(w.messageTexts(),
-                 QStringList{"This archive could not be split:\r\n" + b
-                             + ": the splitting tool was changed or removed during the run, so it was not started."});
-        QCOMPARE(w.outputFiles(), QStringList{"stand-in1.zip"});
+        QVERIFY(done);
+        QCOMPARE(w.logLines(log), 2);
+        QVERIFY(!QFile::exists(hijacked));
+        QCOMPARE(QDir(documents).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"letter.txt"});
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith("Done."));
+        QVERIFY(w.outputFiles().contains("stand-in1.zip"));
+        QVERIFY(w.outputFiles().contains("b-stand-in1.zip"));
     }
 
     void outputFolderGoneOrChangedDuringTheRun_data()
@@ -606,7 +632,7 @@ private Q_SLOTS:
         // Nothing anywhere else: not in the working folder, not beside the file the field names.
         QCOMPARE(QDir(w.world.home() + "/in").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({"a.zip", "b.zip"}));
-        QVERIFY(!QFile::exists(w.appData + "/zipsplit"));
+        QVERIFY(w.noTool());
     }
 
     void missingToolIsReportedAndEveryArchiveNamed_data()

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "common/AppError.h"
+#include "split/StagingFolder.h"
 #include "split/ToolFile.h"
 
 #include <QDir>
@@ -8,6 +9,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <fcntl.h>
+#include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 using namespace qm;
@@ -27,6 +31,9 @@ private Q_SLOTS:
         QTest::newRow("unset") << "<unset>" << "<data>";
         QTest::newRow("empty") << "" << "<data>";
         QTest::newRow("root") << "/" << "<data>";
+        QTest::newRow("root as /.") << "/." << "<data>";
+        QTest::newRow("root as //") << "//" << "<data>";
+        QTest::newRow("root as /./") << "/./" << "<data>";
     }
     void toolFolder()
     {
@@ -42,7 +49,6 @@ private Q_SLOTS:
         const QString dataFolder = world.home() + "/data/Veltrane/Quillmere";
         const QString want = expected == "<data>" ? dataFolder : world.home() + "/" + expected;
         QCOMPARE(ToolFolder(), want);
-        QCOMPARE(ToolPath(), want + "/zipsplit");
         if (expected == "<data>")
             QVERIFY(QFileInfo(dataFolder).isDir()); // created when missing
     }
@@ -62,36 +68,54 @@ private Q_SLOTS:
         setToolSourceForTests(QString());
     }
 
-    void deployWritesAnOwnerOnlyExecutableAndReplacesLinks()
+    void eachRunWritesItsOwnPrivateTool()
     {
         TestWorld world;
-        const QString path = world.home() + "/zipsplit";
-        const QString victim = world.makeFile("victim.txt", "keep me");
-        QVERIFY(QFile::link(victim, path));
-        QVERIFY(!IsSafeToolFile(path)); // a symlink is never started
-        DeployTool("#!/bin/sh\nexit 0\n", path);
-        QFile written(path);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), QByteArray("#!/bin/sh\nexit 0\n"));
-        QFile kept(victim);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("keep me")); // the link was replaced, not followed
-        struct stat st {};
-        QCOMPARE(::lstat(QFile::encodeName(path).constData(), &st), 0);
-        QVERIFY(S_ISREG(st.st_mode));
-        QCOMPARE(int(st.st_mode & 07777), 0700);
-        QVERIFY(IsSafeToolFile(path));
-        QCOMPARE(QDir(world.home()).entryList({"zipsplit.*"}, QDir::Files | QDir::Hidden).size(), 0);
-
-        QVERIFY(QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOther));
-        QVERIFY(!IsSafeToolFile(path)); // writable by others: refused
-        QVERIFY(!IsSafeToolFile(world.home())); // a folder
+        auto first = std::make_unique<DeployedTool>("#!/bin/sh\nexit 0\n", world.home());
+        const DeployedTool second("#!/bin/sh\nexit 0\n", world.home());
+        QVERIFY(first->path() != second.path());
+        for (const DeployedTool *tool : {static_cast<const DeployedTool *>(first.get()), &second}) {
+            struct stat st {};
+            QCOMPARE(::lstat(QFile::encodeName(tool->path()).constData(), &st), 0);
+            QVERIFY(S_ISREG(st.st_mode));
+            QCOMPARE(int(st.st_mode & 07777), 0700);
+            QCOMPARE(::lstat(QFile::encodeName(QFileInfo(tool->path()).path()).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 07777), 0700);
+            QFile started(tool->program()); // the open file itself
+            QVERIFY(started.open(QIODevice::ReadOnly));
+            QCOMPARE(started.readAll(), QByteArray("#!/bin/sh\nexit 0\n"));
+        }
+        const QString firstFolder = QFileInfo(first->path()).path();
+        first.reset();
+        QVERIFY(!QFile::exists(firstFolder));
+        QVERIFY(QFile::exists(second.path())); // the other run's tool stays
+        QVERIFY_THROWS_EXCEPTION(AppError, DeployedTool("x", world.home() + "/missing"));
     }
 
-    void deployIntoAMissingFolderFails()
+    void deadRunsFoldersGoLiveOnesStay_data()
     {
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("tool folder") << ".quillmere-tool-";
+        QTest::newRow("output folder") << ".quillmere-split-";
+    }
+    void deadRunsFoldersGoLiveOnesStay()
+    {
+        QFETCH(QString, prefix);
         TestWorld world;
-        QVERIFY_THROWS_EXCEPTION(AppError, DeployTool("x", world.home() + "/missing/zipsplit"));
+        const QString dead = world.makeFile(prefix + "dead/part1.zip", "left by a killed run");
+        const QString live = world.makeFile(prefix + "live/part1.zip", "a running run's");
+        const QString victim = world.makeFile("victim/keep.txt", "keep");
+        QVERIFY(QFile::link(world.home() + "/victim", world.home() + "/" + prefix + "link"));
+        const UniqueFd liveLock(::open(QFile::encodeName(QFileInfo(live).path()).constData(), O_RDONLY | O_DIRECTORY));
+        QCOMPARE(::flock(liveLock.get(), LOCK_EX | LOCK_NB), 0);
+        if (prefix.contains("tool"))
+            DeployedTool("x", world.home());
+        else
+            StagingFolder staging(world.home());
+        QVERIFY(!QFile::exists(QFileInfo(dead).path()));
+        QVERIFY(QFile::exists(live));
+        QVERIFY(QFile::exists(victim));
+        QVERIFY(QFileInfo(world.home() + "/" + prefix + "link").isSymLink());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "common/UniqueFd.h"
 #include "split/PartNames.h"
 #include "split/Shell32.h"
+#include "split/ToolFile.h"
 #include "split/ZipSplit.h"
 
 #include <QFile>
@@ -98,9 +99,7 @@ private:
         for (m_result.rounds = 1;; ++m_result.rounds) {
             m_staging.clearParts();
             ProcessOutcome outcome;
-            RunAndWait(ZipSplitStagedCommand(m_request.toolPath, size, m_staging.path(), m_request.archive,
-                                             m_staging.handle(), m_link, sourceFd),
-                       0, &outcome, &m_stopper);
+            RunAndWait(command(size, sourceFd), 0, &outcome, &m_stopper);
             const bool tooBig = outcome.started && !outcome.crashed && !outcome.stopped
                                 && outcome.exitCode == kZipSplitEntryTooBig;
             if (tooBig && m_result.rounds < kMaxRounds && !settled) {
@@ -121,6 +120,15 @@ private:
             lastWithParts = size;
             size = std::max<std::int64_t>(1, size - (largest - ceiling));
         }
+    }
+
+    ProcessCommand command(std::int64_t size, int sourceFd) const
+    {
+        const DeployedTool *tool = m_request.tool;
+        return ZipSplitStagedCommand({tool ? tool->path() : QString(), tool ? tool->program() : QString(),
+                                      tool ? tool->handle() : -1},
+                                     size, {m_staging.path(), m_staging.handle()}, m_request.archive,
+                                     {QFile::decodeName(m_link), sourceFd});
     }
 
     const ArchiveSplitRequest &m_request;

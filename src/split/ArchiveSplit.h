@@ -11,13 +11,14 @@
 
 namespace qm {
 
+class DeployedTool;
 class ProcessStopper;
 
 // One archive to split: the sizes the run worked out for it and what its directory told.
 struct ArchiveSplitRequest
 {
     QString archive;
-    QString toolPath;
+    const DeployedTool *tool = nullptr; // none: the tool could not be written
     std::int64_t askedSize = 0; // from the size or parts option
     std::int64_t splitSize = 0; // after the raise to the minimum
     ArchiveListing listing;

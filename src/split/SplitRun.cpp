@@ -130,11 +130,9 @@ void SplitRun::execute()
         QByteArray toolBytes;
         h.step(122, [&] { toolBytes = LoadToolBytes(); });
         h.step(124, [&] {
-            m_toolTarget = ToolPath();
-            if (!toolBytes.isEmpty()) {
-                DeployTool(toolBytes, m_toolTarget);
-                m_toolPath = m_toolTarget;
-            }
+            const QString folder = ToolFolder();
+            if (!toolBytes.isEmpty())
+                m_tool = std::make_unique<DeployedTool>(toolBytes, folder);
         });
         std::int32_t baseSize = 0;
         h.step(126, [&] { baseSize = TimesKilo(ToLong(m_host.sizeText())); });
@@ -177,9 +175,9 @@ void SplitRun::execute()
                 h.step(154, [&] { splitSize = minimumSize; });
             if (archive.isEmpty())
                 continue;
-            h.step(156, [&] { toolCommand = QLatin1Char('"') + m_toolPath + QLatin1Char('"'); });
+            h.step(156, [&] { toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
             h.step(158, [&] { prepareStaging(outputFolder); });
-            h.step(160, [&] { splitOne({archive, m_toolPath, askedSize, splitSize, listing}); });
+            h.step(160, [&] { splitOne({archive, m_tool.get(), askedSize, splitSize, listing}); });
             h.begin(162);
         }
 
@@ -241,12 +239,6 @@ void SplitRun::splitOne(const ArchiveSplitRequest &request)
         m_failures.append({archive, damage});
         return;
     }
-    // Only the file this run wrote is started: not a link, not someone else's, not writable by others.
-    if (!m_toolPath.isEmpty() && !IsSafeToolFile(m_toolPath)) {
-        m_failures.append({archive, QStringLiteral("the splitting tool was changed or removed during the "
-                                                   "run, so it was not started.")});
-        return;
-    }
     const ArchiveSplitResult result = SplitArchive(request, *m_staging, m_stopper);
     if (m_aborted)
         return;
@@ -276,8 +268,7 @@ void SplitRun::removeStaging()
 
 void SplitRun::removeTool()
 {
-    if (!m_toolTarget.isEmpty())
-        DeleteFileQuietly(m_toolTarget);
+    m_tool.reset();
 }
 
 } // namespace qm

@@ -3,6 +3,7 @@
 #include "split/ArchiveSplit.h"
 #include "split/Shell32.h"
 #include "split/StagingFolder.h"
+#include "split/ToolFile.h"
 
 #include <QString>
 #include <QVector>
@@ -63,8 +64,7 @@ private:
     void removeStaging();
 
     SplitHost &m_host;
-    QString m_toolTarget; // where the tool was to be written; removed at the end
-    QString m_toolPath;   // set once the tool is in place; empty means every launch fails
+    std::unique_ptr<DeployedTool> m_tool; // none: every launch fails
     std::unique_ptr<StagingFolder> m_staging;
     QString m_stagingProblem; // why this row has no staging folder
     ProcessStopper m_stopper;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/UniqueFd.h"
+#include "common/RunFolder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +15,8 @@ namespace qm {
 // writes into the output folder itself: finished parts are moved there without replacing
 // anything. The output folder and the staging folder are held open and every listing, move and
 // removal goes through those handles by raw bytes, so a name in any script, or a folder renamed
-// or swapped for a link mid-run, can neither hide a part nor redirect one.
+// or swapped for a link mid-run, can neither hide a part nor redirect one. Staging folders that
+// dead runs left in the output folder are removed when a run next makes one there.
 class StagingFolder
 {
 public:
@@ -37,9 +38,9 @@ public:
     StagingFolder(const StagingFolder &) = delete;
     StagingFolder &operator=(const StagingFolder &) = delete;
 
-    bool isValid() const { return m_folder.isValid(); }
+    bool isValid() const { return m_run.isValid(); }
     QString path() const;          // for the command text only; the run never reopens it
-    int handle() const { return m_folder.get(); }
+    int handle() const { return m_run.handle(); }
     const QString &outputFolder() const { return m_outputFolder; }
 
     // Puts a link named linkName in the folder's own source sub-folder that leads to the open
@@ -65,8 +66,7 @@ public:
 private:
     QString m_outputFolder;
     UniqueFd m_output;
-    UniqueFd m_folder;
-    QByteArray m_name;
+    RunFolder m_run;
 };
 
 // Renames from into to only when nothing is at to; false with errno EEXIST when something is.

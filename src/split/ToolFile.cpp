@@ -34,23 +34,18 @@ QString &toolSourceOverride()
 QString ToolFolder()
 {
     const QString appData = QFile::decodeName(qgetenv("APPDATA"));
-    if (!appData.isEmpty() && !paths::isRoot(paths::withoutTrailingSeparator(appData)))
+    if (!appData.isEmpty() && !paths::isRoot(QDir::cleanPath(appData)))
         return paths::withoutTrailingSeparator(appData);
 
     // Without APPDATA the tool must not land in the file-system root: use the user's data folder.
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty() || paths::isRoot(base))
+    if (base.isEmpty() || paths::isRoot(QDir::cleanPath(base)))
         throw AppError::pathNotFound();
     const QString folder = paths::repairRootJoin(
         paths::join(paths::withoutTrailingSeparator(base), QStringLiteral("Veltrane/Quillmere")));
     if (!QDir().mkpath(folder))
         throw AppError::pathNotFound(folder);
     return folder;
-}
-
-QString ToolPath()
-{
-    return paths::repairRootJoin(paths::join(ToolFolder(), QStringLiteral("zipsplit")));
 }
 
 void setToolSourceForTests(const QString &path)
@@ -72,19 +67,13 @@ QByteArray LoadToolBytes()
     return bytes;
 }
 
-void DeployTool(const QByteArray &bytes, const QString &path)
-{
-    QByteArray temp = QFile::encodeName(path) + QByteArrayLiteral(".XXXXXX");
-    // Close-on-exec: a forked child must never inherit a write handle to the tool.
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw AppError::pathFileAccess(path);
+namespace {
 
-    const auto fail = [&](AppError error) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        throw error;
-    };
+constexpr char kRunPrefix[] = ".quillmere-tool-";
+constexpr char kToolName[] = "zipsplit";
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -92,30 +81,44 @@ void DeployTool(const QByteArray &bytes, const QString &path)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            fail(AppError(61, QStringLiteral("Disk full")));
+            return false;
         data += written;
         left -= written;
     }
-    if (::fsync(fd) != 0)
-        fail(AppError(61, QStringLiteral("Disk full")));
-    if (::fchmod(fd, S_IRWXU) != 0)
-        fail(AppError::pathFileAccess(path));
-    if (::close(fd) != 0) {
-        ::unlink(temp.constData());
-        throw AppError(61, QStringLiteral("Disk full"));
-    }
-    if (::rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
-        ::unlink(temp.constData());
-        throw AppError::pathFileAccess(path);
-    }
+    return true;
 }
 
-bool IsSafeToolFile(const QString &path)
+} // namespace
+
+DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
 {
-    struct stat st {};
-    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    const UniqueFd parent(::open(QFile::encodeName(toolFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.isValid())
+        throw AppError::pathNotFound(toolFolder);
+    RunFolder::removeDead(parent.get(), kRunPrefix);
+    m_folder = RunFolder(parent.get(), kRunPrefix);
+    if (!m_folder.isValid())
+        throw AppError::pathFileAccess(toolFolder);
+    m_path = paths::repairRootJoin(paths::join(toolFolder, QFile::decodeName(m_folder.name()) + QLatin1Char('/')
+                                                               + QLatin1String(kToolName)));
+    {
+        // Close-on-exec: a forked child must never inherit a write handle to the tool (ETXTBSY).
+        const UniqueFd out(::openat(m_folder.handle(), kToolName,
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRWXU));
+        if (!out.isValid())
+            throw AppError::pathFileAccess(m_path);
+        if (!writeAll(out.get(), bytes) || ::fsync(out.get()) != 0)
+            throw AppError(61, QStringLiteral("Disk full"));
+    }
+    m_file.reset(::openat(m_folder.handle(), kToolName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!m_file.isValid())
+        throw AppError::pathFileAccess(m_path);
+}
+
+QString DeployedTool::program() const
+{
+    // The started process sees the open file under the same number.
+    return QStringLiteral("/proc/self/fd/%1").arg(m_file.get());
 }
 
 } // namespace qm

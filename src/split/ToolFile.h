@@ -3,14 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include "common/RunFolder.h"
+
 namespace qm {
 
-// Folder that receives the tool during a run: $APPDATA when set, not empty and not the root;
-// otherwise the per-user data folder + /Veltrane/Quillmere, created when missing. Throws
-// AppError when there is no such folder.
+// Folder that receives the tool's run folders: $APPDATA when set, not empty and not the root
+// (however spelled: "/.", "//", "/./"); otherwise the per-user data folder + /Veltrane/Quillmere,
+// created when missing. Throws AppError when there is no such folder.
 QString ToolFolder();
-// <tool folder>/zipsplit
-QString ToolPath();
 
 // Resource 101 of type CUSTOM: the zipsplit executable built into the program. Throws AppError
 // (326) when it is not there.
@@ -18,13 +18,24 @@ QByteArray LoadToolBytes();
 // Tests and benchmarks hand in another program's file instead of resource 101 ("" = resource).
 void setToolSourceForTests(const QString &path);
 
-// Puts bytes at path as an owner-only executable (0700): written under a temporary name in the
-// same folder, synced and closed, then renamed into place, so nobody ever runs a half-written
-// tool and no write handle stays open (exec would fail with ETXTBSY). Throws AppError.
-void DeployTool(const QByteArray &bytes, const QString &path);
+// The tool as one run wrote it: a private folder made for the run inside the tool folder (so two
+// runs never share a tool), the bytes written there owner-only (0700), and the file held open. The
+// run starts that open file itself, so no rename of any folder on its path can swap in another
+// program. Removes what it wrote, and nothing else, when it goes.
+class DeployedTool
+{
+public:
+    // Throws AppError when the folder or the file cannot be made.
+    DeployedTool(const QByteArray &bytes, const QString &toolFolder);
 
-// True when path is a regular file (not a symlink) owned by this user that nobody else may
-// write to: only then is it safe to start.
-bool IsSafeToolFile(const QString &path);
+    QString path() const { return m_path; }       // where it was written, for the command text
+    QString program() const;                       // what to start: the open file
+    int handle() const { return m_file.get(); }
+
+private:
+    RunFolder m_folder;
+    UniqueFd m_file;
+    QString m_path;
+};
 
 } // namespace qm

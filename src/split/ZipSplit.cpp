@@ -38,17 +38,20 @@ ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSi
     return command;
 }
 
-ProcessCommand ZipSplitStagedCommand(const QString &toolPath, std::int64_t splitSize, const QString &stagingPath,
-                                     const QString &archivePath, int stagingFd, const QByteArray &sourceLink,
-                                     int sourceFd)
+ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const StagingPlace &staging,
+                                     const QString &archivePath, const SourceLink &source)
 {
-    ProcessCommand command = ZipSplitCommandLine(toolPath, splitSize, stagingPath, archivePath);
+    ProcessCommand command = ZipSplitCommandLine(tool.path, splitSize, staging.path, archivePath);
+    command.program = tool.reference;
     command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
-                         QStringLiteral("."), QFile::decodeName(sourceLink)};
-    command.childSetup = [stagingFd, sourceFd] {
-        if (::fchdir(stagingFd) != 0)
+                         QStringLiteral("."), source.link};
+    command.childSetup = [folder = staging.handle, file = source.handle, program = tool.handle] {
+        if (::fchdir(folder) != 0)
             ::_exit(127);
-        ::fcntl(sourceFd, F_SETFD, 0); // the link leads to this number in the tool's own table
+        // The link leads to this number in the tool's own table; a script tool reopens itself.
+        ::fcntl(file, F_SETFD, 0);
+        if (program >= 0)
+            ::fcntl(program, F_SETFD, 0);
     };
     return command;
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "common/UniqueFd.h"
+
+#include <QByteArray>
+#include <QVector>
+
+namespace qm {
+
+// Folder work through open handles, never by re-resolving a path, and never following a link.
+namespace at {
+UniqueFd openFolder(int parent, const char *name);
+// Names in an open folder as raw bytes ("." and ".." aside).
+QVector<QByteArray> names(int folder);
+// Removes everything inside an open folder.
+bool removeChildren(int folder);
+} // namespace at
+
+// A private folder (0700, this user's) that one run makes inside a parent folder, named
+// "<prefix><random>", held open and locked while the run lives. A run that died (kill -9, power)
+// leaves its folder unlocked, so the next run that uses the parent removes it; a live run's
+// folder is locked and stays.
+class RunFolder
+{
+public:
+    RunFolder() = default;
+    RunFolder(int parent, const QByteArray &prefix);
+    ~RunFolder() { remove(); }
+    RunFolder(RunFolder &&) = default;
+    RunFolder &operator=(RunFolder &&) = default;
+
+    bool isValid() const { return m_folder.isValid(); }
+    int handle() const { return m_folder.get(); }
+    const QByteArray &name() const { return m_name; }
+    // True while the folder is still in the file system (not deleted under the run).
+    bool exists() const;
+    // Removes the folder and what is in it, through the handles only.
+    void remove();
+
+    // Removes the folders named "<prefix>..." in parent that belong to this user and that no
+    // live run holds locked.
+    static void removeDead(int parent, const QByteArray &prefix);
+
+private:
+    UniqueFd m_parent;
+    UniqueFd m_folder;
+    QByteArray m_name;
+};
+
+} // namespace qm
