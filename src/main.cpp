@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "common/SignalWatcher.h"
 
 #include <QApplication>
 
@@ -12,5 +13,12 @@ int main(int argc, char *argv[])
     qm::Form1 form;
     form.Form_Load();
     form.show();
+    // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run
+    // stops its tool and removes what it made.
+    qm::SignalWatcher watcher;
+    QObject::connect(&watcher, &qm::SignalWatcher::received, &form, [&form](int signalNumber) {
+        form.close();
+        QCoreApplication::exit(128 + signalNumber);
+    });
     return app.exec();
 }

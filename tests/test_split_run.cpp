@@ -6,6 +6,7 @@
 #include "split/PartNames.h"
 #include "split/SplitRun.h"
 #include "split/ToolFile.h"
+#include "common/SignalWatcher.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,7 +18,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <csignal>
 #include <dirent.h>
+#include <unistd.h>
 
 using namespace qm;
 
@@ -694,9 +697,24 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
-    void closingMidRunStopsTheToolAndCleansUp()
+    void closingOrASignalMidRunStopsTheToolAndCleansUp_data()
     {
+        QTest::addColumn<int>("signalNumber"); // 0: the window is closed
+        QTest::newRow("window closed") << 0;
+        QTest::newRow("SIGTERM (logout)") << int(SIGTERM);
+        QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
+        QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP);
+    }
+    void closingOrASignalMidRunStopsTheToolAndCleansUp()
+    {
+        QFETCH(int, signalNumber);
         SplitWorld w;
+        SignalWatcher watcher; // wired as main() wires it
+        int received = 0;
+        QObject::connect(&watcher, &SignalWatcher::received, &w.form, [&](int number) {
+            received = number;
+            w.form.close();
+        });
         setToolSourceForTests(kStandIn);
         qputenv("QM_STAND_IN", "firstpart"); // the second archive's tool never ends by itself
         const QString log = w.world.home() + "/starts.log";
@@ -704,20 +722,60 @@ private Q_SLOTS:
         w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y"),
                                              w.world.makeFile("in/c.zip", "z")});
         w.form.show();
+        bool sent = false;
         w.world.toolkit().onDoEvents = [&] {
-            if (w.logLines(log) == 2 && w.form.isVisible())
+            if (w.logLines(log) != 2 || sent)
+                return;
+            sent = true;
+            if (signalNumber)
+                ::kill(::getpid(), signalNumber);
+            else
                 w.form.close();
         };
         QElapsedTimer clock;
         clock.start();
         w.form.PushButton2_Click();
         QVERIFY(clock.elapsed() < 10000);
+        QCOMPARE(received, signalNumber);
         QVERIFY(!w.form.isVisible());
         QCOMPARE(w.logLines(log), 2); // the third archive was never started
         QCOMPARE(w.world.toolkit().messages().size(), 0);
         QCOMPARE(w.outputFiles(), QStringList{"stand-in1.zip"}); // the first archive's part stays
         QVERIFY(w.clean());
         QVERIFY(!w.form.isRunning());
+    }
+
+    void twoRunsAtOnceIntoOneFolderBothFinish()
+    {
+        SplitWorld w;
+        Form1 other;
+        other.Text1->setText(w.out);
+        other.Text2->setText("0");
+        w.form.Text2->setText("0");
+        QStringList mine, theirs, expected;
+        for (int i = 0; i < 3; ++i) {
+            mine << noisyZip(w.world.home() + QStringLiteral("/in/mine%1.zip").arg(i), 2, 3000, 10 + i);
+            theirs << noisyZip(w.world.home() + QStringLiteral("/in/theirs%1.zip").arg(i), 2, 3000, 20 + i);
+            expected << entriesOf(mine.last()) << entriesOf(theirs.last());
+        }
+        expected.sort();
+        w.form.fileList().append(mine);
+        other.fileList().append(theirs);
+        bool started = false;
+        w.world.toolkit().onDoEvents = [&] {
+            if (!started) {
+                started = true; // the other window's whole run happens inside this run's first wait
+                other.PushButton2_Click();
+            }
+        };
+        w.form.PushButton2_Click();
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 2);
+        for (const QString &box : boxes)
+            QVERIFY2(box.startsWith("Done.") && !box.contains("could not be split"), qPrintable(box));
+        QCOMPARE(w.unionOfParts(), expected);
+        QVERIFY(w.allPartsValid());
+        QVERIFY(w.clean());
     }
 };
 
