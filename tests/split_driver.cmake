@@ -1,0 +1,14 @@
+# Headless Start Splitting in a process of its own, for bench/split_run and whole-process tests.
+add_executable(split_driver ${CMAKE_CURRENT_LIST_DIR}/split_driver.cpp)
+target_link_libraries(split_driver PRIVATE quillmere_core)
+if(TARGET unzip32)
+    add_dependencies(split_driver unzip32)
+endif()
+
+if(QUILLMERE_TESTS)
+    add_test(NAME two_processes_one_home
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/two_processes.sh $<TARGET_FILE:split_driver>)
+    set_tests_properties(two_processes_one_home PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp"
+        TIMEOUT 300)
+endif()
