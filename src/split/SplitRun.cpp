@@ -253,10 +253,10 @@ void SplitRun::splitOne(const ArchiveSplitRequest &request)
 
 void SplitRun::abort()
 {
+    // The archive being split still uses the staging folder and the tool: the run removes them
+    // as it unwinds, right after zipsplit has stopped.
     m_aborted = true;
     m_stopper.stop();
-    removeStaging();
-    removeTool();
 }
 
 void SplitRun::removeStaging()

@@ -52,8 +52,8 @@ public:
     ~SplitRun();
 
     void execute();
-    // The window is closing: stop zipsplit, remove the staging folder and the tool; the run then
-    // ends without another box. Parts already moved into the output folder stay.
+    // The window is closing: stop zipsplit; the run then removes the staging folder and the tool
+    // and ends without another box. Parts already moved into the output folder stay.
     void abort();
     bool aborted() const { return m_aborted; }
 
