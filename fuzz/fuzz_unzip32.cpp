@@ -66,8 +66,8 @@ void runMode(const uint8_t *data, size_t size, int list, const char *pattern)
     callbacks.ServCallBk = service;
     char *include[2] = {const_cast<char *>(pattern), const_cast<char *>("")};
     unzip32::NameList includes{pattern ? 1 : 0, include};
-    unzip32::runOnArchive(archive.get(), "fuzz.zip", includes, unzip32::NameList{}, options,
-                          callbacks);
+    unzip32::runOnArchive(archive.get(), unzip32::ArchiveBytes::buffer(data, size), "fuzz.zip",
+                          includes, unzip32::NameList{}, options, callbacks);
 }
 
 } // namespace

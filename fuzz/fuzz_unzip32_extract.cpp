@@ -123,8 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             callbacks.print = print;
             callbacks.replace = replace;
             callbacks.password = password;
-            unzip32::runOnArchive(archive.get(), "fuzz.zip", unzip32::NameList{}, unzip32::NameList{},
-                                  options, callbacks);
+            unzip32::runOnArchive(archive.get(), unzip32::ArchiveBytes::buffer(data + 1, size - 1),
+                                  "fuzz.zip", unzip32::NameList{}, unzip32::NameList{}, options,
+                                  callbacks);
         }
     }
     zip_error_fini(&error);

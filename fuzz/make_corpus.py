@@ -47,36 +47,39 @@ save("empty.zip", build([]))
 save("comment.zip", build([("c.txt", b"c")], comment=b"a comment"))
 save("zip64.zip", build([("big.bin", b"z" * 1000)], force64=True))
 save("evil.zip", build([("../x", b"1"), ("/etc/x", b"2"), ("a/../../x", b"3"), ("..\\y", b"4")]))
-bad = bytearray(build([("a.txt", text)], zipfile.ZIP_STORED))
-bad[40] ^= 0xFF  # a data byte: CRC mismatch
+bad = bytearray(build([("deep/er/a.txt", text)], zipfile.ZIP_STORED))
+bad[30 + len("deep/er/a.txt") + 5] ^= 0xFF  # a data byte: CRC mismatch
 save("badcrc.zip", bytes(bad))
 save("truncated.zip", build([("a.txt", text)])[:-10])
 with tempfile.TemporaryDirectory() as tmp:
-    with open(os.path.join(tmp, "s.txt"), "wb") as f:
-        f.write(text)
+    os.mkdir(os.path.join(tmp, "sub"))
+    for member in ("s.txt", "sub/s.txt"):
+        with open(os.path.join(tmp, member), "wb") as f:
+            f.write(text)
     target = os.path.join(tmp, "enc.zip")
 
-    def rejects_wrong_passwords(path):
+    def rejects_wrong_passwords(path, member):
         # Traditional encryption checks one byte: 1 wrong password in 256 gets past it. The
         # tests' wrong passwords must be refused at that check, so draw again until they are.
         with zipfile.ZipFile(path) as z:
             for wrong in (b"wrong", b"nope", b"a", b"b", b"c", b"d"):
                 try:
-                    z.open("s.txt", pwd=wrong).close()
+                    z.open(member, pwd=wrong).close()
                     return False
                 except RuntimeError:
                     pass
         return True
 
-    for _ in range(50):
-        if os.path.exists(target):
-            os.remove(target)
-        if subprocess.run(["zip", "-q", "-P", "secret", target, "s.txt"], cwd=tmp).returncode != 0:
-            break
-        if rejects_wrong_passwords(target):
-            with open(target, "rb") as f:
-                save("encrypted.zip", f.read())
-            break
+    for member, name in (("s.txt", "encrypted.zip"), ("sub/s.txt", "encrypted_in_folder.zip")):
+        for _ in range(50):
+            if os.path.exists(target):
+                os.remove(target)
+            if subprocess.run(["zip", "-q", "-P", "secret", target, member], cwd=tmp).returncode != 0:
+                break
+            if rejects_wrong_passwords(target, member):
+                with open(target, "rb") as f:
+                    save(name, f.read())
+                break
     os.symlink("s.txt", os.path.join(tmp, "link"))
     target = os.path.join(tmp, "link.zip")
     if subprocess.run(["zip", "-q", "-y", target, "link"], cwd=tmp).returncode == 0:
@@ -102,6 +105,17 @@ save("spaces.zip", build([("my docs/read me.txt", b"spaces")], zipfile.ZIP_STORE
 save("through_link.zip", build([("link/x", b"must not land outside"), ("link", b"replaces the link"),
                                  ("deep/../link/y", b"climbs"), ("sub\\..\\..\\z", b"backslashes")], zipfile.ZIP_STORED))
 save("crlf.zip", build([("t.txt", b"one\r\ntwo\r\n"), ("b.bin", b"\x00\r\n")], zipfile.ZIP_STORED))
+# Names with the matcher's special characters; every entry holds its own path.
+wild = ["abc.txt", "a?c.txt", "a*c.txt", "a\\c.txt", "a[b]c.txt", "d/a?c.txt"]
+save("wild.zip", build([(n, n.encode()) for n in wild], zipfile.ZIP_STORED))
+# Stamps around daylight-saving changes, named after the stored local time: 02:30 on 31 March
+# 2024 does not exist in Berlin, 03:30 does; 02:30 on 27 October happens twice there; 02:30 on
+# 10 March does not exist in New York.
+dst = io.BytesIO()
+with zipfile.ZipFile(dst, "w") as z:
+    for stamp in ((2024, 3, 31, 2, 30), (2024, 3, 31, 3, 30), (2024, 10, 27, 2, 30), (2024, 3, 10, 2, 30)):
+        z.writestr(zipfile.ZipInfo("%04d-%02d-%02d %02d-%02d" % stamp, stamp + (0,)), b"x")
+save("dst.zip", dst.getvalue())
 
 
 def zip64_eocd(entries, cd_size, cd_offset, end_offset):
@@ -137,6 +151,33 @@ save("bad_zip64_count.zip", bytes(bad))
 bad = bytearray(good64)
 struct.pack_into("<Q", bad, cd_offset + len(central) + 56 + 8, 999999)  # locator points nowhere
 save("bad_zip64_locator.zip", bytes(bad))
+
+# Directories that put an entry's data outside the archive: sizes and offsets that libzip opens.
+small = build([("a.txt", b"abc")], zipfile.ZIP_STORED)
+at = small.index(b"PK\x01\x02")
+for name, field, value in (("outside_size.zip", 20, 0xFFFFFFF0), ("outside_offset.zip", 42, len(small) + 1000)):
+    bad = bytearray(small)
+    struct.pack_into("<I", bad, at + field, value)
+    save(name, bytes(bad))
+
+
+def zip64_outside(comp_size=len(payload), offset=None):
+    """zip64_records.zip with its central sizes' Zip64 extra changed, and an offset added to it."""
+    local, central, cd_offset = zip64_archive(b"z64.txt", len(payload), None, zlib.crc32(payload))
+    central = bytearray(central[:-8] + struct.pack("<Q", comp_size))
+    if offset is not None:
+        struct.pack_into("<H", central, 30, 28)  # extra length
+        struct.pack_into("<I", central, 42, 0xFFFFFFFF)  # offset: in the extra
+        struct.pack_into("<H", central, 46 + len(b"z64.txt") + 2, 24)
+        central += struct.pack("<Q", offset)
+    end = cd_offset + len(central)
+    return local + payload + bytes(central) + zip64_eocd(1, len(central), cd_offset, end)
+
+
+save("outside_size63.zip", zip64_outside(2**63 - 1))
+save("outside_size64.zip", zip64_outside(2**64 - 1))
+save("outside_offset63.zip", zip64_outside(offset=2**63 - 16))
+save("outside_offset64.zip", zip64_outside(offset=2**64 - 16))
 
 if big_path:
     # 5 GiB stored entry in a sparse file: the data is a hole, only the records are written.

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -51,6 +53,25 @@ void receive(const char *path, unsigned long long csize = 10, unsigned cfactor =
 {
     mUnzip::ReceiveDirEntry(csize, csize, cfactor, mo, dy, yr, hh, mm, ' ', path, method, crc, crypt);
 }
+
+// TZ set to a zone for the object's lifetime.
+struct ZoneForTest {
+    explicit ZoneForTest(const char *zone) : had(qEnvironmentVariableIsSet("TZ")), before(qgetenv("TZ"))
+    {
+        qputenv("TZ", zone);
+        ::tzset();
+    }
+    ~ZoneForTest()
+    {
+        if (had)
+            qputenv("TZ", before);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+    const bool had;
+    const QByteArray before;
+};
 
 } // namespace
 
@@ -283,6 +304,33 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(out2.path() + QStringLiteral("/a.txt")));
     }
 
+    // The selected paths reach the library as patterns: each must match only itself.
+    void unzipWritesOnlyTheSelectedEntry_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char *path : {"abc.txt", "a?c.txt", "a*c.txt", "a\\c.txt", "a[b]c.txt", "d/a?c.txt"})
+            QTest::newRow(path) << QString::fromLatin1(path);
+    }
+    void unzipWritesOnlyTheSelectedEntry()
+    {
+        QFETCH(QString, path);
+        auto reader = std::make_shared<cUnzip>();
+        reader->setZipFile(fixture("wild.zip")); // every entry holds its own path
+        QCOMPARE(reader->Directory(), 0);
+        QCOMPARE(reader->FileCount(), 6);
+        for (std::int32_t i = 1; i <= reader->FileCount(); ++i)
+            reader->setFileSelected(
+                i, cUnzip::BuildEntryPath(reader->FileDirectory(i), reader->Filename(i)) == path);
+        QTemporaryDir out;
+        reader->setUnzipFolder(out.path());
+        QVERIFY(reader->Unzip());
+        QStringList written;
+        QDirIterator it(out.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            written << QString::fromLatin1(readAll(it.next()));
+        QCOMPARE(written, QStringList{path});
+    }
+
     void unzipOfOneOfThree()
     {
         auto reader = activeReader();
@@ -390,21 +438,29 @@ private Q_SLOTS:
         QVERIFY(QDir(out2.path()).isEmpty());
     }
 
-    void badArchivesYieldNoEntries_data()
+    // Directory hands on the library's code; a damaged directory still lists what it can.
+    void badArchives_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : {"no-such.zip", "not_a_zip.zip", "truncated.zip", "lying_count.zip",
-                                 "lying_offset.zip", "bad_zip64_count.zip", "bad_zip64_locator.zip"})
-            QTest::newRow(name) << QString::fromLatin1(name);
-        QTest::newRow("folder") << QString();
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("count");
+        for (const char *name : {"no-such.zip", "not_a_zip.zip", "truncated.zip"})
+            QTest::newRow(name) << QString::fromLatin1(name) << int(PK_NOZIP) << 0;
+        for (const char *name :
+             {"lying_count.zip", "lying_offset.zip", "bad_zip64_count.zip", "bad_zip64_locator.zip"})
+            QTest::newRow(name) << QString::fromLatin1(name) << int(PK_BADERR) << 0;
+        QTest::newRow("folder") << QString() << int(PK_NOZIP) << 0;
+        QTest::newRow("entry beyond the end") << QStringLiteral("outside_size64.zip") << int(PK_BADERR) << 1;
     }
-    void badArchivesYieldNoEntries()
+    void badArchives()
     {
         QFETCH(QString, name);
+        QFETCH(int, code);
+        QFETCH(int, count);
         auto reader = std::make_shared<cUnzip>();
         reader->setZipFile(name.isEmpty() ? m_fixtures.path() : m_fixtures.path() + QLatin1Char('/') + name);
-        QVERIFY(reader->Directory() > 0);
-        QCOMPARE(reader->FileCount(), 0);
+        QCOMPARE(reader->Directory(), code);
+        QCOMPARE(reader->FileCount(), count);
         reader->setZipFile(QString()); // an empty path: the library refuses it too
         QCOMPARE(reader->Directory(), std::int32_t(PK_PARAM));
         QCOMPARE(reader->FileCount(), 0);
@@ -604,6 +660,10 @@ private Q_SLOTS:
         QVERIFY(!reader->FileEncrypted(2));
         QCOMPARE(reader->FileCompressionRatio(2), 75);
         QCOMPARE(reader->FileDate(2), QDateTime(QDate(2008, 3, 2), QTime(2, 1, 0)));
+
+        const ZoneForTest berlin("Europe/Berlin");
+        receive("c", 1, 0, "Stored", 3, 31, 2024, 2, 30); // skipped by the change to summer time
+        QCOMPARE(reader->FileDate(3).toUTC(), QDateTime(QDate(2024, 3, 31), QTime(1, 30), Qt::UTC));
     }
 
     void printCallbackBounds()

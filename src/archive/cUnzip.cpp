@@ -15,8 +15,12 @@ QDateTime EntryStamp::toDateTime() const
     const int d = static_cast<std::int16_t>(day);
     const int h = static_cast<std::int16_t>(hour);
     const int mi = static_cast<std::int16_t>(minute);
-    if (QDate::isValid(y, m, d) && h >= 0 && h < 24 && mi >= 0 && mi < 60)
-        return QDateTime(QDate(y, m, d), QTime(h, mi, 0));
+    if (QDate::isValid(y, m, d) && h >= 0 && h < 24 && mi >= 0 && mi < 60) {
+        const QDateTime exact(QDate(y, m, d), QTime(h, mi, 0));
+        if (exact.isValid())
+            return exact;
+        // A local time a daylight-saving change skips: counted on from midnight, as below.
+    }
     // Out-of-range parts roll over into the next unit, as a date serial does.
     const QDate first(y, 1, 1);
     if (!first.isValid())
@@ -121,6 +125,19 @@ std::int32_t cUnzip::Directory()
     return mUnzip::RunUnzipLibrary(*this, m_dcl, includeCount, none, excludeCount, none);
 }
 
+// The library reads include names as patterns, in which '\' makes the next character literal.
+static QString literalPattern(const QString &path)
+{
+    QString pattern;
+    pattern.reserve(path.size());
+    for (const QChar c : path) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('\\'))
+            pattern.append(QLatin1Char('\\'));
+        pattern.append(c);
+    }
+    return pattern;
+}
+
 bool cUnzip::Unzip()
 {
     try {
@@ -129,7 +146,7 @@ bool cUnzip::Unzip()
         QStringList names;
         for (std::int32_t i = 1; i <= FileCount(); ++i) {
             if (m_entries[static_cast<size_t>(i - 1)].selected)
-                names.append(BuildEntryPath(FileDirectory(i), Filename(i)));
+                names.append(literalPattern(BuildEntryPath(FileDirectory(i), Filename(i))));
         }
         auto count = static_cast<std::int32_t>(names.size());
         if (count == FileCount()) {
@@ -262,9 +279,10 @@ QString cUnzip::BuildEntryPath(const QString &sFolder, const QString &sFile)
 {
     if (sFolder.isEmpty() || (sFolder.size() == 1 && sFolder.at(0) == QChar(u'\0')))
         return sFile;
-    QString path = sFolder + QLatin1Char('/') + sFile;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
+    // The folder's '\' stand for '/'; a '\' in the name is part of the name.
+    QString folder = sFolder;
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return folder + QLatin1Char('/') + sFile;
 }
 
 } // namespace qm

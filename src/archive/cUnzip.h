@@ -60,7 +60,7 @@ public:
     bool ConvertCRToCRLF() const;
     void setConvertCRToCRLF(bool bState);
     // Stored in DCL.C_flag, which keeps Info-ZIP's meaning in libunzip32: 1 matches the include
-    // names case-insensitively. Unzip passes the exact listed names, so it rarely matters.
+    // names case-insensitively, so a selected "A.txt" also brings a deselected "a.txt".
     bool CaseSensitiveFileNames() const;
     void setCaseSensitiveFileNames(bool bState);
 
@@ -77,9 +77,12 @@ public:
     bool FileSelected(std::int32_t lIndex) const;
     void setFileSelected(std::int32_t lIndex, bool bState);
 
-    // Lists the archive, appending to the entries held. The library's code, or -1.
+    // Lists the archive, appending to the entries held. Returns the library's code as it came
+    // (unzip32.h): 0, or e.g. 3 for a damaged directory, whose listable entries are still added;
+    // -1 when the library could not be called.
     std::int32_t Directory();
-    // Extracts (or with TestZip tests) the selected entries. True when the library reported
+    // Extracts (or with TestZip tests) the selected entries. Their paths reach the library with
+    // '*', '?' and '\' escaped, so each matches only itself. True when the library reported
     // success; false for any failure, an empty ZipFile, or a call that could not run.
     bool Unzip();
 
@@ -109,7 +112,8 @@ public:
     void RaiseCancel(const QString &sMsg, bool &bCancel);
     void RaisePasswordRequest(QString &sPassword, bool &bCancel);
 
-    // "folder\name" back to the archive path "folder/name" (the name alone for no folder).
+    // "folder\name" back to the archive path "folder/name" (the name alone for no folder); a '\'
+    // within the name is kept.
     static QString BuildEntryPath(const QString &sFolder, const QString &sFile);
 
 Q_SIGNALS:

@@ -1,5 +1,9 @@
 #include "UnzipEngine.h"
 
+#include "CentralDirectory.h"
+#include "Files.h"
+#include "NameMatch.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
@@ -116,39 +120,6 @@ int compressionFactor(zip_uint64_t size, zip_uint64_t compressed)
     return static_cast<int>(rounded);
 }
 
-unsigned char lowerAscii(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-// Wildcard match of a whole entry path: '*' any run (also across '/'), '?' one byte.
-bool wildMatch(const char *pattern, const char *text, bool ignoreCase)
-{
-    const char *starPattern = nullptr;
-    const char *starText = nullptr;
-    while (*text) {
-        const unsigned char p = static_cast<unsigned char>(*pattern);
-        const unsigned char t = static_cast<unsigned char>(*text);
-        if (p == '*') {
-            starPattern = ++pattern;
-            starText = text;
-            continue;
-        }
-        if (p && (p == '?' || p == t || (ignoreCase && lowerAscii(p) == lowerAscii(t)))) {
-            ++pattern;
-            ++text;
-            continue;
-        }
-        if (!starPattern)
-            return false;
-        pattern = starPattern;
-        text = ++starText;
-    }
-    while (*pattern == '*')
-        ++pattern;
-    return *pattern == '\0';
-}
-
 // The names of a list up to its count or its first empty/null slot.
 std::vector<const char *> namesOf(const NameList &list)
 {
@@ -164,82 +135,13 @@ std::vector<const char *> namesOf(const NameList &list)
     return names;
 }
 
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    Fd(Fd &&other) noexcept : m_fd(other.release()) {}
-    Fd &operator=(Fd &&other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_fd = other.release();
-        }
-        return *this;
-    }
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd;
-};
-
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Creates every folder of path (absolute or relative), like mkdir -p.
-bool makePath(const std::string &path)
-{
-    if (path.empty())
-        return false;
-    std::string partial;
-    size_t pos = 0;
-    while (pos <= path.size()) {
-        const size_t next = path.find('/', pos);
-        const size_t end = next == std::string::npos ? path.size() : next;
-        partial = path.substr(0, end);
-        if (!partial.empty() && ::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-        if (next == std::string::npos)
-            break;
-        pos = next + 1;
-    }
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 class Session
 {
 public:
-    Session(zip_t *archive, const char *displayName, const NameList &include,
+    Session(zip_t *archive, ArchiveBytes bytes, const char *displayName, const NameList &include,
             const NameList &exclude, const DCL &options, USERFUNCTIONS &callbacks)
         : m_zip(archive),
+          m_bytes(std::move(bytes)),
           m_displayName(displayName ? displayName : ""),
           m_include(namesOf(include)),
           m_exclude(namesOf(exclude)),
@@ -260,6 +162,7 @@ public:
             return m_code;
         }
         const auto entries = static_cast<zip_uint64_t>(count);
+        m_directory.read(m_zip, m_bytes);
         if (m_options.nvflag)
             list(entries);
         else
@@ -291,6 +194,38 @@ private:
                             [&](const char *p) { return wildMatch(p, name, m_ignoreCase); });
     }
 
+    // Reports an entry whose data the directory places beyond the archive's end.
+    bool insideArchive(zip_uint64_t index, const zip_stat_t &st, const char *name)
+    {
+        if (m_directory.holds(index, (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0))
+            return true;
+        say(Level::Error, format("error:  %s lies outside the archive (damaged directory)", name));
+        note(PK_BADERR);
+        return false;
+    }
+
+    // The entry's date and time as stored; libzip's mtime (through mktime, an hour off in a
+    // daylight-saving gap) only when the directory could not be read.
+    struct Stamp {
+        unsigned month, day, year, hour, minute;
+    };
+    Stamp stampOf(zip_uint64_t index, const zip_stat_t &st) const
+    {
+        if (const StoredEntry *stored = m_directory.find(index)) {
+            const unsigned date = stored->dosDate;
+            const unsigned time = stored->dosTime;
+            return {(date >> 5) & 15u, date & 31u, 1980u + (date >> 9), time >> 11,
+                    (time >> 5) & 63u};
+        }
+        const time_t when = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
+        struct tm local = {};
+        if (!localtime_r(&when, &local))
+            local = {};
+        return {static_cast<unsigned>(local.tm_mon + 1), static_cast<unsigned>(local.tm_mday),
+                static_cast<unsigned>(local.tm_year + 1900), static_cast<unsigned>(local.tm_hour),
+                static_cast<unsigned>(local.tm_min)};
+    }
+
     void fillTotals(unsigned long long size, unsigned long long compressed, unsigned long members)
     {
         m_callbacks.TotalSize = static_cast<unsigned long>(size);
@@ -311,8 +246,6 @@ private:
         unsigned long long totalSize = 0;
         unsigned long long totalCompressed = 0;
         unsigned long members = 0;
-        time_t lastTime = static_cast<time_t>(-1);
-        struct tm local = {};
         char scratch[16];
         for (zip_uint64_t i = 0; i < entries; ++i) {
             zip_stat_t st;
@@ -327,12 +260,8 @@ private:
                 continue;
             const zip_uint64_t size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
             const zip_uint64_t compressed = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
-            const time_t when = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
-            if (when != lastTime) {
-                if (!localtime_r(&when, &local))
-                    local = {};
-                lastTime = when;
-            }
+            insideArchive(i, st, name); // reported; still listed
+            const Stamp when = stampOf(i, st);
             const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD)
                                    && st.encryption_method != ZIP_EM_NONE;
             const zip_uint16_t method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : 0;
@@ -343,10 +272,8 @@ private:
             if (m_callbacks.SendApplicationMessage) {
                 m_callbacks.SendApplicationMessage(
                     size, compressed, static_cast<unsigned>(compressionFactor(size, compressed)),
-                    static_cast<unsigned>(local.tm_mon + 1), static_cast<unsigned>(local.tm_mday),
-                    static_cast<unsigned>(local.tm_year + 1900), static_cast<unsigned>(local.tm_hour),
-                    static_cast<unsigned>(local.tm_min), ' ', name, methodName(method, scratch), crc,
-                    encrypted ? 'E' : ' ');
+                    when.month, when.day, when.year, when.hour, when.minute, ' ', name,
+                    methodName(method, scratch), crc, encrypted ? 'E' : ' ');
             }
         }
         fillTotals(totalSize, totalCompressed, members);
@@ -372,6 +299,8 @@ private:
             if (!selected(name))
                 continue;
             ++matched;
+            if (!insideArchive(i, st, name))
+                continue;
             if (m_callbacks.ServCallBk
                 && m_callbacks.ServCallBk(name, static_cast<unsigned long>(std::strlen(name) + 1))
                        != 0) {
@@ -535,36 +464,58 @@ private:
             say(Level::Info, format("    testing: %-22s   OK", st.name));
     }
 
-    // Splits an entry path into safe components; false when it would leave the folder.
-    static bool safeComponents(std::string path, std::vector<std::string> &out)
+    // The folders of an entry's path that exist are opened (never through a symbolic link);
+    // the missing ones are made only once the entry's data has been verified, so an entry that
+    // fails leaves no empty folders behind.
+    struct Folders {
+        Fd dir;              // the deepest one that exists
+        size_t existing = 0; // how many of the path's folders exist
+    };
+    static constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+    bool openExisting(const std::vector<std::string> &parts, size_t folders,
+                      const std::string &shown, Folders &at)
     {
-        std::replace(path.begin(), path.end(), '\\', '/');
-        if (!path.empty() && path[0] == '/')
-            return false;
-        if (path.size() >= 2 && path[1] == ':'
-            && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
-            return false;
-        size_t pos = 0;
-        while (pos <= path.size()) {
-            size_t next = path.find('/', pos);
-            if (next == std::string::npos)
-                next = path.size();
-            std::string part = path.substr(pos, next - pos);
-            if (part == "..")
-                return false;
-            if (!part.empty() && part != ".")
-                out.push_back(std::move(part));
-            pos = next + 1;
+        at.dir = Fd(::dup(m_baseFd.get()));
+        for (at.existing = 0; at.existing < folders; ++at.existing) {
+            const std::string &part = parts[at.existing];
+            Fd next(::openat(at.dir.get(), part.c_str(), kFolderFlags));
+            if (next.get() < 0)
+                return errno == ENOENT || folderFailed(at.dir.get(), part, shown, errno);
+            at.dir = std::move(next);
         }
         return true;
     }
 
-    // Opens (creating) one folder below dir without following a symbolic link.
-    Fd openFolder(int dir, const std::string &name)
+    // Makes parts[at.existing .. folders - 1] below at.dir; the last of them, or -1.
+    Fd makeMissing(const std::vector<std::string> &parts, size_t folders, const std::string &shown,
+                   const Folders &at)
     {
-        if (::mkdirat(dir, name.c_str(), 0777) != 0 && errno != EEXIST)
-            return Fd();
-        return Fd(::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        Fd dir(::dup(at.dir.get()));
+        for (size_t k = at.existing; k < folders; ++k) {
+            if (::mkdirat(dir.get(), parts[k].c_str(), 0777) != 0 && errno != EEXIST) {
+                folderFailed(dir.get(), parts[k], shown, errno);
+                return Fd();
+            }
+            Fd next(::openat(dir.get(), parts[k].c_str(), kFolderFlags));
+            if (next.get() < 0) {
+                folderFailed(dir.get(), parts[k], shown, errno);
+                return Fd();
+            }
+            dir = std::move(next);
+        }
+        return dir;
+    }
+
+    bool folderFailed(int dir, const std::string &part, const std::string &shown, int error)
+    {
+        struct stat link;
+        const bool isLink = ::fstatat(dir, part.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0
+                            && S_ISLNK(link.st_mode);
+        say(Level::Error, format("error:  cannot create folder for %s: %s", shown.c_str(),
+                                 isLink ? "a symbolic link is in the way" : std::strerror(error)));
+        note(PK_ERR);
+        return false;
     }
 
     bool mayReplace(const std::string &shown, const struct stat &existing, const zip_stat_t &st)
@@ -591,127 +542,109 @@ private:
         return false;
     }
 
-    void extractEntry(zip_uint64_t index, const zip_stat_t &st, bool folder)
+    // The path components an entry is written to; false when nothing is to be written.
+    bool targetOf(zip_uint64_t index, const zip_stat_t &st, bool folder,
+                  std::vector<std::string> &parts, mode_t &mode)
     {
         const char *name = st.name;
-        std::vector<std::string> parts;
         if (!safeComponents(name, parts)) {
             say(Level::Error, format("error:  refusing %s: its path leaves the extraction folder", name));
             note(PK_WARN);
-            return;
+            return false;
         }
         zip_uint8_t opsys = 0;
         zip_uint32_t attributes = 0;
-        mode_t mode = 0;
         if (zip_file_get_external_attributes(m_zip, index, 0, &opsys, &attributes) == 0
             && opsys == ZIP_OPSYS_UNIX) {
             mode = static_cast<mode_t>(attributes >> 16);
             if (S_ISLNK(mode)) {
                 say(Level::Warning, format("skipping: %s  (symbolic link, not created)", name));
                 note(PK_WARN);
-                return;
+                return false;
             }
         }
-        if (parts.empty())
-            return;
+        if (parts.empty() || (folder && !m_options.ndflag))
+            return false;
         if (m_options.SpaceToUnderscore)
             for (std::string &part : parts)
                 std::replace(part.begin(), part.end(), ' ', '_');
-        if (!m_options.ndflag) {
-            if (folder)
-                return;
+        if (!m_options.ndflag)
             parts.erase(parts.begin(), parts.end() - 1);
+        return true;
+    }
+
+    // Whether the entry may go to leaf in dir; replace tells that a file is there.
+    bool mayWrite(int dir, const std::string &leaf, const std::string &shown, const zip_stat_t &st,
+                  bool &replace)
+    {
+        struct stat existing;
+        replace = ::fstatat(dir, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+        if (replace && S_ISDIR(existing.st_mode)) {
+            say(Level::Error, format("error:  %s is a folder, not replaced", shown.c_str()));
+            note(PK_ERR);
+            return false;
         }
+        return !replace || mayReplace(shown, existing, st);
+    }
+
+    void extractEntry(zip_uint64_t index, const zip_stat_t &st, bool folder)
+    {
+        std::vector<std::string> parts;
+        mode_t mode = 0;
+        if (!targetOf(index, st, folder, parts, mode))
+            return;
         std::string shown = m_base;
         for (const std::string &part : parts)
             shown += '/' + part;
-
-        // Walk (and create) the folders, refusing symbolic links on the way.
-        Fd dir(::dup(m_baseFd.get()));
         const size_t folders = folder ? parts.size() : parts.size() - 1;
-        for (size_t k = 0; k < folders; ++k) {
-            Fd next = openFolder(dir.get(), parts[k]);
-            if (next.get() < 0) {
-                const int error = errno;
-                struct stat link;
-                const bool isLink = ::fstatat(dir.get(), parts[k].c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0
-                                    && S_ISLNK(link.st_mode);
-                say(Level::Error, format("error:  cannot create folder for %s: %s", shown.c_str(),
-                                         isLink ? "a symbolic link is in the way"
-                                                : std::strerror(error)));
-                note(PK_ERR);
-                return;
-            }
-            dir = std::move(next);
-        }
+        Folders at;
+        if (!openExisting(parts, folders, shown, at))
+            return;
         if (folder) {
-            say(Level::Info, format("   creating: %s/", shown.c_str()));
+            if (makeMissing(parts, folders, shown, at).get() >= 0)
+                say(Level::Info, format("   creating: %s/", shown.c_str()));
             return;
         }
-
-        const std::string &leaf = parts.back();
-        struct stat existing;
         bool replace = false;
-        if (::fstatat(dir.get(), leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (S_ISDIR(existing.st_mode)) {
-                say(Level::Error, format("error:  %s is a folder, not replaced", shown.c_str()));
-                note(PK_ERR);
-                return;
-            }
-            if (!mayReplace(shown, existing, st))
-                return;
-            replace = true;
-        }
-
-        EntryPtr file = openEntry(index, st, name);
+        if (at.existing == folders && !mayWrite(at.dir.get(), parts.back(), shown, st, replace))
+            return;
+        EntryPtr file = openEntry(index, st, st.name);
         if (!file)
             return;
-
+        const bool stored = (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE;
+        const char *verb = stored ? " extracting:" : "  inflating:";
         std::string temp;
+        if (!writeTemp(file.get(), at.dir.get(), st, mode, verb, shown, temp))
+            return;
+        const Fd target = makeMissing(parts, folders, shown, at);
+        if (target.get() < 0
+            || !moveIntoPlace(at.dir.get(), temp, target.get(), parts.back(), replace, shown)) {
+            ::unlinkat(at.dir.get(), temp.c_str(), 0);
+            return;
+        }
+        say(Level::Info, format("%s %s", verb, shown.c_str()));
+    }
+
+    // Writes the entry's data to a new temporary file in dir, named in temp. False when that
+    // failed (reported, and the file removed).
+    bool writeTemp(zip_file_t *file, int dir, const zip_stat_t &st, mode_t mode, const char *verb,
+                   const std::string &shown, std::string &temp)
+    {
         Fd out;
         for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
             temp = format(".qm-unzip-%ld-%u", static_cast<long>(::getpid()), ++m_tempCounter);
-            out = Fd(::openat(dir.get(), temp.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            out = Fd(::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              0666));
             if (out.get() < 0 && errno != EEXIST)
                 break;
         }
         if (out.get() < 0) {
             say(Level::Error, format("error:  cannot create %s: %s", shown.c_str(), std::strerror(errno)));
             note(PK_DISK);
-            return;
+            return false;
         }
-
-        bool convert = m_options.naflag != 0;
-        bool decided = false;
-        bool pendingCR = false;
         bool writeFailed = false;
-        const bool stored = (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE;
-        const char *verb = stored ? " extracting:" : "  inflating:";
-        const bool ok = pump(file.get(), name, verb, [&](const char *data, size_t size) {
-            if (convert && !decided) {
-                decided = true;
-                convert = std::memchr(data, '\0', size) == nullptr;
-            }
-            if (!convert) {
-                writeFailed = !writeAll(out.get(), data, size);
-                return !writeFailed;
-            }
-            std::string text;
-            text.reserve(size + 1);
-            for (size_t k = 0; k < size; ++k) {
-                const char c = data[k];
-                if (pendingCR && c != '\n')
-                    text.push_back('\r');
-                pendingCR = c == '\r';
-                if (!pendingCR)
-                    text.push_back(c);
-            }
-            writeFailed = !writeAll(out.get(), text.data(), text.size());
-            return !writeFailed;
-        });
-        if (ok && pendingCR)
-            writeFailed = !writeAll(out.get(), "\r", 1);
+        const bool ok = writeData(file, out.get(), st.name, verb, writeFailed);
         if (ok && !writeFailed) {
             if (mode & 0777)
                 ::fchmod(out.get(), mode & 0777);
@@ -724,36 +657,75 @@ private:
             }
         }
         const bool closed = ::close(out.release()) == 0;
-        if (!ok || writeFailed || !closed) {
-            if (writeFailed || !closed) {
-                say(Level::Error, format("error:  cannot write %s: %s", shown.c_str(),
-                                         std::strerror(errno)));
-                note(PK_DISK);
-            }
-            ::unlinkat(dir.get(), temp.c_str(), 0);
-            return;
+        if (ok && !writeFailed && closed)
+            return true;
+        if (writeFailed || !closed) {
+            say(Level::Error,
+                format("error:  cannot write %s: %s", shown.c_str(), std::strerror(errno)));
+            note(PK_DISK);
         }
-        int renamed;
-        if (replace) {
-            renamed = ::renameat(dir.get(), temp.c_str(), dir.get(), leaf.c_str());
-        } else {
-            renamed = ::renameat2(dir.get(), temp.c_str(), dir.get(), leaf.c_str(), RENAME_NOREPLACE);
-            if (renamed != 0 && (errno == EINVAL || errno == ENOSYS)) {
-                renamed = ::linkat(dir.get(), temp.c_str(), dir.get(), leaf.c_str(), 0);
-                if (renamed == 0)
-                    ::unlinkat(dir.get(), temp.c_str(), 0);
-            }
-        }
-        if (renamed != 0) {
-            say(Level::Error, format("error:  cannot create %s: %s", shown.c_str(), std::strerror(errno)));
-            note(PK_ERR);
-            ::unlinkat(dir.get(), temp.c_str(), 0);
-            return;
-        }
-        say(Level::Info, format("%s %s", verb, shown.c_str()));
+        ::unlinkat(dir, temp.c_str(), 0);
+        return false;
     }
 
+    // Reads the entry into out, turning CR LF into LF for text when asked. False when reading
+    // failed (reported) or writing did (writeFailed).
+    bool writeData(zip_file_t *file, int out, const char *name, const char *verb, bool &writeFailed)
+    {
+        bool convert = m_options.naflag != 0;
+        bool decided = false;
+        bool pendingCR = false;
+        const bool ok = pump(file, name, verb, [&](const char *data, size_t size) {
+            if (convert && !decided) {
+                decided = true;
+                convert = std::memchr(data, '\0', size) == nullptr;
+            }
+            if (!convert) {
+                writeFailed = !writeAll(out, data, size);
+                return !writeFailed;
+            }
+            std::string text;
+            text.reserve(size + 1);
+            for (size_t k = 0; k < size; ++k) {
+                const char c = data[k];
+                if (pendingCR && c != '\n')
+                    text.push_back('\r');
+                pendingCR = c == '\r';
+                if (!pendingCR)
+                    text.push_back(c);
+            }
+            writeFailed = !writeAll(out, text.data(), text.size());
+            return !writeFailed;
+        });
+        if (ok && pendingCR)
+            writeFailed = !writeAll(out, "\r", 1);
+        return ok && !writeFailed;
+    }
+
+    // Renames the verified temporary file to its name, replacing a file only when allowed.
+    bool moveIntoPlace(int tempDir, const std::string &temp, int dir, const std::string &leaf,
+                       bool replace, const std::string &shown)
+    {
+        int renamed;
+        if (replace) {
+            renamed = ::renameat(tempDir, temp.c_str(), dir, leaf.c_str());
+        } else {
+            renamed = ::renameat2(tempDir, temp.c_str(), dir, leaf.c_str(), RENAME_NOREPLACE);
+            if (renamed != 0 && (errno == EINVAL || errno == ENOSYS)) {
+                renamed = ::linkat(tempDir, temp.c_str(), dir, leaf.c_str(), 0);
+                if (renamed == 0)
+                    ::unlinkat(tempDir, temp.c_str(), 0);
+            }
+        }
+        if (renamed == 0)
+            return true;
+        say(Level::Error, format("error:  cannot create %s: %s", shown.c_str(), std::strerror(errno)));
+        note(PK_ERR);
+        return false;
+    }
     zip_t *m_zip;
+    ArchiveBytes m_bytes;
+    CentralDirectory m_directory;
     std::string m_displayName;
     std::vector<const char *> m_include;
     std::vector<const char *> m_exclude;
@@ -772,8 +744,11 @@ private:
 
 } // namespace
 
-int codeForOpenError(int zipError)
+int codeForOpenError(int zipError, int systemError)
 {
+    // A seek past what a file offset can hold: a directory that lies, not a read failure.
+    if (zipError == ZIP_ER_SEEK && systemError == EFBIG)
+        return PK_BADERR;
     switch (zipError) {
     case ZIP_ER_NOENT:
     case ZIP_ER_OPEN:
@@ -789,11 +764,13 @@ int codeForOpenError(int zipError)
     }
 }
 
-int runOnArchive(zip_t *archive, const char *displayName, const NameList &include,
-                 const NameList &exclude, const DCL &options, USERFUNCTIONS &callbacks)
+int runOnArchive(zip_t *archive, ArchiveBytes bytes, const char *displayName,
+                 const NameList &include, const NameList &exclude, const DCL &options,
+                 USERFUNCTIONS &callbacks)
 {
     try {
-        Session session(archive, displayName, include, exclude, options, callbacks);
+        Session session(archive, std::move(bytes), displayName, include, exclude, options,
+                        callbacks);
         return session.run();
     } catch (const std::bad_alloc &) {
         return PK_MEM;
@@ -847,15 +824,17 @@ int run(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *options, USERFUNCTION
         ArchivePtr archive(zip_open_from_source(source, ZIP_RDONLY, &error));
         if (!archive) {
             zip_source_free(source);
-            const int code = codeForOpenError(zip_error_code_zip(&error));
+            const int code = codeForOpenError(zip_error_code_zip(&error), zip_error_code_system(&error));
             say(*callbacks, quiet, Level::Error,
                 format("error:  cannot read %s: %s", path, zip_error_strerror(&error)));
             zip_error_fini(&error);
             return code;
         }
         zip_error_fini(&error);
-        return runOnArchive(archive.get(), path, NameList{ifnc, ifnv}, NameList{xfnc, xfnv},
-                            *options, *callbacks);
+        // The file is read again beside libzip (pread leaves the stream's position be).
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        return runOnArchive(archive.get(), ArchiveBytes::file(::fileno(stream), size), path,
+                            NameList{ifnc, ifnv}, NameList{xfnc, xfnv}, *options, *callbacks);
     } catch (const std::bad_alloc &) {
         return PK_MEM;
     } catch (...) {

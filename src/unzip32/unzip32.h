@@ -36,12 +36,17 @@
  * Wiz_SingleEntryUnzip(ifnc, ifnv, xfnc, xfnv, lpDCL, lpUserFunctions)
  *   ifnc/ifnv: include names (count, array); ifnc <= 0 or an empty first name means every entry.
  *   xfnc/xfnv: exclude names. Names are matched against the whole entry path with the wildcards
- *   '*' and '?' ('*' crosses '/'); C_flag = 1 matches case-insensitively (Info-ZIP -C). The array
- *   is read up to the count or to the first empty text or null slot, whichever comes first; there
- *   is no 1023-name limit.
+ *   '*' and '?' ('*' crosses '/'); '\' makes the next character literal, as in Info-ZIP on Unix
+ *   ("a\?c" matches only "a?c", "a\\c" only "a\c"; a '\' at the end stands for itself). '[' is
+ *   an ordinary character. C_flag = 1 matches case-insensitively (Info-ZIP -C). The array is read
+ *   up to the count or to the first empty text or null slot, whichever comes first; there is no
+ *   1023-name limit.
  *   nvflag = 1: list. Every central-directory entry (include/exclude lists applied), in
  *     directory order, reaches SendApplicationMessage on the calling thread. Folder entries are
  *     listed too (their path ends with '/'). Nothing else is printed unless something fails.
+ *   In every mode an entry whose data the directory places outside the archive (its compressed
+ *   size and local header do not fit before the central directory) is reported through print
+ *   and makes the code PK_BADERR; a listing still passes it on, testing and extraction skip it.
  *   ntflag = 1 (nvflag = 0): test. Every selected entry is decompressed and its CRC checked;
  *     nothing is written to disk.
  *   otherwise: extract into lpszExtractDir (created when missing; a null or empty pointer means
@@ -58,8 +63,9 @@
  *   - An existing file is replaced only when noflag = 1, or when ExtractOnlyNewer = 1 and the
  *     entry is newer, or when PromptToOverwrite = 1 and the replace callback answers
  *     IDM_REPLACE_YES / IDM_REPLACE_ALL. Otherwise it is kept (reported at fQuiet 0).
- *   - Data goes to a temporary file beside the target and is renamed into place only after the
- *     CRC has been verified, so a failed entry never leaves a partial or corrupt file behind.
+ *   - Data goes to a temporary file in the deepest folder of the target's path that exists and
+ *     is renamed into place only after the CRC has been verified; the missing folders are made
+ *     just before that rename. A failed entry leaves neither a partial file nor empty folders.
  *   - ndflag = 0 drops the folder part of every path (Info-ZIP -j).
  *   - SpaceToUnderscore = 1 writes spaces in names as '_'.
  *   - naflag = 1 converts CR LF line ends to LF (the local text convention) in entries that
@@ -76,7 +82,11 @@
  *     entries of 4 GiB and more (Zip64) are passed whole, never wrapped.
  *   3 cfactor: percentage saved, round((ucsize - csize) * 100 / ucsize); 0 when ucsize is 0;
  *     negative when the entry grew, clamped to -32768 (the caller reads the low 16 bits signed).
- *   4 month 1-12, 5 day 1-31, 6 year (four digits), 7 hour, 8 minute: local time of the entry.
+ *   4 month, 5 day, 6 year (four digits), 7 hour, 8 minute: the entry's DOS date and time
+ *     fields as stored (local time by convention), not normalised: a time in a daylight-saving
+ *     gap comes back as stored, out-of-range fields as they are (month 0-15, day 0-31, hour
+ *     0-31, minute 0-63). Only when the directory cannot be read apart from libzip do they come
+ *     from libzip's time, normalised.
  *   9 a reserved flag character, always ' '.
  *   10 entry path, 11 method name ("Stored", "Shrunk", "Reduce1".."Reduce4", "Implode",
  *     "Defl:N", "Def64", "BZip2", "LZMA", "XZ", "Zstd", "PPMd", "WavPack", "Unk:NNN"; libzip
@@ -89,7 +99,8 @@
  *    1 PK_WARN    warnings only: an empty archive, entries skipped (refused path, symbolic
  *                 link). An existing file kept as the options say is not a warning.
  *    2 PK_ERR     an entry failed: bad CRC, read error, an entry that could not be written
- *    3 PK_BADERR  the archive's directory is inconsistent (lying counts, offsets, bad Zip64)
+ *    3 PK_BADERR  the archive's directory is inconsistent (lying counts, offsets, bad Zip64, an
+ *                 entry's data outside the archive)
  *    4 PK_MEM     out of memory
  *    9 PK_NOZIP   no archive: missing path, a folder or other non-regular file, a 0-byte file,
  *                 not a ZIP
