@@ -1,6 +1,6 @@
 // A stand-in for zipsplit that fails on purpose, so the split run's handling of a misbehaving
 // tool can be tested. QM_STAND_IN selects the behaviour:
-//   args        write every argument, one per line, to $QM_STAND_IN_ARGS; exit 0
+//   args        append every argument, one per line, to $QM_STAND_IN_ARGS; exit 0
 //   exit:N      print a zipsplit-style error line, exit N
 //   errorzero   print a zipsplit-style error line, exit 0
 //   half:N      leave half a part in the -b folder, exit N
@@ -69,7 +69,7 @@ int main(int argc, char **argv)
         mode = startsLogged() <= 1 ? "part" : "hang";
     if (mode == "args") {
         const char *path = std::getenv("QM_STAND_IN_ARGS");
-        FILE *f = path ? std::fopen(path, "wb") : nullptr;
+        FILE *f = path ? std::fopen(path, "ab") : nullptr;
         for (int i = 1; f && i < argc; ++i)
             std::fprintf(f, "%s\n", argv[i]);
         if (f)

@@ -1,15 +1,50 @@
+#include "TestSupport.h"
+
 #include "split/Shell32.h"
+#include "split/SplitHost.h"
 #include "split/SplitRun.h"
+#include "split/ToolFile.h"
 #include "split/PartNames.h"
 #include "split/ZipSplit.h"
 #include "common/AppError.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include <cstdint>
 #include <limits>
 
 using namespace qm;
+
+namespace {
+
+// The window as the split run sees it, without a window.
+class FakeHost : public SplitHost
+{
+public:
+    QString folder, size = "20", parts = "5";
+    bool byParts = false;
+    QStringList rows;
+    QString outputFolderText() const override { return folder; }
+    void setOutputFolderText(const QString &text) override { folder = text; }
+    void focusOutputFolder() override {}
+    QString sizeText() const override { return size; }
+    bool partsSelected() const override { return byParts; }
+    QString partsText() const override { return parts; }
+    int rowCount() const override { return int(rows.size()); }
+    QString rowText(int index) const override { return rows.value(index - 1); }
+    void setProgress(double) override {}
+    void setMousePointer(int) override {}
+    void setRunning(bool) override {}
+};
+
+QByteArray filled(qint64 size)
+{
+    return QByteArray(size, 'q');
+}
+
+} // namespace
 
 class SplitCommandTest : public QObject
 {
@@ -54,6 +89,67 @@ private Q_SLOTS:
         QCOMPARE(command.program, tool);
         QCOMPARE(command.arguments,
                  QStringList({"-n", QString::number(size), "-b", folderArg, archiveArg}));
+    }
+
+    // The -n each archive gets: size or parts, the raise to the minimum, odd files.
+    void splitSizeEachArchiveGets_data()
+    {
+        QTest::addColumn<QString>("file"); // "zip:N" one stored entry of N bytes, "raw:N" N bytes, "none"
+        QTest::addColumn<bool>("byParts");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("parts");
+        QTest::addColumn<qint64>("n");          // -1: zipsplit is not started
+        QTest::addColumn<QString>("reportedAt"); // line labels of error reports
+        QTest::newRow("by size 20, largest 1,000") << "zip:1000" << false << "20" << "5" << qint64(20971520) << "";
+        QTest::newRow("by size 1, largest 2,000,000: raised") << "zip:2000000" << false << "1" << "5"
+                                                              << qint64(2000256) << "";
+        QTest::newRow("by size 0: the minimum") << "zip:5000" << false << "0" << "5" << qint64(5256) << "";
+        QTest::newRow("size not a number: base 0") << "zip:5000" << false << "ten" << "5" << qint64(5256) << "126";
+        QTest::newRow("by parts 5, not a ZIP: remainder dropped") << "raw:10000003" << true << "20" << "5"
+                                                                   << qint64(2000000) << "";
+        QTest::newRow("by parts 0 counts as 1") << "raw:10000003" << true << "20" << "0" << qint64(10000003) << "";
+        QTest::newRow("parts not a number: base size") << "raw:10000003" << true << "20" << "x" << qint64(20971520)
+                                                       << "148";
+        QTest::newRow("by parts, 0-byte file") << "raw:0" << true << "20" << "5" << qint64(-1) << "";
+        QTest::newRow("by parts, vanished file") << "none" << true << "20" << "5" << qint64(-1) << "146 148";
+    }
+    void splitSizeEachArchiveGets()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, byParts);
+        QFETCH(QString, size);
+        QFETCH(QString, parts);
+        QFETCH(qint64, n);
+        QFETCH(QString, reportedAt);
+        TestWorld world;
+        qputenv("APPDATA", QFile::encodeName(world.home()));
+        qputenv("QM_STAND_IN", "args");
+        qputenv("QM_STAND_IN_ARGS", QFile::encodeName(world.home() + "/args"));
+        setToolSourceForTests(QUILLMERE_STAND_IN_TOOL);
+        FakeHost host;
+        host.folder = world.home();
+        host.size = size;
+        host.parts = parts;
+        host.byParts = byParts;
+        const qint64 length = file.section(':', 1).toLongLong();
+        if (file.startsWith("zip"))
+            host.rows << makeZip(world.home() + "/a.zip", {{"a.bin", filled(length)}}, {"-0"});
+        else
+            host.rows << (file == "none" ? world.home() + "/gone.zip" : world.makeFile("a.raw", filled(length)));
+        SplitRun(host).execute();
+        setToolSourceForTests(QString());
+        qunsetenv("APPDATA");
+
+        QFile args(world.home() + "/args");
+        const QStringList got = args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()).split('\n')
+                                                               : QStringList();
+        QCOMPARE(got.value(got.indexOf("-n") + 1, "-1").toLongLong(), n);
+        QStringList lines;
+        const auto boxes = world.toolkit().messages();
+        for (const auto &box : boxes)
+            if (box.title == "Application Error")
+                lines << box.text.section(" at line ", 1).left(3);
+        QCOMPARE(lines.join(' '), reportedAt);
     }
 
     void windowStyle_data()
@@ -122,6 +218,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("second") << "/in/backup_2022.zip" << "backup-1.zip" << 2 << "backup_2022-backup-1 (2).zip";
         QTest::newRow("dotted archive") << "/in/a.b.zip" << "a-1.zip" << 1 << "a.b-a-1.zip";
+        QTest::newRow("long name cut to 255 bytes at a character") << "/in/" + QString(125, QChar(0x0414)) + "x.zip"
+                                                                   << "ДДД1.zip" << 2
+                                                                   << QString(119, QChar(0x0414)) + "-ДДД1 (2).zip";
     }
     void nameShowingSource()
     {
@@ -133,5 +232,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(SplitCommandTest)
+QTEST_MAIN(SplitCommandTest)
 #include "test_split_command.moc"

@@ -507,19 +507,6 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
-    void vanishedArchiveByPartsReportsBothLengthSteps()
-    {
-        SplitWorld w;
-        w.form.setOptionValue(w.form.Option2, true);
-        w.form.fileList().append(w.world.home() + "/in/gone.zip");
-        w.form.PushButton2_Click();
-        const QStringList boxes = w.messageTexts();
-        QCOMPARE(boxes.size(), 3);
-        QVERIFY(boxes[0].contains("PushButton2_Click at line 146\r\r"));
-        QVERIFY(boxes[1].contains("PushButton2_Click at line 148\r\r"));
-        QVERIFY(boxes[2].contains("the file no longer exists."));
-    }
-
     void failingToolIsReportedAndLeavesNothing_data()
     {
         QTest::addColumn<QByteArray>("mode");

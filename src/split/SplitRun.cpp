@@ -101,86 +101,16 @@ SplitRun::~SplitRun()
 void SplitRun::execute()
 {
     ReportingHandler h(QStringLiteral("PushButton2_Click"));
-
-    // Checks: the pointer is not touched yet.
-    if (h.test(100, [&] { return m_host.outputFolderText().trimmed().isEmpty(); })) {
-        h.step(102, [&] {
-            tk().msgBox(QStringLiteral("Please input folder name."), vbOKOnly, vbExclamation,
-                        QStringLiteral("Input Folder Name"));
-        });
-        h.step(104, [&] { m_host.focusOutputFolder(); });
+    if (!passChecks(h))
         return;
-    }
-    if (h.test(106, [&] { return !QFileInfo(m_host.outputFolderText()).isDir(); })) {
-        h.step(108, [&] { tk().msgBox(QStringLiteral("Destination folder not found."), vbOKOnly, vbCritical); });
-        h.step(110, [&] { m_host.focusOutputFolder(); });
-        return;
-    }
-    if (h.test(112, [&] { return !paths::isRoot(m_host.outputFolderText()); })
-        && h.test(114, [&] { return paths::endsWithSeparator(m_host.outputFolderText()); }))
-        h.step(116, [&] {
-            const QString text = m_host.outputFolderText();
-            m_host.setOutputFolderText(text.left(text.size() - 1));
-        });
-
-    // Preparation.
     h.step(118, [&] { m_host.setMousePointer(vbHourglass); });
     RunningLock lock(m_host);
     if (h.test(120, [&] { return m_host.rowCount() > 0; })) {
-        QByteArray toolBytes;
-        h.step(122, [&] { toolBytes = LoadToolBytes(); });
-        h.step(124, [&] {
-            const QString folder = ToolFolder();
-            if (!toolBytes.isEmpty())
-                m_tool = std::make_unique<DeployedTool>(toolBytes, folder);
-        });
-        std::int32_t baseSize = 0;
-        h.step(126, [&] { baseSize = TimesKilo(ToLong(m_host.sizeText())); });
-        h.step(128, [&] { baseSize = TimesKilo(baseSize); });
-        h.begin(130);
-
-        // The loop. Values that a failing step cannot set keep what they held before.
+        prepare(h);
         int rows = 0;
-        QString outputFolder;
-        std::int64_t splitSize = 0;
-        std::int64_t minimumSize = 0;
-        QString toolCommand;
         h.step(132, [&] { rows = m_host.rowCount(); });
-        for (int row = 1; row <= rows && !m_aborted; ++row) {
-            h.step(134, [&] {
-                const int now = m_host.rowCount();
-                if (now <= 0)
-                    throw AppError(11, QStringLiteral("Division by zero"));
-                m_host.setProgress(static_cast<double>(row) / now * 100.0);
-            });
-            // Never the previous row's archive: a run must not split one archive twice.
-            QString archive;
-            h.step(136, [&] { archive = m_host.rowText(row); });
-            h.step(138, [&] { m_host.setMousePointer(vbHourglass); });
-            h.step(140, [&] { outputFolder = m_host.outputFolderText(); });
-            h.step(142, [&] { splitSize = baseSize; });
-            if (h.test(144, [&] { return m_host.partsSelected(); })
-                && h.test(146, [&] { return FileLen(archive) > 0; }))
-                h.step(148, [&] {
-                    const std::int16_t parts = ToInteger(m_host.partsText());
-                    splitSize = SplitSizeFromParts(FileLen(archive), parts);
-                });
-            ArchiveListing listing;
-            h.step(150, [&] {
-                listing = ListArchive(archive);
-                minimumSize = MinimumSplitSize(listing.largestSize);
-            });
-            const std::int64_t askedSize = splitSize;
-            if (h.test(152, [&] { return splitSize < minimumSize; }))
-                h.step(154, [&] { splitSize = minimumSize; });
-            if (archive.isEmpty())
-                continue;
-            h.step(156, [&] { toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
-            h.step(158, [&] { prepareStaging(outputFolder); });
-            h.step(160, [&] { splitOne({archive, m_tool.get(), askedSize, splitSize, listing}); });
-            h.begin(162);
-        }
-
+        for (int row = 1; row <= rows && !m_aborted; ++row)
+            splitRow(h, row);
         if (m_aborted) {
             // The window is closing: no more boxes.
             removeStaging();
@@ -189,20 +119,100 @@ void SplitRun::execute()
             m_host.setMousePointer(vbDefault);
             return;
         }
-        h.step(164, [&] {
-            removeStaging();
-            removeTool();
-        });
-        h.step(166, [&] { m_host.setProgress(0); });
-        h.step(168, [&] { m_host.setMousePointer(vbDefault); });
-        h.step(170, [&] {
-            tk().msgBox(RunSummaryText(m_failures, m_renamed, m_oversized), vbOKOnly,
-                        m_failures.isEmpty() ? vbNoIcon : vbExclamation);
-        });
+        finish(h);
     } else {
         h.step(172, [&] { tk().msgBox(QStringLiteral("No files added.")); });
     }
     h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+}
+
+bool SplitRun::passChecks(ReportingHandler &h)
+{
+    // The pointer is not touched yet.
+    if (h.test(100, [&] { return m_host.outputFolderText().trimmed().isEmpty(); })) {
+        h.step(102, [&] {
+            tk().msgBox(QStringLiteral("Please input folder name."), vbOKOnly, vbExclamation,
+                        QStringLiteral("Input Folder Name"));
+        });
+        h.step(104, [&] { m_host.focusOutputFolder(); });
+        return false;
+    }
+    if (h.test(106, [&] { return !QFileInfo(m_host.outputFolderText()).isDir(); })) {
+        h.step(108, [&] { tk().msgBox(QStringLiteral("Destination folder not found."), vbOKOnly, vbCritical); });
+        h.step(110, [&] { m_host.focusOutputFolder(); });
+        return false;
+    }
+    if (h.test(112, [&] { return !paths::isRoot(m_host.outputFolderText()); })
+        && h.test(114, [&] { return paths::endsWithSeparator(m_host.outputFolderText()); }))
+        h.step(116, [&] {
+            const QString text = m_host.outputFolderText();
+            m_host.setOutputFolderText(text.left(text.size() - 1));
+        });
+    return true;
+}
+
+void SplitRun::prepare(ReportingHandler &h)
+{
+    QByteArray toolBytes;
+    h.step(122, [&] { toolBytes = LoadToolBytes(); });
+    h.step(124, [&] {
+        const QString folder = ToolFolder();
+        if (!toolBytes.isEmpty())
+            m_tool = std::make_unique<DeployedTool>(toolBytes, folder);
+    });
+    h.step(126, [&] { m_values.baseSize = TimesKilo(ToLong(m_host.sizeText())); });
+    h.step(128, [&] { m_values.baseSize = TimesKilo(m_values.baseSize); });
+    h.begin(130);
+}
+
+void SplitRun::splitRow(ReportingHandler &h, int row)
+{
+    LoopValues &v = m_values;
+    h.step(134, [&] {
+        const int now = m_host.rowCount();
+        if (now <= 0)
+            throw AppError(11, QStringLiteral("Division by zero"));
+        m_host.setProgress(static_cast<double>(row) / now * 100.0);
+    });
+    // Never the previous row's archive: a run must not split one archive twice.
+    QString archive;
+    h.step(136, [&] { archive = m_host.rowText(row); });
+    h.step(138, [&] { m_host.setMousePointer(vbHourglass); });
+    h.step(140, [&] { v.outputFolder = m_host.outputFolderText(); });
+    h.step(142, [&] { v.splitSize = v.baseSize; });
+    if (h.test(144, [&] { return m_host.partsSelected(); }) && h.test(146, [&] { return FileLen(archive) > 0; }))
+        h.step(148, [&] {
+            const std::int16_t parts = ToInteger(m_host.partsText());
+            v.splitSize = SplitSizeFromParts(FileLen(archive), parts);
+        });
+    ArchiveListing listing;
+    h.step(150, [&] {
+        listing = ListArchive(archive);
+        v.minimumSize = MinimumSplitSize(listing.largestSize);
+    });
+    const std::int64_t askedSize = v.splitSize;
+    if (h.test(152, [&] { return v.splitSize < v.minimumSize; }))
+        h.step(154, [&] { v.splitSize = v.minimumSize; });
+    if (archive.isEmpty())
+        return;
+    h.step(156, [&] { v.toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
+    h.step(158, [&] { prepareStaging(v.outputFolder); });
+    h.step(160, [&] { splitOne({archive, m_tool.get(), askedSize, v.splitSize, listing}); });
+    h.begin(162);
+}
+
+void SplitRun::finish(ReportingHandler &h)
+{
+    h.step(164, [&] {
+        removeStaging();
+        removeTool();
+    });
+    h.step(166, [&] { m_host.setProgress(0); });
+    h.step(168, [&] { m_host.setMousePointer(vbDefault); });
+    h.step(170, [&] {
+        tk().msgBox(RunSummaryText(m_failures, m_renamed, m_oversized), vbOKOnly,
+                    m_failures.isEmpty() ? vbNoIcon : vbExclamation);
+    });
 }
 
 void SplitRun::prepareStaging(const QString &outputFolder)

@@ -13,6 +13,7 @@
 
 namespace qm {
 
+class ReportingHandler;
 class SplitHost;
 
 // Split size from the number of parts: length / parts, truncated toward zero; 0 parts count as 1.
@@ -58,12 +59,29 @@ public:
     bool aborted() const { return m_aborted; }
 
 private:
+    // The phases of a run, each keeping its line labels: checks (100-116), preparation
+    // (122-130), one row (134-162), ending (164-170).
+    bool passChecks(ReportingHandler &h);
+    void prepare(ReportingHandler &h);
+    void splitRow(ReportingHandler &h, int row);
+    void finish(ReportingHandler &h);
     void prepareStaging(const QString &outputFolder);
     void splitOne(const ArchiveSplitRequest &request);
     void removeTool();
     void removeStaging();
 
+    // Values of the loop. A failing step sets nothing, so each keeps what it held before.
+    struct LoopValues
+    {
+        std::int32_t baseSize = 0;
+        QString outputFolder;
+        std::int64_t splitSize = 0;
+        std::int64_t minimumSize = 0;
+        QString toolCommand;
+    };
+
     SplitHost &m_host;
+    LoopValues m_values;
     std::unique_ptr<DeployedTool> m_tool; // none: every launch fails
     std::unique_ptr<StagingFolder> m_staging;
     QString m_stagingProblem; // why this row has no staging folder
