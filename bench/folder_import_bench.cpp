@@ -4,7 +4,9 @@
 //                                 resident memory added by the dropped rows.
 #include "app/FileListModel.h"
 #include "app/Form1.h"
-#include "common/ScriptedToolkit.h"
+#include "ScriptedToolkit.h"
+#include "app/Settings.h"
+#include "common/Context.h"
 
 #include <QApplication>
 #include <QDir>
@@ -85,11 +87,13 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ScriptedToolkit &toolkit = installScriptedToolkit();
+    ScriptedToolkit toolkit;
+    SettingsStore settings(home.filePath(QStringLiteral("Quillmere.conf")));
+    Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
     GapWatch gaps;
     toolkit.onDoEvents = [&] { gaps.turn(); };
 
-    Form1 form;
+    Form1 form(context);
     form.Form_Load();
     form.show();
     QCoreApplication::processEvents();

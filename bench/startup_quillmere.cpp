@@ -1,5 +1,8 @@
 // Starts exactly as the program does and quits as soon as the window is exposed.
 #include "app/Form1.h"
+#include "app/Settings.h"
+#include "common/Context.h"
+#include "common/Toolkit.h"
 
 #include <QApplication>
 #include <QWindow>
@@ -9,7 +12,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
-    qm::Form1 form;
+    qm::QtToolkit toolkit;
+    qm::SettingsStore settings;
+    qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
+    qm::Form1 form(context);
     form.Form_Load();
     form.show();
     while (!form.windowHandle() || !form.windowHandle()->isExposed())

@@ -1,4 +1,7 @@
 #include "app/Form1.h"
+#include "app/Settings.h"
+#include "common/Context.h"
+#include "common/Toolkit.h"
 #include "common/SignalWatcher.h"
 
 #include <QApplication>
@@ -10,7 +13,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));
 
-    qm::Form1 form;
+    qm::QtToolkit toolkit;
+    qm::SettingsStore settings;
+    qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
+    qm::Form1 form(context);
     form.Form_Load();
     form.show();
     // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run

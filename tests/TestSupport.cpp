@@ -18,31 +18,35 @@ TestWorld::TestWorld()
     qputenv("XDG_DESKTOP_DIR", desktop().toLocal8Bit());
     QDir().mkpath(desktop());
     QDir().mkpath(appFolder());
-    qm::setApplicationFolderForTests(appFolder());
-    qm::resetSettingsStore();
-    m_toolkit = &qm::installScriptedToolkit();
 }
 
-TestWorld::~TestWorld()
+TestWorld::~TestWorld() = default;
+
+qm::Context &TestWorld::context()
 {
-    qm::resetSettingsStore();
-    qm::setApplicationFolderForTests(QString());
-    qm::setToolkit(nullptr);
+    if (!m_settings)
+        m_settings.emplace(configFile());
+    if (!m_context)
+        // Every walk turn is real, so tests can act "meanwhile" at a known point.
+        m_context.emplace(qm::Context{m_toolkit, *m_settings, appFolder(), QString(), 0});
+    return *m_context;
 }
 
 QString TestWorld::configFile() const
 {
-    return qm::settingsFilePath();
+    return m_home.path() + QStringLiteral("/config/Veltrane/Quillmere.conf");
 }
 
 void TestWorld::writeConfig(const QByteArray &ini)
 {
-    qm::resetSettingsStore();
     const QString path = configFile();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(ini);
+    f.close();
+    if (m_settings)
+        m_settings.emplace(path); // reopened in place: contexts handed out keep working
 }
 
 QString TestWorld::makeFile(const QString &relative, const QByteArray &content)

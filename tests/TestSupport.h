@@ -1,24 +1,30 @@
 #pragma once
 
-#include "common/ScriptedToolkit.h"
+#include "ScriptedToolkit.h"
+#include "app/Settings.h"
+#include "common/Context.h"
 
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace qm {
 class Form1;
 }
 
 // A clean world for one test: scripted toolkit, settings store and desktop in a temporary home,
-// application folder pointed at a temporary folder. Everything is undone on destruction.
+// application folder pointed at a temporary folder, all handed to the program as its context.
+// Everything is undone on destruction.
 class TestWorld
 {
 public:
     TestWorld();
     ~TestWorld();
 
-    qm::ScriptedToolkit &toolkit() { return *m_toolkit; }
+    qm::ScriptedToolkit &toolkit() { return m_toolkit; }
+    // The context the program's parts get; the settings store opens on first use.
+    qm::Context &context();
     QString home() const { return m_home.path(); }
     QString appFolder() const { return m_home.path() + QStringLiteral("/app"); }
     QString desktop() const { return m_home.path() + QStringLiteral("/Desktop"); }
@@ -30,7 +36,9 @@ public:
 
 private:
     QTemporaryDir m_home;
-    qm::ScriptedToolkit *m_toolkit = nullptr;
+    qm::ScriptedToolkit m_toolkit;
+    std::optional<qm::SettingsStore> m_settings;
+    std::optional<qm::Context> m_context;
 };
 
 // The ZIP of the listed name=content pairs, built with Info-ZIP zip; returns the archive path.

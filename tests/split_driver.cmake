@@ -1,6 +1,7 @@
 # Headless Start Splitting in a process of its own, for bench/split_run and whole-process tests.
+include(${CMAKE_CURRENT_LIST_DIR}/test_support.cmake)
 add_executable(split_driver ${CMAKE_CURRENT_LIST_DIR}/split_driver.cpp)
-target_link_libraries(split_driver PRIVATE quillmere_core)
+target_link_libraries(split_driver PRIVATE quillmere_test_support)
 if(TARGET unzip32)
     add_dependencies(split_driver unzip32)
 endif()

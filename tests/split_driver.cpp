@@ -7,7 +7,9 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "common/NumberConversion.h"
-#include "common/ScriptedToolkit.h"
+#include "ScriptedToolkit.h"
+#include "app/Settings.h"
+#include "common/Context.h"
 #include "split/LargestEntrySize.h"
 #include "split/SplitRun.h"
 
@@ -45,8 +47,11 @@ int main(int argc, char *argv[])
     QTemporaryDir appData;
     if (qEnvironmentVariableIsEmpty("APPDATA"))
         qputenv("APPDATA", QFile::encodeName(appData.path()));
-    qm::ScriptedToolkit &toolkit = qm::installScriptedToolkit();
-    qm::Form1 form;
+    qm::ScriptedToolkit toolkit;
+    QTemporaryDir settingsFolder; // never the user's own settings
+    qm::SettingsStore settings(settingsFolder.filePath(QStringLiteral("Quillmere.conf")));
+    qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
+    qm::Form1 form(context);
     form.Text1->setText(args[4]);
     form.Text2->setText(byParts ? QStringLiteral("20") : number);
     form.Text3->setText(byParts ? number : QStringLiteral("5"));
@@ -65,6 +70,5 @@ int main(int argc, char *argv[])
     if (!done)
         for (const auto &box : boxes)
             std::fprintf(stderr, "%s\n", qPrintable(box.text));
-    qm::setToolkit(nullptr);
     return done ? 0 : 1;
 }

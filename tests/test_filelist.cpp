@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/CommonDialog.h"
+#include "app/AddFolder.h"
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "common/AppError.h"
@@ -46,7 +47,7 @@ private Q_SLOTS:
         QFETCH(QStringList, chosen);
         QFETCH(QStringList, expected);
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         if (!chosen.isEmpty())
             world.toolkit().openFileAnswers.enqueue(chosen);
@@ -65,7 +66,7 @@ private Q_SLOTS:
     void sameFileTwiceGivesTwoRows()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         world.toolkit().openFileAnswers.enqueue({"/d/x.zip"});
         world.toolkit().openFileAnswers.enqueue({"/d/x.zip", "/d/y.zip"});
@@ -82,7 +83,7 @@ private Q_SLOTS:
     void tooManyFilesAddsNoneAndSaysSo()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.fileList().append(QStringLiteral("/kept.zip"));
         QStringList chosen;
@@ -131,7 +132,7 @@ private Q_SLOTS:
         dialog.FileName = QStringLiteral("before");
         bool overflow = false;
         try {
-            dialog.ShowOpen();
+            dialog.ShowOpen(world.toolkit());
         } catch (const AppError &e) {
             QCOMPARE(e.number(), 20476);
             overflow = true;
@@ -165,7 +166,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(QStringList, expected);
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         const QStringList all{"/a.zip", "/b.zip", "/c.zip"};
         form.fileList().append(all.mid(0, rowCount));
@@ -184,7 +185,7 @@ private Q_SLOTS:
     void doubleClickOnARowRemovesThatRow()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -199,7 +200,7 @@ private Q_SLOTS:
     void clearList()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.PushButton5_Click(); // empty: nothing to see
         QCOMPARE(form.rowCount(), 0);
@@ -212,7 +213,7 @@ private Q_SLOTS:
     void listIsLockedWhileARunLasts()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.fileList().append(QStringList{"/a.zip", "/b.zip"});
         selectRow(form, 0);
@@ -231,15 +232,17 @@ private Q_SLOTS:
 
     void manyRowsAreAppendedInOneGo()
     {
+        TestWorld world;
+        WalkTurns turns(world.toolkit(), 0);
         FileListModel model;
         int inserts = 0;
         connect(&model, &QAbstractItemModel::rowsInserted, this, [&] { ++inserts; });
         {
-            RowBatch batch(model);
+            RowBatch batch(model, &turns);
             for (int i = 0; i < 100000; ++i)
                 batch.add(QStringLiteral("/r/%1.zip").arg(i));
             QCOMPARE(model.count(), 0);
-            FileListModel::flushPendingRows();
+            turns.flushRows();
             QCOMPARE(model.count(), 100000);
             batch.add(QStringLiteral("/last.zip"));
         }

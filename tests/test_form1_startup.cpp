@@ -45,7 +45,7 @@ private Q_SLOTS:
     void emptyStoreGivesDefaultsAndWritesThemBack()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         QCOMPARE(world.toolkit().messages().size(), 0);
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmere"));
@@ -69,7 +69,7 @@ private Q_SLOTS:
         TestWorld world;
         world.writeConfig("[Quillmere]\nOutput%20Directory=/srv/parts\nOption1=False\nOption2=True\n"
                           "Text2=7\nText3=3\n");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         QCOMPARE(world.toolkit().messages().size(), 0);
         QCOMPARE(form.Text1->text(), QStringLiteral("/srv/parts"));
@@ -87,7 +87,7 @@ private Q_SLOTS:
     {
         TestWorld world;
         world.writeConfig("[Quillmere]\nOption1=false\nOption2=0\n");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         QVERIFY(!form.Option1->isChecked());
         QVERIFY(!form.Option2->isChecked());
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QFETCH(bool, option1);
         TestWorld world;
         world.writeConfig(ini);
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), 1);
@@ -138,7 +138,7 @@ private Q_SLOTS:
         TestWorld world;
         if (!content.isEmpty())
             world.makeFile("app/HAND-M.CUR", content);
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), reports);
@@ -175,7 +175,7 @@ private Q_SLOTS:
             world.writeConfig("[Quillmere]\nOutput%20Directory=" + stored + "\n");
         if (!home)
             qputenv("HOME", QFile::encodeName(world.home() + "/gone"));
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), text1.isEmpty() ? 1 : 0);
@@ -207,7 +207,7 @@ private Q_SLOTS:
     void centredOnceShown()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.move(0, 0);
         form.show();
@@ -227,7 +227,7 @@ private Q_SLOTS:
         QFile::setPermissions(world.appFolder() + "/x/o.cjs", QFileDevice::WriteOwner);
         if (QFile(world.appFolder() + "/x/o.cjs").open(QIODevice::ReadOnly))
             QSKIP("running with permissions that read any file");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), 1);
@@ -239,7 +239,7 @@ private Q_SLOTS:
     {
         TestWorld world;
         world.makeFile("app/x/o.cjs", "QPushButton { font-weight: bold; }");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         QCOMPARE(world.toolkit().messages().size(), 0);
         QVERIFY(form.skin().isLoaded());
@@ -252,7 +252,7 @@ private Q_SLOTS:
         static const char raw[] = "\x00\x01\xff\xfe[[[==\n[Quillmere]\nText3=8\n\x7f\x80 junk ===\n";
         const QByteArray garbage(raw, sizeof raw - 1);
         world.writeConfig(garbage);
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         QCOMPARE(form.Text3->text(), QStringLiteral("8"));
         QCOMPARE(form.Text2->text(), QStringLiteral("20"));
@@ -268,13 +268,12 @@ private Q_SLOTS:
         QFile::setPermissions(world.configFile(), QFileDevice::WriteOwner);
         if (QFile(world.configFile()).open(QIODevice::ReadOnly))
             QSKIP("running with permissions that read any file");
-        resetSettingsStore();
         {
-            Form1 form;
+            Form1 form(world.context());
             form.Form_Load();
             QCOMPARE(form.Text2->text(), QStringLiteral("20"));
             form.Text2->setText(QStringLiteral("12"));
-            QCOMPARE(ReadSetting("Text2", "x"), QStringLiteral("12")); // kept for the session
+            QCOMPARE(world.context().settings.read("Text2", "x"), QStringLiteral("12")); // kept for the session
         }
         QFile::setPermissions(world.configFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(storedValue(world, "Text2"), QStringLiteral("33"));
@@ -283,7 +282,7 @@ private Q_SLOTS:
     void optionClicksStoreAndEnable()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.Option2->click();
         QVERIFY(!form.Text2->isEnabled());
@@ -319,7 +318,7 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(bool, message);
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.Text2->setText(typed);
         QCOMPARE(storedValue(world, "Text2"), typed); // saved before validation
@@ -350,7 +349,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, after);
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.Text3->setText(typed);
         form.Text3_Validate();
@@ -362,7 +361,7 @@ private Q_SLOTS:
     void validationRunsWhenFocusMovesOn()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -376,7 +375,7 @@ private Q_SLOTS:
     void helpBoxText()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.PushButton7->click();
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), 1);
@@ -393,7 +392,7 @@ private Q_SLOTS:
     void typingOutputFolderStoresEveryChange()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.Text1->setText(QStringLiteral("/tmp/a"));
         QCOMPARE(storedValue(world, "Output Directory"), QStringLiteral("/tmp/a"));
@@ -405,7 +404,7 @@ private Q_SLOTS:
     void cursorRuleKeepsTheHourglass()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.pointerMovedOver(form.PushButton1);
         QCOMPARE(form.MousePointer(), int(vbCustom));
@@ -423,7 +422,7 @@ private Q_SLOTS:
     void keyboardOrderFollowsTheLayout()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         const QStringList expected{"PushButton7", "ListView1", "PushButton1", "PushButton4", "PushButton5",
                                    "PushButton6", "Text1", "PushButton3", "PushButton2", "Option1",
                                    "Text2", "Option2", "Text3"};
@@ -440,7 +439,7 @@ private Q_SLOTS:
     void layoutKeepsDesignPositionsAndShowsSplitOption()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         QCOMPARE(form.PushButton2->geometry(), QRect(8, 326, 520, 27));
         QCOMPARE(form.Text1->parentWidget(), static_cast<QWidget *>(form.Frame1));
         QCOMPARE(form.Frame2->geometry().top(), 420);

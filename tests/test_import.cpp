@@ -85,8 +85,6 @@ class ImportTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { WalkTurns::setIntervalMs(0); } // every turn real, so tests can act meanwhile
-    void cleanup() { WalkTurns::setIntervalMs(10); }
 
     void pattern_data()
     {
@@ -167,7 +165,7 @@ private Q_SLOTS:
         QFETCH(QStringList, wanted);
         TestWorld world;
         const QString root = makeTree(world, "t");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.fileList().append(QStringLiteral("/already.zip"));
         runImport(world, form, extension, root);
@@ -200,7 +198,7 @@ private Q_SLOTS:
         QFETCH(bool, chooseFolder);
         TestWorld world;
         const QString root = makeTree(world, "t");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         runImport(world, form, extension, chooseFolder ? root : QString());
         QCOMPARE(form.rowCount(), 0);
@@ -215,7 +213,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(root, root + "/one/up"));
         QVERIFY(QFile::link(root + "/two", root + "/one/deep/sideways"));
         QVERIFY(QFile::link(root + "/nowhere", root + "/dangling.zip"));
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         runImport(world, form, "zip", root);
         const QStringList got = rows(form);
@@ -233,7 +231,7 @@ private Q_SLOTS:
             path += "/d";
         QVERIFY(QDir().mkpath(path));
         world.makeFile(QString(path).mid(world.home().size() + 1) + "/bottom.zip");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         runImport(world, form, "zip", world.home() + "/deep");
         QCOMPARE(rows(form), QStringList{path + "/bottom.zip"});
@@ -260,7 +258,7 @@ private Q_SLOTS:
             QVERIFY(fd >= 0);
         }
         close(fd);
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         runImport(world, form, "zip", root);
         QCOMPARE(rows(form), (QStringList{root + "/top.zip", root + "/near/n.zip"}));
@@ -282,7 +280,7 @@ private Q_SLOTS:
         QCOMPARE(close(open(QByteArray(raw + "/bad\xff/inner.zip").constData(), O_CREAT | O_WRONLY, 0600)), 0);
         QCOMPARE(close(open(QByteArray(raw + "/bad\xfe.zip").constData(), O_CREAT | O_WRONLY, 0600)), 0);
         world.makeFile("t/why?.zip"); // a legal name here
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         runImport(world, form, "zip", root);
         const QStringList got = rows(form);
@@ -301,7 +299,7 @@ private Q_SLOTS:
         const QString root = makeTree(world, "t");
         const QStringList all = expectedRows(root, QSet<QString>(kTreeZips.begin(), kTreeZips.end()));
         for (int when = 1; when < 40; when += 3) {
-            Form1 form;
+            Form1 form(world.context());
             form.Form_Load();
             int turns = 0;
             world.toolkit().onDoEvents = [&] {
@@ -322,7 +320,7 @@ private Q_SLOTS:
         for (int when = 1; when < 40; when += 4) {
             const QString root = makeTree(world, QStringLiteral("v%1").arg(when));
             const QStringList all = expectedRows(root, QSet<QString>(kTreeZips.begin(), kTreeZips.end()));
-            Form1 form;
+            Form1 form(world.context());
             form.Form_Load();
             int turns = 0;
             world.toolkit().onDoEvents = [&] {
@@ -342,7 +340,7 @@ private Q_SLOTS:
     {
         TestWorld world;
         const QString root = makeTree(world, "t");
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.show();
         int turns = 0;
@@ -366,7 +364,7 @@ private Q_SLOTS:
         const QStringList pRows = expectedRows(p, zips);
         const QStringList qRows = expectedRows(q, zips);
         for (int when = 2; when < 30; when += 5) {
-            Form1 form;
+            Form1 form(world.context());
             form.Form_Load();
             world.toolkit().pointerHistory.clear();
             int turns = 0;
@@ -399,7 +397,7 @@ private Q_SLOTS:
         const QString gone = world.home() + "/loose/vanished.zip";
         const QString hidden = p + "/.secret";
 
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.ListView1_OLEDragDrop({p, plain, text, world.home() + "/loose/pipe", gone, hidden, q + "/"});
 
@@ -432,7 +430,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, accepted);
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         QMimeData data;
         if (!urls.isEmpty()) {
@@ -470,7 +468,7 @@ private Q_SLOTS:
         TestWorld world;
         for (const char *f : {"Samples/One.zip", "Samples/~Two.zip", "Samples/.three.zip", "Samples/inner/four.zip"})
             world.makeFile(QStringLiteral("app/") + QLatin1String(f));
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         world.toolkit().msgAnswers.enqueue(answer);
         world.toolkit().openFolderResult = opens;
@@ -492,14 +490,14 @@ private Q_SLOTS:
         QCOMPARE(world.toolkit().openedFolders, answer == vbYes ? QStringList{samples + "/"} : QStringList());
         QCOMPARE(form.Text2->text(), QStringLiteral("1"));
         QCOMPARE(form.Text3->text(), QStringLiteral("5"));
-        QCOMPARE(ReadSetting("Text2", "x"), QStringLiteral("1"));
-        QCOMPARE(ReadSetting("Text3", "x"), QStringLiteral("5"));
+        QCOMPARE(world.context().settings.read("Text2", "x"), QStringLiteral("1"));
+        QCOMPARE(world.context().settings.read("Text3", "x"), QStringLiteral("5"));
     }
 
     void missingSamplesFolderAddsNothing()
     {
         TestWorld world;
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.PushButton6_Click();
         QCOMPARE(form.rowCount(), 0);

@@ -44,7 +44,7 @@ private Q_SLOTS:
         world.makeFile("out/file.txt");
         chosen.replace("<home>", world.home());
         expected.replace("<home>", world.home());
-        Form1 form;
+        Form1 form(world.context());
         form.Form_Load();
         form.Text1->setText(QStringLiteral("/before/"));
         world.toolkit().folderAnswers.enqueue(chosen);
@@ -77,14 +77,14 @@ private Q_SLOTS:
         chosen.replace("<home>", world.home());
         expected.replace("<home>", world.home());
         world.toolkit().folderAnswers.enqueue(chosen);
-        QCOMPARE(BrowseForFolder(nullptr, QStringLiteral("t")), expected);
+        QCOMPARE(BrowseForFolder(world.toolkit(), nullptr, QStringLiteral("t")), expected);
     }
 
     void everyEditIsStored()
     {
         TestWorld world;
         {
-            Form1 form;
+            Form1 form(world.context());
             form.Form_Load();
             form.Text1->clear();
             QCOMPARE(storedFolder(world), QString());
@@ -93,7 +93,7 @@ private Q_SLOTS:
             QTest::keyClick(form.Text1, Qt::Key_Backspace);
             QCOMPARE(storedFolder(world), QStringLiteral("/sr"));
         }
-        Form1 again;
+        Form1 again(world.context());
         again.Form_Load();
         QCOMPARE(again.Text1->text(), QStringLiteral("/sr"));
     }

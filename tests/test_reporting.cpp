@@ -33,7 +33,7 @@ private Q_SLOTS:
         QFETCH(QString, description);
         QFETCH(QString, expected);
         TestWorld world;
-        ShowErrorReport(handler, line, description);
+        ShowErrorReport(world.toolkit(), handler, line, description);
         const auto boxes = world.toolkit().messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, expected);
@@ -46,7 +46,7 @@ private Q_SLOTS:
     {
         TestWorld world;
         QStringList ran;
-        ReportingHandler h(QStringLiteral("PushButton4_Click"));
+        ReportingHandler h(world.toolkit(), QStringLiteral("PushButton4_Click"));
         h.also([&] { throw AppError::overflow(); });              // before any step: line 0
         h.step(100, [&] { ran << "100"; });
         h.step(102, [&] { throw AppError::typeMismatch(); });
@@ -66,7 +66,7 @@ private Q_SLOTS:
     void failingGuardRunsGuardedActions()
     {
         TestWorld world;
-        ReportingHandler h(QStringLiteral("Form_Load"));
+        ReportingHandler h(world.toolkit(), QStringLiteral("Form_Load"));
         bool guarded = false;
         if (h.test(106, [&]() -> bool { throw AppError::pathNotFound(); }))
             h.step(108, [&] { guarded = true; });

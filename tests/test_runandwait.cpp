@@ -45,7 +45,7 @@ private Q_SLOTS:
         const QString argsFile = world.home() + "/args.txt";
         qputenv("QM_STAND_IN_ARGS", QFile::encodeName(argsFile));
         const ProcessCommand command = ZipSplitCommandLine(kStandIn, 4096, folder, archive);
-        QCOMPARE(RunAndWait(command, 0), 0);
+        QCOMPARE(RunAndWait(world.toolkit(), command, 0), 0);
         QFile f(argsFile);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QStringList got = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
@@ -59,7 +59,7 @@ private Q_SLOTS:
         TestWorld world;
         qputenv("QM_STAND_IN", "exit:14");
         ProcessOutcome outcome;
-        QCOMPARE(RunAndWait(standIn(), 0, &outcome), 14);
+        QCOMPARE(RunAndWait(world.toolkit(), standIn(), 0, &outcome), 14);
         QVERIFY(outcome.started);
         QVERIFY(!outcome.crashed);
         QVERIFY(outcome.output.contains("zipsplit error: stand-in failure"));
@@ -69,11 +69,11 @@ private Q_SLOTS:
     {
         TestWorld world;
         ProcessOutcome outcome;
-        const int code = RunAndWait({QString(), world.home() + "/no such tool", {}, {}}, 0, &outcome);
+        const int code = RunAndWait(world.toolkit(), {QString(), world.home() + "/no such tool", {}, {}}, 0, &outcome);
         QVERIFY(code < 0);
         QVERIFY(!outcome.started);
         QCOMPARE(world.toolkit().shown.size(), 0);
-        QVERIFY(RunAndWait({QString(), QString(), {}, {}}) < 0);
+        QVERIFY(RunAndWait(world.toolkit(), {QString(), QString(), {}, {}}) < 0);
     }
 
     void standardInputIsTheNullDevice()
@@ -81,7 +81,7 @@ private Q_SLOTS:
         TestWorld world;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/cat"), {}, {}}, 0), 0); // would hang on a terminal
+        QCOMPARE(RunAndWait(world.toolkit(), {QString(), QStringLiteral("/bin/cat"), {}, {}}, 0), 0); // would hang on a terminal
         QVERIFY(clock.elapsed() < 5000);
     }
 
@@ -90,7 +90,7 @@ private Q_SLOTS:
         TestWorld world;
         // Back-to-back quick processes each report their own end (speed: bench/split_run).
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(RunAndWait({QString(), QStringLiteral("/bin/true"), {}, {}}, 0), 0);
+            QCOMPARE(RunAndWait(world.toolkit(), {QString(), QStringLiteral("/bin/true"), {}, {}}, 0), 0);
         QElapsedTimer clock;
 
         // Events are handled while the process runs.
@@ -98,7 +98,7 @@ private Q_SLOTS:
         bool fired = false;
         QTimer::singleShot(50, [&] { fired = true; });
         clock.start();
-        QCOMPARE(RunAndWait(standIn(), 0), 0);
+        QCOMPARE(RunAndWait(world.toolkit(), standIn(), 0), 0);
         QVERIFY(fired);
         QVERIFY(clock.elapsed() >= 350);
         QVERIFY(world.toolkit().doEventsCount > 0);
@@ -115,11 +115,11 @@ private Q_SLOTS:
         ProcessOutcome outcome;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(RunAndWait(standIn({"-b", folder}), 0, &outcome, &stopper), 9);
+        QCOMPARE(RunAndWait(world.toolkit(), standIn({"-b", folder}), 0, &outcome, &stopper), 9);
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(outcome.stopped);
         QVERIFY(!QFile::exists(folder + "/stand-in1.zip")); // removed its own half part
-        QVERIFY(RunAndWait(standIn(), 0, nullptr, &stopper) < 0); // nothing starts after a stop
+        QVERIFY(RunAndWait(world.toolkit(), standIn(), 0, nullptr, &stopper) < 0); // nothing starts after a stop
     }
 };
 

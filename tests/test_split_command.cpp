@@ -125,7 +125,7 @@ private Q_SLOTS:
         qputenv("APPDATA", QFile::encodeName(world.home()));
         qputenv("QM_STAND_IN", "args");
         qputenv("QM_STAND_IN_ARGS", QFile::encodeName(world.home() + "/args"));
-        setToolSourceForTests(QUILLMERE_STAND_IN_TOOL);
+        world.context().toolSource = QUILLMERE_STAND_IN_TOOL;
         FakeHost host;
         host.folder = world.home();
         host.size = size;
@@ -136,8 +136,7 @@ private Q_SLOTS:
             host.rows << makeZip(world.home() + "/a.zip", {{"a.bin", filled(length)}}, {"-0"});
         else
             host.rows << (file == "none" ? world.home() + "/gone.zip" : world.makeFile("a.raw", filled(length)));
-        SplitRun(host).execute();
-        setToolSourceForTests(QString());
+        SplitRun(host, world.context()).execute();
         qunsetenv("APPDATA");
 
         QFile args(world.home() + "/args");

@@ -32,6 +32,7 @@ const QString kStandIn = QStringLiteral(QUILLMERE_STAND_IN_TOOL);
 class RecordingForm : public Form1
 {
 public:
+    using Form1::Form1;
     QVector<double> progress;
     void setProgress(double value) override
     {
@@ -115,7 +116,7 @@ QString noisyZip(const QString &path, int entries, int entrySize, quint32 seed)
 struct SplitWorld
 {
     TestWorld world;
-    RecordingForm form;
+    RecordingForm form{world.context()};
     QString out;
     QString appData;
 
@@ -135,7 +136,7 @@ struct SplitWorld
         qunsetenv("APPDATA");
         qunsetenv("QM_STAND_IN");
         qunsetenv("QM_STAND_IN_LOG");
-        setToolSourceForTests(QString());
+        
     }
 
     QStringList outputFiles() const
@@ -523,7 +524,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, mode);
         QFETCH(QString, reason);
         SplitWorld w;
-        setToolSourceForTests(kStandIn);
+        w.world.context().toolSource = kStandIn;
         qputenv("QM_STAND_IN", mode);
         const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
         w.form.fileList().append(a);
@@ -543,7 +544,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, swapped);
         SplitWorld w;
-        setToolSourceForTests(kStandIn);
+        w.world.context().toolSource = kStandIn;
         qputenv("QM_STAND_IN", "part");
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
@@ -595,7 +596,7 @@ private Q_SLOTS:
         QFETCH(QString, firstReason);
         QFETCH(QString, secondFolder);
         SplitWorld w;
-        setToolSourceForTests(kStandIn);
+        w.world.context().toolSource = kStandIn;
         qputenv("QM_STAND_IN", "part");
         const QString a = w.world.makeFile("in/a.zip", "x");
         const QString b = w.world.makeFile("in/b.zip", "y");
@@ -638,7 +639,7 @@ private Q_SLOTS:
         QFETCH(int, line);
         SplitWorld w;
         if (resourceMissing)
-            setToolSourceForTests(w.world.home() + "/no-tool");
+            w.world.context().toolSource = w.world.home() + "/no-tool";
         else
             qputenv("APPDATA", QFile::encodeName(w.world.home() + "/no/appdata"));
         const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
@@ -657,7 +658,7 @@ private Q_SLOTS:
     void secondStartAndListChangesAreRefusedDuringARun()
     {
         SplitWorld w;
-        setToolSourceForTests(kStandIn);
+        w.world.context().toolSource = kStandIn;
         qputenv("QM_STAND_IN", "sleep:200");
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
@@ -702,7 +703,7 @@ private Q_SLOTS:
             received = number;
             w.form.close();
         });
-        setToolSourceForTests(kStandIn);
+        w.world.context().toolSource = kStandIn;
         qputenv("QM_STAND_IN", "firstpart"); // the second archive's tool never ends by itself
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
@@ -735,7 +736,7 @@ private Q_SLOTS:
     void twoRunsAtOnceIntoOneFolderBothFinish()
     {
         SplitWorld w;
-        Form1 other;
+        Form1 other(w.world.context());
         other.Text1->setText(w.out);
         other.Text2->setText("0");
         w.form.Text2->setText("0");

@@ -58,14 +58,12 @@ private Q_SLOTS:
         QFile system(QStringLiteral("/usr/bin/zipsplit"));
         QVERIFY(system.open(QIODevice::ReadOnly));
         QCOMPARE(LoadToolBytes(), system.readAll());
-        setToolSourceForTests(QStringLiteral("/nonexistent/tool"));
         try {
-            LoadToolBytes();
+            LoadToolBytes(QStringLiteral("/nonexistent/tool"));
             QFAIL("no exception");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), 326);
         }
-        setToolSourceForTests(QString());
     }
 
     void eachRunWritesItsOwnPrivateTool()

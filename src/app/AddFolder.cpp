@@ -100,35 +100,33 @@ QString describeUnreadable(const QStringList &unreadable)
     return text;
 }
 
-struct TurnState
-{
-    QElapsedTimer sinceReal;
-    int intervalMs = 10;
-    quint64 count = 0;
-};
-
-TurnState &turns()
-{
-    static TurnState state;
-    return state;
-}
-
 } // namespace
+
+WalkTurns::WalkTurns(Toolkit &toolkit, int intervalMs) : m_toolkit(toolkit)
+{
+    setIntervalMs(intervalMs);
+}
 
 void WalkTurns::yield()
 {
-    TurnState &t = turns();
-    ++t.count;
-    if (t.intervalMs > 0 && t.sinceReal.isValid() && t.sinceReal.elapsed() < t.intervalMs)
+    ++m_count;
+    if (m_intervalMs > 0 && m_sinceReal.isValid() && m_sinceReal.elapsed() < m_intervalMs)
         return;
-    FileListModel::flushPendingRows();
-    tk().doEvents();
-    t.sinceReal.start();
+    flushRows();
+    m_toolkit.doEvents();
+    m_sinceReal.start();
 }
 
-void WalkTurns::setIntervalMs(int ms) { turns().intervalMs = ms < 0 ? 0 : ms; }
-int WalkTurns::intervalMs() { return turns().intervalMs; }
-quint64 WalkTurns::count() { return turns().count; }
+void WalkTurns::flushRows()
+{
+    for (RowBatch *b = m_innermost; b; b = b->m_outer)
+        b->flush();
+}
+
+void WalkTurns::setIntervalMs(int ms)
+{
+    m_intervalMs = ms < 0 ? 0 : ms;
+}
 
 std::function<bool()> WhileShown(const QWidget *window)
 {
@@ -169,7 +167,8 @@ bool MatchesPattern(const QString &name, const QString &pattern)
     return p == pattern.size();
 }
 
-void CollectSubfolders(QStringList &folders, bool recurse, const std::function<bool()> &keepGoing)
+void CollectSubfolders(QStringList &folders, bool recurse, const std::function<bool()> &keepGoing,
+                       WalkTurns *turns)
 {
     // A set of (device, inode) of every folder on the list guards against links that lead back
     // up the tree: each real folder is walked once, however many ways lead to it.
@@ -185,7 +184,8 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
     while (!level.isEmpty()) {
         QStringList next;
         for (const QString &folder : std::as_const(level)) {
-            WalkTurns::yield();
+            if (turns)
+                turns->yield();
             if (keepGoing && !keepGoing()) {
                 folders.append(next);
                 return;
@@ -197,7 +197,8 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
                 continue;
             }
             while (const dirent *entry = readdir(dir.get())) {
-                WalkTurns::yield();
+                if (turns)
+                    turns->yield();
                 // Hidden folders are never walked; "." and ".." start with a dot as well.
                 if (entry->d_name[0] == '.')
                     continue;
@@ -220,7 +221,7 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
         throw AppError(75, describeUnreadable(unreadable));
 }
 
-QStringList ListFiles(const QString &folder, const QString &pattern)
+QStringList ListFiles(const QString &folder, const QString &pattern, WalkTurns *turns)
 {
     QStringList names;
     names.reserve(100);
@@ -231,7 +232,8 @@ QStringList ListFiles(const QString &folder, const QString &pattern)
     while (const dirent *entry = readdir(dir.get())) {
         // Not in the design's listing, but without it the list of a big folder tree is one long
         // stretch of frozen window.
-        WalkTurns::yield();
+        if (turns)
+            turns->yield();
         if (isDotOrDotDot(entry->d_name))
             continue;
         const QString name = representableName(entry->d_name);
@@ -250,20 +252,20 @@ QString RowPath(const QString &folder, const QString &name)
     return paths::repairRootJoin(paths::join(paths::withoutTrailingSeparator(folder), name));
 }
 
-QString BrowseForFolder(QWidget *owner, const QString &title)
+QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title)
 {
     // The chooser is modal to the toolkit's owner; point that at the caller's window meanwhile.
-    QWidget *previous = tk().owner();
+    QWidget *previous = toolkit.owner();
     if (owner)
-        tk().setOwner(owner);
+        toolkit.setOwner(owner);
     QString path;
     try {
-        path = tk().chooseFolder(title);
+        path = toolkit.chooseFolder(title);
     } catch (...) {
-        tk().setOwner(previous);
+        toolkit.setOwner(previous);
         throw;
     }
-    tk().setOwner(previous);
+    toolkit.setOwner(previous);
 
     if (path.isEmpty())
         return QString(QLatin1String(""));

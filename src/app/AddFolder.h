@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -8,6 +9,9 @@
 class QWidget;
 
 namespace qm {
+
+class RowBatch;
+class Toolkit;
 
 // Appends to `folders` (each entry ending in "/") every sub-folder of the folders it holds, each
 // with a trailing "/": level by level, children of earlier folders first, each folder's children
@@ -18,14 +22,16 @@ namespace qm {
 // Folders that cannot be read do not stop the walk: the whole tree is collected first, and then
 // one AppError (75) names what could not be read. Folders that vanished meanwhile are skipped.
 // `keepGoing`, when given, is asked before each folder; false ends the walk where it is.
+// `turns`, when given, lets the window run while the walk goes on.
+class WalkTurns;
 void CollectSubfolders(QStringList &folders, bool recurse,
-                       const std::function<bool()> &keepGoing = nullptr);
+                       const std::function<bool()> &keepGoing = nullptr, WalkTurns *turns = nullptr);
 
 // Bare names of the entries in `folder` (with or without a trailing "/") that are not folders and
 // match `pattern` ("*" any run, "?" one character, case-insensitive; "*.*" matches every name).
 // Hidden and system entries are included; names the locale cannot represent are left out, since
 // a row could never name them. A folder that is missing or unreadable gives no names.
-QStringList ListFiles(const QString &folder, const QString &pattern);
+QStringList ListFiles(const QString &folder, const QString &pattern, WalkTurns *turns = nullptr);
 
 // The list row for the file `name` found in `folder` (with or without a trailing "/"): one
 // separator between them, under the root too ("/" and "a.zip" give "/a.zip").
@@ -33,7 +39,7 @@ QString RowPath(const QString &folder, const QString &name);
 
 // Modal folder chooser titled `title` over `owner`; the chosen folder without a trailing "/"
 // (the root stays "/"), or "" when cancelled or when the choice is not an existing folder.
-QString BrowseForFolder(QWidget *owner, const QString &title);
+QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title);
 
 // For `keepGoing`: true while `window` stays shown (or when it was not shown to begin with).
 // Closing the window ends the program, so a walk it started has no one left to wait for.
@@ -48,10 +54,22 @@ bool MatchesPattern(const QString &name, const QString &pattern);
 class WalkTurns
 {
 public:
-    static void yield();
-    static void setIntervalMs(int ms); // 0: every turn is real (tests that act "meanwhile")
-    static int intervalMs();
-    static quint64 count();            // every turn asked for, real or not
+    WalkTurns(Toolkit &toolkit, int intervalMs);
+
+    void yield();
+    // Hands the rows of every open RowBatch to their lists.
+    void flushRows();
+    void setIntervalMs(int ms); // 0: every turn is real (tests that act "meanwhile")
+    int intervalMs() const { return m_intervalMs; }
+    quint64 count() const { return m_count; } // every turn asked for, real or not
+
+private:
+    friend class RowBatch;
+    Toolkit &m_toolkit;
+    QElapsedTimer m_sinceReal;
+    int m_intervalMs = 10;
+    quint64 m_count = 0;
+    RowBatch *m_innermost = nullptr; // batches nest when a second import runs inside a first one
 };
 
 } // namespace qm

@@ -48,13 +48,13 @@ QString CommonDialog::resultText(const QStringList &paths)
     return text;
 }
 
-void CommonDialog::ShowOpen()
+void CommonDialog::ShowOpen(Toolkit &toolkit)
 {
     const qsizetype bar = Filter.indexOf(QLatin1Char('|'));
     const QString description = bar < 0 ? Filter : Filter.left(bar);
     const QString pattern = bar < 0 ? QString() : Filter.mid(bar + 1);
 
-    QStringList chosen = tk().openFileNames(DialogTitle, description, pattern);
+    QStringList chosen = toolkit.openFileNames(DialogTitle, description, pattern);
     for (QString &p : chosen)
         if (QFileInfo(p).isRelative())
             p = QFileInfo(p).absoluteFilePath();

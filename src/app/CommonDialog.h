@@ -4,6 +4,8 @@
 
 namespace qm {
 
+class Toolkit;
+
 // The open-file dialog `CommonDialog1` as the program drives it: set its properties, ShowOpen,
 // read FileName. One chosen file comes back as its full path; several come back as the folder
 // followed by the bare names, all separated by NUL characters. Cancelling leaves FileName as it
@@ -23,7 +25,7 @@ public:
 
     // Shows the dialog through the toolkit; throws AppError(kBufferTooSmall) on overflow, in
     // which case FileName is left unchanged.
-    void ShowOpen();
+    void ShowOpen(Toolkit &toolkit);
 
     // The text the dialog returns for `paths` (full paths in the dialog's order).
     static QString resultText(const QStringList &paths);

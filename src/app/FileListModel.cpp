@@ -1,12 +1,9 @@
 #include "app/FileListModel.h"
 
+#include "app/AddFolder.h"
 #include "common/AppError.h"
 
 namespace qm {
-
-namespace {
-RowBatch *innermostBatch = nullptr;
-}
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
@@ -88,23 +85,20 @@ void FileListModel::clear()
 
 namespace qm {
 
-void FileListModel::flushPendingRows()
+RowBatch::RowBatch(FileListModel &model, WalkTurns *turns) : m_model(model), m_turns(turns)
 {
-    for (RowBatch *b = innermostBatch; b; b = b->m_outer)
-        b->flush();
-}
-
-RowBatch::RowBatch(FileListModel &model) : m_model(model), m_outer(innermostBatch)
-{
-    innermostBatch = this;
+    if (m_turns) {
+        m_outer = m_turns->m_innermost;
+        m_turns->m_innermost = this;
+    }
 }
 
 RowBatch::~RowBatch()
 {
     flush();
     // Batches live on handler stacks, so they end in reverse order of their start.
-    if (innermostBatch == this)
-        innermostBatch = m_outer;
+    if (m_turns && m_turns->m_innermost == this)
+        m_turns->m_innermost = m_outer;
 }
 
 void RowBatch::flush()

@@ -5,6 +5,8 @@
 
 namespace qm {
 
+class WalkTurns;
+
 // Rows of ListView1: one full path per row, appended in order, never sorted, duplicates kept.
 class FileListModel : public QAbstractListModel
 {
@@ -29,9 +31,6 @@ public:
     void remove(int index);
     void clear();
 
-    // Hands the rows of every open RowBatch to their lists; called right before the window gets
-    // to run, so whatever runs then sees every row found so far.
-    static void flushPendingRows();
 
 private:
     QStringList m_rows;
@@ -39,11 +38,13 @@ private:
 };
 
 // Collects the rows of a long import and appends them in one go at each flush, so 100,000 rows
-// cost a few hundred inserts instead of 100,000. The destructor flushes what is left.
+// cost a few hundred inserts instead of 100,000. The destructor flushes what is left. With
+// `turns`, the batch is also flushed right before the window gets to run, so whatever runs then
+// sees every row found so far.
 class RowBatch
 {
 public:
-    explicit RowBatch(FileListModel &model);
+    explicit RowBatch(FileListModel &model, WalkTurns *turns = nullptr);
     ~RowBatch();
     RowBatch(const RowBatch &) = delete;
     RowBatch &operator=(const RowBatch &) = delete;
@@ -52,8 +53,9 @@ public:
     void flush();
 
 private:
-    friend class FileListModel;
+    friend class WalkTurns;
     FileListModel &m_model;
+    WalkTurns *m_turns;
     QStringList m_rows;
     RowBatch *m_outer = nullptr; // batches nest when a second import runs inside a first one
 };

@@ -41,19 +41,20 @@ const QString kHelpText = QStringLiteral(
 
 } // namespace
 
-Form1::Form1(QWidget *parent)
-    : QWidget(parent), m_files(std::make_unique<FileListModel>())
+Form1::Form1(Context &context, QWidget *parent)
+    : QWidget(parent), m_ctx(context), m_files(std::make_unique<FileListModel>()),
+      m_turns(context.toolkit, context.walkTurnIntervalMs)
 {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
     connectHandlers();
-    tk().setOwner(this);
+    m_ctx.toolkit.setOwner(this);
 }
 
 Form1::~Form1()
 {
-    if (tk().owner() == this)
-        tk().setOwner(nullptr);
+    if (m_ctx.toolkit.owner() == this)
+        m_ctx.toolkit.setOwner(nullptr);
 }
 
 void Form1::buildControls()
@@ -186,10 +187,10 @@ void Form1::connectHandlers()
 
 void Form1::Form_Load()
 {
-    ReportingHandler h(QStringLiteral("Form_Load"));
-    const QString appDir = ApplicationFolder();
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("Form_Load"));
+    const QString appDir = m_ctx.applicationFolder;
 
-    h.step(100, [&] { ApplySkin(*this, m_skin); });
+    h.step(100, [&] { ApplySkin(*this, m_skin, m_ctx.applicationFolder); });
     h.step(102, [&] {
         CentreForm(*this);
         CentreFormOnceFramed(*this);
@@ -205,12 +206,12 @@ void Form1::Form_Load()
         // The desktop is only needed when nothing is stored: a missing desktop must not hide
         // the folder the user chose last time.
         const QString key = QStringLiteral("Output Directory");
-        Text1->setText(SettingExists(key) ? ReadSetting(key, QString()) : ReadSetting(key, DesktopFolder()));
+        Text1->setText(m_ctx.settings.exists(key) ? m_ctx.settings.read(key, QString()) : m_ctx.settings.read(key, DesktopFolder()));
     });
-    h.step(134, [&] { setOptionValue(Option1, ToBoolean(ReadSetting(QStringLiteral("Option1"), QStringLiteral("1")))); });
-    h.step(136, [&] { setOptionValue(Option2, ToBoolean(ReadSetting(QStringLiteral("Option2"), QStringLiteral("0")))); });
-    h.step(138, [&] { Text2->setText(ReadSetting(QStringLiteral("Text2"), QStringLiteral("20"))); });
-    h.step(140, [&] { Text3->setText(ReadSetting(QStringLiteral("Text3"), QStringLiteral("5"))); });
+    h.step(134, [&] { setOptionValue(Option1, ToBoolean(m_ctx.settings.read(QStringLiteral("Option1"), QStringLiteral("1")))); });
+    h.step(136, [&] { setOptionValue(Option2, ToBoolean(m_ctx.settings.read(QStringLiteral("Option2"), QStringLiteral("0")))); });
+    h.step(138, [&] { Text2->setText(m_ctx.settings.read(QStringLiteral("Text2"), QStringLiteral("20"))); });
+    h.step(140, [&] { Text3->setText(m_ctx.settings.read(QStringLiteral("Text3"), QStringLiteral("5"))); });
     h.step(142, [&] { UpdateSplitFields(); });
 }
 
@@ -251,8 +252,8 @@ void Form1::setOptionValue(QRadioButton *option, bool on)
 
 void Form1::Option1_Click()
 {
-    WriteSetting(QStringLiteral("Option1"), Option1->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
-    WriteSetting(QStringLiteral("Option2"), Option2->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    m_ctx.settings.write(QStringLiteral("Option1"), Option1->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    m_ctx.settings.write(QStringLiteral("Option2"), Option2->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
     UpdateSplitFields();
 }
 
@@ -274,17 +275,17 @@ void Form1::UpdateSplitFields()
 
 void Form1::Text1_Change()
 {
-    WriteSetting(QStringLiteral("Output Directory"), Text1->text());
+    m_ctx.settings.write(QStringLiteral("Output Directory"), Text1->text());
 }
 
 void Form1::Text2_Change()
 {
-    WriteSetting(QStringLiteral("Text2"), Text2->text());
+    m_ctx.settings.write(QStringLiteral("Text2"), Text2->text());
 }
 
 void Form1::Text3_Change()
 {
-    WriteSetting(QStringLiteral("Text3"), Text3->text());
+    m_ctx.settings.write(QStringLiteral("Text3"), Text3->text());
 }
 
 void Form1::Text2_Validate()
@@ -300,7 +301,7 @@ void Form1::Text2_Validate()
     }
     if (tooBig) {
         Text2->setText(QStringLiteral("2047"));
-        tk().msgBox(QStringLiteral("Max split size is 2047 MB"));
+        m_ctx.toolkit.msgBox(QStringLiteral("Max split size is 2047 MB"));
     }
 }
 
@@ -318,14 +319,14 @@ void Form1::Text3_Validate()
 
 void Form1::PushButton7_Click()
 {
-    ReportingHandler h(QStringLiteral("PushButton7_Click"));
-    h.step(100, [&] { tk().msgBox(kHelpText); });
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton7_Click"));
+    h.step(100, [&] { m_ctx.toolkit.msgBox(kHelpText); });
 }
 
 void Form1::setMousePointer(int shape)
 {
     m_mousePointer = shape;
-    tk().setMousePointer(this, shape, m_handCursor ? &*m_handCursor : nullptr);
+    m_ctx.toolkit.setMousePointer(this, shape, m_handCursor ? &*m_handCursor : nullptr);
 }
 
 void Form1::pointerMovedOver(QWidget *control)

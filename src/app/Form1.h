@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/AddFolder.h"
 #include "app/CommonDialog.h"
+#include "common/Context.h"
 #include "common/SkinFramework.h"
 #include "split/SplitHost.h"
 
@@ -30,7 +32,7 @@ class Form1 : public QWidget, public SplitHost
 {
     Q_OBJECT
 public:
-    explicit Form1(QWidget *parent = nullptr);
+    explicit Form1(Context &context, QWidget *parent = nullptr);
     ~Form1() override;
 
     // --- handlers -----------------------------------------------------------------------------
@@ -117,7 +119,9 @@ private:
     void removeSelectedRow();
     bool listDragEvent(QEvent *event);
 
+    Context &m_ctx;
     std::unique_ptr<FileListModel> m_files;
+    WalkTurns m_turns;
     SkinFramework m_skin;
     std::optional<QCursor> m_handCursor;
     int m_mousePointer = 0;
@@ -125,8 +129,6 @@ private:
     bool m_running = false;
     int m_importDepth = 0;  // folder imports in progress (a second one can start mid-walk)
     SplitRun *m_activeRun = nullptr; // the run in progress, for closing the window mid-run
-
-    friend class SplitRun;
 };
 
 // Twips (1/15 px at 96 dpi) to device-independent pixels.

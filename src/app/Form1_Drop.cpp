@@ -58,7 +58,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList &dropped)
 {
     if (isRunning())
         return;
-    RowBatch rows(*m_files);
+    RowBatch rows(*m_files, &m_turns);
     const auto keepGoing = WhileShown(this);
     for (const QString &f : dropped) {
         if (!keepGoing())
@@ -71,7 +71,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList &dropped)
         }
         QStringList folders{paths::withTrailingSeparator(f)};
         try {
-            CollectSubfolders(folders, true, keepGoing);
+            CollectSubfolders(folders, true, keepGoing, &m_turns);
         } catch (const AppError &) {
             // The drop has no report of its own; what could be read is still added.
         }
@@ -79,7 +79,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList &dropped)
             if (!keepGoing())
                 break;
             const QString v = paths::withoutTrailingSeparator(entry);
-            for (const QString &name : ListFiles(v, QStringLiteral("*.*")))
+            for (const QString &name : ListFiles(v, QStringLiteral("*.*"), &m_turns))
                 if (!name.startsWith(QLatin1Char('~')))
                     rows.add(RowPath(v, name));
         }

@@ -26,7 +26,7 @@ void Form1::PushButton1_Click()
     // The list is locked while a split run goes through it.
     if (isRunning())
         return;
-    ReportingHandler h(QStringLiteral("PushButton1_Click"));
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton1_Click"));
     CommonDialog &dialog = CommonDialog1;
 
     h.step(104, [&] { dialog.FileName = QString(QLatin1String("")); });
@@ -36,7 +36,7 @@ void Form1::PushButton1_Click()
     bool tooMany = false;
     h.step(112, [&] {
         try {
-            dialog.ShowOpen();
+            dialog.ShowOpen(m_ctx.toolkit);
         } catch (const AppError &e) {
             if (e.number() != CommonDialog::kBufferTooSmall)
                 throw;
@@ -44,7 +44,7 @@ void Form1::PushButton1_Click()
         }
     });
     if (tooMany) {
-        tk().msgBox(kTooManyFiles);
+        m_ctx.toolkit.msgBox(kTooManyFiles);
         return;
     }
     if (h.test(114, [&] { return dialog.FileName.isEmpty(); }))
@@ -74,7 +74,7 @@ void Form1::PushButton5_Click()
 {
     if (isRunning())
         return;
-    ReportingHandler h(QStringLiteral("PushButton5_Click"));
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton5_Click"));
     h.step(100, [&] { m_files->clear(); });
 }
 

@@ -28,9 +28,9 @@ const QString kOpenSamplesQuestion = QStringLiteral(
 
 void Form1::PushButton3_Click()
 {
-    ReportingHandler h(QStringLiteral("PushButton3_Click"));
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton3_Click"));
     QString path;
-    h.step(100, [&] { path = BrowseForFolder(this, kFolderTitle); });
+    h.step(100, [&] { path = BrowseForFolder(m_ctx.toolkit, this, kFolderTitle); });
     if (h.test(102, [&] { return path.isEmpty(); }))
         return;
     if (h.test(104, [&] { return !paths::endsWithSeparator(path); }))
@@ -43,13 +43,13 @@ void Form1::PushButton4_Click()
 {
     if (isRunning())
         return;
-    ReportingHandler h(QStringLiteral("PushButton4_Click"));
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton4_Click"));
     QString extension;
-    h.step(100, [&] { extension = tk().inputBox(kExtensionPrompt, QString(), QStringLiteral("zip")); });
+    h.step(100, [&] { extension = m_ctx.toolkit.inputBox(kExtensionPrompt, QString(), QStringLiteral("zip")); });
     if (h.test(102, [&] { return extension.isEmpty(); }))
         return;
     QString folder;
-    h.step(104, [&] { folder = BrowseForFolder(this, kFolderTitle); });
+    h.step(104, [&] { folder = BrowseForFolder(m_ctx.toolkit, this, kFolderTitle); });
     if (h.test(106, [&] { return folder.isEmpty(); }))
         return;
 
@@ -59,11 +59,11 @@ void Form1::PushButton4_Click()
     QStringList folders;
     h.step(114, [&] { folders = QStringList{paths::withTrailingSeparator(folder)}; });
     const auto keepGoing = WhileShown(this);
-    h.step(116, [&] { CollectSubfolders(folders, true, keepGoing); });
+    h.step(116, [&] { CollectSubfolders(folders, true, keepGoing, &m_turns); });
 
     const QString pattern = QStringLiteral("*.") + extension;
     {
-        RowBatch rows(*m_files);
+        RowBatch rows(*m_files, &m_turns);
         for (const QString &entry : std::as_const(folders)) {
             if (!keepGoing())
                 break;
@@ -71,7 +71,7 @@ void Form1::PushButton4_Click()
             QString v;
             h.step(120, [&] { v = paths::withoutTrailingSeparator(entry); });
             QStringList names;
-            h.step(122, [&] { names = ListFiles(v, pattern); });
+            h.step(122, [&] { names = ListFiles(v, pattern, &m_turns); });
             for (const QString &name : std::as_const(names)) {
                 h.begin(124);
                 if (!h.test(126, [&] { return !name.startsWith(QLatin1Char('~')); }))
@@ -92,20 +92,20 @@ void Form1::PushButton6_Click()
 {
     if (isRunning())
         return;
-    ReportingHandler h(QStringLiteral("PushButton6_Click"));
-    const QString samples = paths::join(ApplicationFolder(), QStringLiteral("Samples"));
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton6_Click"));
+    const QString samples = paths::join(m_ctx.applicationFolder, QStringLiteral("Samples"));
     QStringList names;
-    h.step(100, [&] { names = ListFiles(samples, QStringLiteral("*.*")); });
+    h.step(100, [&] { names = ListFiles(samples, QStringLiteral("*.*"), &m_turns); });
     h.begin(102);
     for (const QString &name : std::as_const(names))
         h.step(104, [&] { m_files->append(paths::join(samples, name)); });
     int answer = vbNo;
-    h.step(106, [&] { answer = tk().msgBox(kOpenSamplesQuestion, vbYesNo); });
+    h.step(106, [&] { answer = m_ctx.toolkit.msgBox(kOpenSamplesQuestion, vbYesNo); });
     if (h.test(108, [&] { return answer == vbYes; }))
         h.also([&] {
             const QString folder = paths::withTrailingSeparator(samples);
             // The design ignores a shell that could not open it; saying so is kinder.
-            if (!tk().openFolder(folder))
+            if (!m_ctx.toolkit.openFolder(folder))
                 throw AppError::pathFileAccess(folder);
         });
     h.also([&] { Text2->setText(QStringLiteral("1")); });

@@ -11,7 +11,7 @@ void Form1::PushButton2_Click()
     // One run at a time: a second click from inside the run's wait would split archives twice.
     if (m_running || m_activeRun)
         return;
-    SplitRun run(*this);
+    SplitRun run(*this, m_ctx);
     m_activeRun = &run;
     run.execute();
     m_activeRun = nullptr;

@@ -2,60 +2,42 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QSettings>
 #include <QStandardPaths>
-
-#include <memory>
 
 namespace qm {
 
 namespace {
 
-const QString kGroup = QStringLiteral("Quillmere");
-
-struct Store
+QString keyInGroup(const QString &key)
 {
-    std::unique_ptr<QSettings> settings;
-    // Set when the file exists but could not be read: writing it would destroy its content.
-    bool readOnly = false;
-    QHash<QString, QString> overlay; // values written while the file cannot take them
-};
-
-Store &store()
-{
-    static Store s;
-    if (!s.settings) {
-        const QString path = settingsFilePath();
-        const QFileInfo info(path);
-        QDir().mkpath(info.absolutePath());
-        s.readOnly = info.exists() && (!info.isFile() || !info.isReadable());
-        s.settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-        s.overlay.clear();
-    }
-    return s;
+    return QStringLiteral("Quillmere/") + key;
 }
 
 } // namespace
 
-QString settingsFilePath()
+QString SettingsStore::defaultFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/Veltrane/Quillmere.conf");
 }
 
-void resetSettingsStore()
+SettingsStore::SettingsStore(const QString &path) : m_path(path.isEmpty() ? defaultFilePath() : path)
 {
-    store().settings.reset();
+    const QFileInfo info(m_path);
+    QDir().mkpath(info.absolutePath());
+    m_readOnly = info.exists() && (!info.isFile() || !info.isReadable());
+    m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
 }
 
-QString ReadSetting(const QString &key, const QString &defaultValue)
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::read(const QString &key, const QString &defaultValue) const
 {
-    Store &s = store();
-    const auto it = s.overlay.constFind(key);
-    if (it != s.overlay.constEnd())
+    const auto it = m_overlay.constFind(key);
+    if (it != m_overlay.constEnd())
         return *it;
-    const QVariant value = s.settings->value(kGroup + QLatin1Char('/') + key);
+    const QVariant value = m_settings->value(keyInGroup(key));
     if (!value.isValid())
         return defaultValue;
     // A list-looking value ("a, b") comes back as a QStringList; keep the text as written.
@@ -64,25 +46,23 @@ QString ReadSetting(const QString &key, const QString &defaultValue)
     return value.toString();
 }
 
-bool SettingExists(const QString &key)
+bool SettingsStore::exists(const QString &key) const
 {
-    Store &s = store();
-    return s.overlay.contains(key) || s.settings->contains(kGroup + QLatin1Char('/') + key);
+    return m_overlay.contains(key) || m_settings->contains(keyInGroup(key));
 }
 
-void WriteSetting(const QString &key, const QString &value)
+void SettingsStore::write(const QString &key, const QString &value)
 {
-    Store &s = store();
-    if (s.readOnly) {
-        s.overlay.insert(key, value);
+    if (m_readOnly) {
+        m_overlay.insert(key, value);
         return;
     }
-    s.settings->setValue(kGroup + QLatin1Char('/') + key, value);
-    s.settings->sync();
-    if (s.settings->status() != QSettings::NoError)
-        s.overlay.insert(key, value); // keep it for this session at least
+    m_settings->setValue(keyInGroup(key), value);
+    m_settings->sync();
+    if (m_settings->status() != QSettings::NoError)
+        m_overlay.insert(key, value); // keep it for this session at least
     else
-        s.overlay.remove(key);
+        m_overlay.remove(key);
 }
 
 } // namespace qm

@@ -20,23 +20,6 @@
 
 namespace qm {
 
-static QString &applicationFolderOverride()
-{
-    static QString folder;
-    return folder;
-}
-
-QString ApplicationFolder()
-{
-    const QString &forced = applicationFolderOverride();
-    return forced.isEmpty() ? QCoreApplication::applicationDirPath() : forced;
-}
-
-void setApplicationFolderForTests(const QString &folder)
-{
-    applicationFolderOverride() = folder;
-}
-
 QString GetSpecialFolderPath(int folder)
 {
     if (folder != 0)
@@ -121,9 +104,9 @@ bool FileExists(const QString &path)
     return QFileInfo::exists(path);
 }
 
-void ApplySkin(QWidget &window, SkinFramework &skin)
+void ApplySkin(QWidget &window, SkinFramework &skin, const QString &applicationFolder)
 {
-    const QString skinFile = ApplicationFolder() + QStringLiteral("/x/o.cjs");
+    const QString skinFile = applicationFolder + QStringLiteral("/x/o.cjs");
     const QFileInfo info(skinFile);
     if (!info.exists() || !info.isFile() || info.isHidden())
         return;

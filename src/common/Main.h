@@ -10,10 +10,6 @@ namespace qm {
 
 class SkinFramework;
 
-// Folder of the running program (no trailing separator); tests may point it elsewhere.
-QString ApplicationFolder();
-void setApplicationFolderForTests(const QString &folder);
-
 // Path of a special folder (0 = desktop), without a trailing separator but the root; "" when
 // unknown. The desktop is the XDG desktop folder, else the home folder, whichever exists.
 QString GetSpecialFolderPath(int folder);
@@ -28,7 +24,7 @@ void CentreFormOnceFramed(QWidget &window);
 // True when the path exists (file or folder); never throws.
 bool FileExists(const QString &path);
 // Skins the window from <application folder>/x/o.cjs when that ordinary file is there.
-void ApplySkin(QWidget &window, SkinFramework &skin);
+void ApplySkin(QWidget &window, SkinFramework &skin, const QString &applicationFolder);
 // Deletes a file, ignoring every failure.
 void DeleteFileQuietly(const QString &path);
 // The file holds exactly the bytes afterwards; throws on failure.

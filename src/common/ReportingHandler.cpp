@@ -15,9 +15,9 @@ QString errorReportText(const QString &handlerName, int lineLabel, const QString
            + kSupportAddress;
 }
 
-void ShowErrorReport(const QString &handlerName, int lineLabel, const QString &description)
+void ShowErrorReport(Toolkit &toolkit, const QString &handlerName, int lineLabel, const QString &description)
 {
-    tk().msgBox(errorReportText(handlerName, lineLabel, description), vbOKOnly, vbExclamation,
+    toolkit.msgBox(errorReportText(handlerName, lineLabel, description), vbOKOnly, vbExclamation,
                 QStringLiteral("Application Error"));
 }
 
@@ -25,7 +25,7 @@ void ReportingHandler::reportCurrent()
 {
     ++m_reports;
     const QString description = currentExceptionDescription();
-    ShowErrorReport(m_name, m_line, description);
+    ShowErrorReport(m_toolkit, m_name, m_line, description);
 }
 
 } // namespace qm

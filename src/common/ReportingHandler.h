@@ -6,18 +6,20 @@
 
 namespace qm {
 
+class Toolkit;
+
 extern const QString kSupportAddress;
 
 // The error report: "Application Error" box, exclamation icon, OK only.
 QString errorReportText(const QString &handlerName, int lineLabel, const QString &description);
-void ShowErrorReport(const QString &handlerName, int lineLabel, const QString &description);
+void ShowErrorReport(Toolkit &toolkit, const QString &handlerName, int lineLabel, const QString &description);
 
 // The one mechanism of the eight reporting handlers. A handler is a run of labelled steps; each
 // action runs under the label of the last step that began (0 before any). When an action throws,
 // the report is shown and the handler goes on with its next action, so a failure never ends the
 // handler early. A guard test that throws counts as passed: the guarded actions run.
 //
-//   ReportingHandler h(QStringLiteral("Form_Load"));
+//   ReportingHandler h(toolkit, QStringLiteral("Form_Load"));
 //   h.step(100, [&] { ApplySkin(*this); });
 //   h.also([&] { setWindowIcon(icon); });          // second action of the same step
 //   if (h.test(106, [&] { return FileExists(p); }))
@@ -25,7 +27,7 @@ void ShowErrorReport(const QString &handlerName, int lineLabel, const QString &d
 class ReportingHandler
 {
 public:
-    explicit ReportingHandler(QString handlerName) : m_name(std::move(handlerName)) {}
+    ReportingHandler(Toolkit &toolkit, QString handlerName) : m_toolkit(toolkit), m_name(std::move(handlerName)) {}
 
     // Begins step `line` without running anything (for steps whose actions follow as also()).
     void begin(int line) { m_line = line; }
@@ -66,6 +68,7 @@ public:
 private:
     void reportCurrent();
 
+    Toolkit &m_toolkit;
     QString m_name;
     int m_line = 0;
     int m_reports = 0;

@@ -23,25 +23,6 @@ QString Toolkit::inputBox(const QString &prompt, const QString &title, const QSt
     return showInput(prompt, title.isEmpty() ? kApplicationTitle : title, defaultText);
 }
 
-static std::unique_ptr<Toolkit> &toolkitSlot()
-{
-    static std::unique_ptr<Toolkit> slot;
-    return slot;
-}
-
-Toolkit &tk()
-{
-    auto &slot = toolkitSlot();
-    if (!slot)
-        slot = std::make_unique<QtToolkit>();
-    return *slot;
-}
-
-void setToolkit(std::unique_ptr<Toolkit> toolkit)
-{
-    toolkitSlot() = std::move(toolkit);
-}
-
 int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title)
 {
     QMessageBox box(owner());

@@ -62,10 +62,6 @@ private:
     QWidget *m_owner = nullptr;
 };
 
-// The toolkit in use; a QtToolkit unless a test installed another.
-Toolkit &tk();
-void setToolkit(std::unique_ptr<Toolkit> toolkit);
-
 class QtToolkit : public Toolkit
 {
 public:

@@ -46,8 +46,8 @@ std::int64_t largestOf(const QVector<StagingFolder::StagedPart> &parts)
 class Splitter
 {
 public:
-    Splitter(const ArchiveSplitRequest &request, StagingFolder &staging, ProcessStopper &stopper)
-        : m_request(request), m_staging(staging), m_stopper(stopper)
+    Splitter(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging, ProcessStopper &stopper)
+        : m_toolkit(toolkit), m_request(request), m_staging(staging), m_stopper(stopper)
     {
     }
 
@@ -99,7 +99,7 @@ private:
         for (m_result.rounds = 1;; ++m_result.rounds) {
             m_staging.clearParts();
             ProcessOutcome outcome;
-            RunAndWait(command(size, sourceFd), 0, &outcome, &m_stopper);
+            RunAndWait(m_toolkit, command(size, sourceFd), 0, &outcome, &m_stopper);
             const bool tooBig = outcome.started && !outcome.crashed && !outcome.stopped
                                 && outcome.exitCode == kZipSplitEntryTooBig;
             if (tooBig && m_result.rounds < kMaxRounds && !settled) {
@@ -131,6 +131,7 @@ private:
                                      {QFile::decodeName(m_link), sourceFd});
     }
 
+    Toolkit &m_toolkit;
     const ArchiveSplitRequest &m_request;
     StagingFolder &m_staging;
     ProcessStopper &m_stopper;
@@ -140,9 +141,10 @@ private:
 
 } // namespace
 
-ArchiveSplitResult SplitArchive(const ArchiveSplitRequest &request, StagingFolder &staging, ProcessStopper &stopper)
+ArchiveSplitResult SplitArchive(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging,
+                                ProcessStopper &stopper)
 {
-    return Splitter(request, staging, stopper).run();
+    return Splitter(toolkit, request, staging, stopper).run();
 }
 
 } // namespace qm

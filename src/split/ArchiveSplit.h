@@ -13,6 +13,7 @@ namespace qm {
 
 class DeployedTool;
 class ProcessStopper;
+class Toolkit;
 
 // One archive to split: the sizes the run worked out for it and what its directory told.
 struct ArchiveSplitRequest
@@ -45,7 +46,7 @@ struct ArchiveSplitResult
 // zipsplit reads exactly the file the row names, opened once here. Its size estimate runs a few
 // bytes short per entry, so parts over the split size are split again with a size lowered by the
 // overshoot (a few rounds at most); only an entry too large for the size may lift a part over it.
-ArchiveSplitResult SplitArchive(const ArchiveSplitRequest &request, StagingFolder &staging,
+ArchiveSplitResult SplitArchive(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging,
                                 ProcessStopper &stopper);
 
 } // namespace qm

@@ -50,8 +50,8 @@ bool textFileBusy(const QProcess &process)
 
 } // namespace
 
-int RunAndWait(const ProcessCommand &command, std::optional<int> windowStyle, ProcessOutcome *outcome,
-               ProcessStopper *stopper)
+int RunAndWait(Toolkit &toolkit, const ProcessCommand &command, std::optional<int> windowStyle,
+               ProcessOutcome *outcome, ProcessStopper *stopper)
 {
     (void)ClampWindowStyle(windowStyle); // kept for the callers' sake; there is no window to style
     ProcessOutcome local;
@@ -89,7 +89,7 @@ int RunAndWait(const ProcessCommand &command, std::optional<int> windowStyle, Pr
 
     // The process's end wakes the event loop itself, so the wait ends the moment it exits.
     while (process.state() != QProcess::NotRunning)
-        tk().waitForEvents(100);
+        toolkit.waitForEvents(100);
 
     result.output = process.readAll();
     result.crashed = process.exitStatus() == QProcess::CrashExit;

@@ -11,6 +11,8 @@ class QProcess;
 
 namespace qm {
 
+class Toolkit;
+
 // Show-window style: 0..6 as given, anything else (or none) is 6. No visible effect on Linux:
 // the tool has no window.
 int ClampWindowStyle(std::optional<int> windowStyle);
@@ -48,15 +50,15 @@ public:
     bool requested() const { return m_requested; }
 
 private:
-    friend int RunAndWait(const ProcessCommand &, std::optional<int>, ProcessOutcome *, ProcessStopper *);
+    friend int RunAndWait(Toolkit &, const ProcessCommand &, std::optional<int>, ProcessOutcome *, ProcessStopper *);
     QProcess *m_process = nullptr;
     bool m_requested = false;
 };
 
 // Starts the command with standard input on the null device and waits for it while the window
-// keeps processing events; returns as soon as the process ends. Result: the exit code, or a
+// keeps processing events (through toolkit); returns as soon as the process ends. Result: the exit code, or a
 // negative launch-failure code (nothing is shown). Failures after the launch throw AppError.
-int RunAndWait(const ProcessCommand &command, std::optional<int> windowStyle = std::nullopt,
+int RunAndWait(Toolkit &toolkit, const ProcessCommand &command, std::optional<int> windowStyle = std::nullopt,
                ProcessOutcome *outcome = nullptr, ProcessStopper *stopper = nullptr);
 
 } // namespace qm

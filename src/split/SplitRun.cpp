@@ -1,6 +1,7 @@
 #include "split/SplitRun.h"
 
 #include "common/AppError.h"
+#include "common/Context.h"
 #include "common/Main.h"
 #include "common/NumberConversion.h"
 #include "common/Paths.h"
@@ -91,7 +92,7 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
     return blocks.join(QStringLiteral("\r\n\r\n"));
 }
 
-SplitRun::SplitRun(SplitHost &host) : m_host(host) {}
+SplitRun::SplitRun(SplitHost &host, Context &context) : m_host(host), m_ctx(context) {}
 
 SplitRun::~SplitRun()
 {
@@ -100,7 +101,7 @@ SplitRun::~SplitRun()
 
 void SplitRun::execute()
 {
-    ReportingHandler h(QStringLiteral("PushButton2_Click"));
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton2_Click"));
     if (!passChecks(h))
         return;
     h.step(118, [&] { m_host.setMousePointer(vbHourglass); });
@@ -121,7 +122,7 @@ void SplitRun::execute()
         }
         finish(h);
     } else {
-        h.step(172, [&] { tk().msgBox(QStringLiteral("No files added.")); });
+        h.step(172, [&] { m_ctx.toolkit.msgBox(QStringLiteral("No files added.")); });
     }
     h.step(174, [&] { m_host.setMousePointer(vbDefault); });
 }
@@ -131,14 +132,14 @@ bool SplitRun::passChecks(ReportingHandler &h)
     // The pointer is not touched yet.
     if (h.test(100, [&] { return m_host.outputFolderText().trimmed().isEmpty(); })) {
         h.step(102, [&] {
-            tk().msgBox(QStringLiteral("Please input folder name."), vbOKOnly, vbExclamation,
+            m_ctx.toolkit.msgBox(QStringLiteral("Please input folder name."), vbOKOnly, vbExclamation,
                         QStringLiteral("Input Folder Name"));
         });
         h.step(104, [&] { m_host.focusOutputFolder(); });
         return false;
     }
     if (h.test(106, [&] { return !QFileInfo(m_host.outputFolderText()).isDir(); })) {
-        h.step(108, [&] { tk().msgBox(QStringLiteral("Destination folder not found."), vbOKOnly, vbCritical); });
+        h.step(108, [&] { m_ctx.toolkit.msgBox(QStringLiteral("Destination folder not found."), vbOKOnly, vbCritical); });
         h.step(110, [&] { m_host.focusOutputFolder(); });
         return false;
     }
@@ -154,7 +155,7 @@ bool SplitRun::passChecks(ReportingHandler &h)
 void SplitRun::prepare(ReportingHandler &h)
 {
     QByteArray toolBytes;
-    h.step(122, [&] { toolBytes = LoadToolBytes(); });
+    h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
     h.step(124, [&] {
         const QString folder = ToolFolder();
         if (!toolBytes.isEmpty())
@@ -210,7 +211,7 @@ void SplitRun::finish(ReportingHandler &h)
     h.step(166, [&] { m_host.setProgress(0); });
     h.step(168, [&] { m_host.setMousePointer(vbDefault); });
     h.step(170, [&] {
-        tk().msgBox(RunSummaryText(m_failures, m_renamed, m_oversized), vbOKOnly,
+        m_ctx.toolkit.msgBox(RunSummaryText(m_failures, m_renamed, m_oversized), vbOKOnly,
                     m_failures.isEmpty() ? vbNoIcon : vbExclamation);
     });
 }
@@ -249,7 +250,7 @@ void SplitRun::splitOne(const ArchiveSplitRequest &request)
         m_failures.append({archive, damage});
         return;
     }
-    const ArchiveSplitResult result = SplitArchive(request, *m_staging, m_stopper);
+    const ArchiveSplitResult result = SplitArchive(m_ctx.toolkit, request, *m_staging, m_stopper);
     if (m_aborted)
         return;
     if (!result.failure.isEmpty())

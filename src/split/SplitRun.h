@@ -13,6 +13,7 @@
 
 namespace qm {
 
+struct Context;
 class ReportingHandler;
 class SplitHost;
 
@@ -49,7 +50,7 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
 class SplitRun
 {
 public:
-    explicit SplitRun(SplitHost &host);
+    SplitRun(SplitHost &host, Context &context);
     ~SplitRun();
 
     void execute();
@@ -81,6 +82,7 @@ private:
     };
 
     SplitHost &m_host;
+    Context &m_ctx;
     LoopValues m_values;
     std::unique_ptr<DeployedTool> m_tool; // none: every launch fails
     std::unique_ptr<StagingFolder> m_staging;

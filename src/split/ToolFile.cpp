@@ -2,6 +2,7 @@
 
 #include "common/AppError.h"
 #include "common/Paths.h"
+#include "posix/FileOps.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,16 +22,6 @@ static void initToolResource()
 
 namespace qm {
 
-namespace {
-
-QString &toolSourceOverride()
-{
-    static QString path;
-    return path;
-}
-
-} // namespace
-
 QString ToolFolder()
 {
     const QString appData = QFile::decodeName(qgetenv("APPDATA"));
@@ -48,17 +39,10 @@ QString ToolFolder()
     return folder;
 }
 
-void setToolSourceForTests(const QString &path)
-{
-    toolSourceOverride() = path;
-}
-
-QByteArray LoadToolBytes()
+QByteArray LoadToolBytes(const QString &source)
 {
     initToolResource();
-    const QString source = toolSourceOverride().isEmpty() ? QStringLiteral(":/CUSTOM/101")
-                                                          : toolSourceOverride();
-    QFile file(source);
+    QFile file(source.isEmpty() ? QStringLiteral(":/CUSTOM/101") : source);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(326, QStringLiteral("Resource with identifier '101' not found"));
     const QByteArray bytes = file.readAll();
@@ -71,22 +55,6 @@ namespace {
 
 constexpr char kRunPrefix[] = ".quillmere-tool-";
 constexpr char kToolName[] = "zipsplit";
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= written;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -107,7 +75,7 @@ DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRWXU));
         if (!out.isValid())
             throw AppError::pathFileAccess(m_path);
-        if (!writeAll(out.get(), bytes) || ::fsync(out.get()) != 0)
+        if (!posix::writeAll(out.get(), bytes.constData(), static_cast<size_t>(bytes.size())) || ::fsync(out.get()) != 0)
             throw AppError(61, QStringLiteral("Disk full"));
     }
     m_file.reset(::openat(m_folder.handle(), kToolName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));

@@ -12,11 +12,10 @@ namespace qm {
 // created when missing. Throws AppError when there is no such folder.
 QString ToolFolder();
 
-// Resource 101 of type CUSTOM: the zipsplit executable built into the program. Throws AppError
-// (326) when it is not there.
-QByteArray LoadToolBytes();
-// Tests and benchmarks hand in another program's file instead of resource 101 ("" = resource).
-void setToolSourceForTests(const QString &path);
+// Resource 101 of type CUSTOM: the zipsplit executable built into the program, or the file
+// `source` names when it is not empty (tests and benchmarks hand in another program). Throws
+// AppError (326) when it is not there.
+QByteArray LoadToolBytes(const QString &source = QString());
 
 // The tool as one run wrote it: a private folder made for the run inside the tool folder (so two
 // runs never share a tool), the bytes written there owner-only (0700), and the file held open. The

@@ -60,7 +60,4 @@ private:
     void record(const Shown &s);
 };
 
-// Installs a fresh ScriptedToolkit as the program's toolkit and returns it.
-ScriptedToolkit &installScriptedToolkit();
-
 } // namespace qm

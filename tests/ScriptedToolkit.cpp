@@ -1,4 +1,4 @@
-#include "common/ScriptedToolkit.h"
+#include "ScriptedToolkit.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -75,14 +75,6 @@ void ScriptedToolkit::waitForEvents(int maxMs)
 void ScriptedToolkit::setMousePointer(QWidget *, int shape, const QCursor *)
 {
     pointerHistory.append(shape);
-}
-
-ScriptedToolkit &installScriptedToolkit()
-{
-    auto toolkit = std::make_unique<ScriptedToolkit>();
-    ScriptedToolkit &ref = *toolkit;
-    setToolkit(std::move(toolkit));
-    return ref;
 }
 
 } // namespace qm

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+class SettingsStore;
+class Toolkit;
+
+// What the program's parts share, made once by main() (or by a test world) and passed down, so
+// that nothing of it hides in globals.
+struct Context
+{
+    Toolkit &toolkit;
+    SettingsStore &settings;
+    QString applicationFolder;   // Samples, the hand cursor, the skin and the archive library
+    QString toolSource;          // file holding the splitting tool; empty: the program's resource
+    int walkTurnIntervalMs = 10; // folder walks let the window run at most this often (0: always)
+};
+
+} // namespace qm
