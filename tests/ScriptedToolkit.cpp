@@ -72,9 +72,10 @@ void ScriptedToolkit::waitForEvents(int maxMs)
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void ScriptedToolkit::setMousePointer(QWidget *, int shape, const QCursor *)
+void ScriptedToolkit::setMousePointer(QWidget *, int shape, const QCursor *custom)
 {
     pointerHistory.append(shape);
+    handCursorGiven = custom != nullptr;
 }
 
 } // namespace qm

@@ -41,6 +41,7 @@ public:
     std::function<void()> onDoEvents;
 
     QVector<Shown> messages() const;  // only the message boxes
+    bool handCursorGiven = false; // the last pointer change came with a loaded hand cursor
     int currentPointer() const { return pointerHistory.isEmpty() ? vbDefault : pointerHistory.last(); }
 
     QStringList openFileNames(const QString &title, const QString &filterName,

@@ -397,7 +397,6 @@ QString Form1::rowText(int index) const { return m_files->text(index); }
 
 void Form1::setProgress(double value)
 {
-    m_progress = value;
     ProgressBar1->setValue(static_cast<int>(value * 10.0 + 0.5));
 }
 

@@ -65,10 +65,7 @@ public:
     // --- state the handlers and tests read ----------------------------------------------------
     int MousePointer() const { return m_mousePointer; }
     void setMousePointer(int shape) override;
-    bool hasHandCursor() const { return m_handCursor.has_value(); }
-    double progressValue() const { return m_progress; }
     FileListModel &fileList() { return *m_files; }
-    SkinFramework &skin() { return m_skin; }
     // Option state that can also be "neither selected" (the button group forbids that).
     void setOptionValue(QRadioButton *option, bool on);
 
@@ -125,7 +122,6 @@ private:
     SkinFramework m_skin;
     std::optional<QCursor> m_handCursor;
     int m_mousePointer = 0;
-    double m_progress = 0.0;
     bool m_running = false;
     int m_importDepth = 0;  // folder imports in progress (a second one can start mid-walk)
     SplitRun *m_activeRun = nullptr; // the run in progress, for closing the window mid-run
