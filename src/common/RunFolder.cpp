@@ -13,11 +13,6 @@ namespace qm {
 
 namespace at {
 
-UniqueFd openFolder(int parent, const char *name)
-{
-    return UniqueFd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-}
-
 QVector<QByteArray> names(int folder)
 {
     QVector<QByteArray> found;

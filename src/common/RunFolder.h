@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/UniqueFd.h"
+#include "posix/FileOps.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -9,7 +10,7 @@ namespace qm {
 
 // Folder work through open handles, never by re-resolving a path, and never following a link.
 namespace at {
-UniqueFd openFolder(int parent, const char *name);
+using posix::openFolder;
 // Names in an open folder as raw bytes ("." and ".." aside).
 QVector<QByteArray> names(int folder);
 // Removes everything inside an open folder.

@@ -20,28 +20,6 @@ constexpr char kPrefix[] = ".quillmere-split-";
 
 } // namespace
 
-bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, const char *to)
-{
-    if (::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return false;
-    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name just as well.
-    if (::linkat(fromFolder, from, toFolder, to, 0) == 0) {
-        ::unlinkat(fromFolder, from, 0);
-        return true;
-    }
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
-        return false;
-    // Neither (FAT and the like): check, then rename; the best such a file system allows.
-    struct stat st {};
-    if (::fstatat(toFolder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::renameat(fromFolder, from, toFolder, to) == 0;
-}
-
 StagingFolder::StagingFolder(const QString &outputFolder) : m_outputFolder(outputFolder)
 {
     if (outputFolder.isEmpty())

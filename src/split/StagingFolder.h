@@ -72,6 +72,6 @@ private:
 // Renames from into to only when nothing is at to; false with errno EEXIST when something is.
 bool renameWithoutReplacing(const QString &from, const QString &to);
 // The same between two open folders.
-bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, const char *to);
+using posix::renameWithoutReplacingAt;
 
 } // namespace qm

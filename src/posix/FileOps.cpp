@@ -1,0 +1,57 @@
+#include "posix/FileOps.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::posix {
+
+UniqueFd openFolder(int parent, const char *name)
+{
+    return UniqueFd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+bool writeAll(int fd, const char *data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return false;
+        if (written == 0) {
+            // Nothing written and no error: going round again would never end.
+            errno = EIO;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, const char *to)
+{
+    if (::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name just as well.
+    if (::linkat(fromFolder, from, toFolder, to, 0) == 0) {
+        ::unlinkat(fromFolder, from, 0);
+        return true;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return false;
+    // Neither (FAT and the like): check, then rename; the best such a file system allows.
+    struct stat st {};
+    if (::fstatat(toFolder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::renameat(fromFolder, from, toFolder, to) == 0;
+}
+
+} // namespace qm::posix

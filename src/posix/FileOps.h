@@ -1,0 +1,20 @@
+#pragma once
+
+// File work shared by the program and libunzip32.so; no Qt, so both can link it.
+
+#include "posix/UniqueFd.h"
+
+#include <cstddef>
+
+namespace qm::posix {
+
+// Opens the folder name inside parent, never through a symbolic link.
+UniqueFd openFolder(int parent, const char *name);
+
+// Writes everything, going on after interruptions; false on a write error (errno set).
+bool writeAll(int fd, const char *data, std::size_t size);
+
+// Renames from into to only when nothing is at to; false with errno EEXIST when something is.
+bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, const char *to);
+
+} // namespace qm::posix
