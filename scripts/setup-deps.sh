@@ -8,6 +8,7 @@ packages=(
     libzip-dev zip unzip
     xvfb xauth fonts-liberation
     clang libclang-rt-14-dev
+    dpkg-dev file desktop-file-utils appstream man-db
 )
 
 missing=()
