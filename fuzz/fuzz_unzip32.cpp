@@ -40,20 +40,14 @@ void entry(unsigned long long ucsize, unsigned long long csize, unsigned cfactor
 
 void runMode(const uint8_t *data, size_t size, int list, const char *pattern)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(data, size, 0, &error);
-    if (!source) {
-        zip_error_fini(&error);
+    unzip32::ZipError error;
+    unzip32::SourcePtr source(zip_source_buffer_create(data, size, 0, error.get()));
+    if (!source)
         return;
-    }
-    unzip32::ArchivePtr archive(zip_open_from_source(source, ZIP_RDONLY, &error));
-    if (!archive) {
-        zip_source_free(source);
-        zip_error_fini(&error);
+    unzip32::ArchivePtr archive(zip_open_from_source(source.get(), ZIP_RDONLY, error.get()));
+    if (!archive)
         return;
-    }
-    zip_error_fini(&error);
+    source.release(); // the archive's now
     DCL options = {};
     options.nvflag = list;
     options.ntflag = !list;

@@ -89,6 +89,35 @@ void setUp()
     ::mkdir(g_deep.c_str(), 0700);
 }
 
+// One run of the library over the input, the options chosen by flags' bits.
+void extract(const uint8_t *data, size_t size, uint8_t flags)
+{
+    unzip32::ZipError error;
+    unzip32::SourcePtr source(zip_source_buffer_create(data, size, 0, error.get()));
+    unzip32::ArchivePtr archive(
+        source ? zip_open_from_source(source.get(), ZIP_RDONLY, error.get()) : nullptr);
+    if (archive) {
+        source.release(); // the archive's now
+        DCL options = {};
+        options.ndflag = (flags & 1) ? 0 : 1;
+        options.noflag = (flags >> 1) & 1;
+        options.SpaceToUnderscore = (flags >> 2) & 1;
+        options.naflag = (flags >> 3) & 1;
+        options.PromptToOverwrite = (flags >> 4) & 1;
+        options.ExtractOnlyNewer = (flags >> 5) & 1;
+        g_replaceAnswer = (flags & 0x40) ? IDM_REPLACE_YES : IDM_REPLACE_NO;
+        options.lpszZipFN = "fuzz.zip";
+        options.lpszExtractDir = g_deep.c_str();
+        USERFUNCTIONS callbacks = {};
+        callbacks.print = print;
+        callbacks.replace = replace;
+        callbacks.password = password;
+        unzip32::runOnArchive(archive.get(), unzip32::ArchiveBytes::buffer(data, size),
+                              "fuzz.zip", unzip32::NameList{}, unzip32::NameList{}, options,
+                              callbacks);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -101,34 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (::symlink((g_root + "/outside").c_str(), (g_deep + "/link").c_str()) != 0)
         abort();
 
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(data + 1, size - 1, 0, &error);
-    if (source) {
-        unzip32::ArchivePtr archive(zip_open_from_source(source, ZIP_RDONLY, &error));
-        if (!archive) {
-            zip_source_free(source);
-        } else {
-            DCL options = {};
-            options.ndflag = (flags & 1) ? 0 : 1;
-            options.noflag = (flags >> 1) & 1;
-            options.SpaceToUnderscore = (flags >> 2) & 1;
-            options.naflag = (flags >> 3) & 1;
-            options.PromptToOverwrite = (flags >> 4) & 1;
-            options.ExtractOnlyNewer = (flags >> 5) & 1;
-            g_replaceAnswer = (flags & 0x40) ? IDM_REPLACE_YES : IDM_REPLACE_NO;
-            options.lpszZipFN = "fuzz.zip";
-            options.lpszExtractDir = g_deep.c_str();
-            USERFUNCTIONS callbacks = {};
-            callbacks.print = print;
-            callbacks.replace = replace;
-            callbacks.password = password;
-            unzip32::runOnArchive(archive.get(), unzip32::ArchiveBytes::buffer(data + 1, size - 1),
-                                  "fuzz.zip", unzip32::NameList{}, unzip32::NameList{}, options,
-                                  callbacks);
-        }
-    }
-    zip_error_fini(&error);
+    extract(data + 1, size - 1, flags);
 
     DIR *root = opendir(g_root.c_str());
     if (!root)

@@ -4,27 +4,11 @@
 // drive it over an archive held in memory.
 
 #include "CentralDirectory.h"
+#include "Session.h"
+#include "ZipHandles.h"
 #include "unzip32.h"
 
-#include <zip.h>
-
-#include <memory>
-
 namespace unzip32 {
-
-struct ArchiveDeleter {
-    void operator()(zip_t *archive) const { zip_discard(archive); }
-};
-struct EntryDeleter {
-    void operator()(zip_file_t *file) const { zip_fclose(file); }
-};
-using ArchivePtr = std::unique_ptr<zip_t, ArchiveDeleter>;
-using EntryPtr = std::unique_ptr<zip_file_t, EntryDeleter>;
-
-struct NameList {
-    int count = 0;
-    char **names = nullptr;
-};
 
 // One Wiz_SingleEntryUnzip request on an archive libzip has opened; bytes are the same archive's
 // bytes, which must stay readable for the call. displayName names the archive in messages.

@@ -1,0 +1,91 @@
+#pragma once
+
+// One Wiz_SingleEntryUnzip request: what listing, testing and extracting share (the archive, the
+// name selection, the code to return, reading an entry's data).
+
+#include "CentralDirectory.h"
+#include "Messages.h"
+#include "ZipHandles.h"
+#include "unzip32.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace unzip32 {
+
+struct NameList {
+    int count = 0;
+    char **names = nullptr;
+};
+
+class Session
+{
+public:
+    Session(zip_t *archive, ArchiveBytes bytes, const char *displayName, const NameList &include,
+            const NameList &exclude, const DCL &options, USERFUNCTIONS &callbacks);
+
+    zip_t *zip() const { return m_zip; }
+    const DCL &options() const { return m_options; }
+    USERFUNCTIONS &callbacks() { return m_callbacks; }
+    const std::string &displayName() const { return m_displayName; }
+    const CentralDirectory &directory() const { return m_directory; }
+    void readDirectory() { m_directory.read(m_zip, m_bytes); }
+
+    int code() const { return m_code; }
+    void note(int code);
+    void say(Level level, std::string text);
+
+    bool selected(const char *name) const;
+    // False (reported) for an entry whose data the directory places beyond the archive's end.
+    bool insideArchive(zip_uint64_t index, const zip_stat_t &st, const char *name);
+
+    using Visit = std::function<void(zip_uint64_t index, const zip_stat_t &st, bool folder)>;
+    // Testing and extracting: every selected entry that lies inside the archive, until the
+    // service callback says stop; then the warning when the include names matched nothing.
+    void forEachSelected(zip_uint64_t entries, const Visit &visit);
+
+    // Opens an entry's data, asking for a password when it is encrypted; null when reported.
+    EntryPtr openEntry(zip_uint64_t index, const zip_stat_t &st, const char *name);
+
+    // Reads an entry to its end, handing every chunk to sink; libzip checks the CRC at the end.
+    // False when reading failed (reported) or sink returned false.
+    template <typename Sink>
+    bool pump(zip_file_t *file, const char *name, const char *verb, Sink &&sink)
+    {
+        if (m_buffer.empty())
+            m_buffer.resize(64 * 1024);
+        for (;;) {
+            const zip_int64_t n = zip_fread(file, m_buffer.data(), m_buffer.size());
+            if (n < 0) {
+                reportReadFailure(file, name, verb);
+                return false;
+            }
+            if (n == 0)
+                return true;
+            if (!sink(m_buffer.data(), static_cast<size_t>(n)))
+                return false;
+        }
+    }
+
+private:
+    EntryPtr openWithPassword(zip_uint64_t index, const char *name);
+    bool isPasswordError();
+    void reportOpenFailure(const char *name);
+    void reportReadFailure(zip_file_t *file, const char *name, const char *verb);
+
+    zip_t *m_zip;
+    ArchiveBytes m_bytes;
+    CentralDirectory m_directory;
+    std::string m_displayName;
+    std::vector<const char *> m_include;
+    std::vector<const char *> m_exclude;
+    const DCL &m_options;
+    USERFUNCTIONS &m_callbacks;
+    bool m_ignoreCase;
+    int m_code = PK_OK;
+    std::string m_password;
+    std::vector<char> m_buffer;
+};
+
+} // namespace unzip32
