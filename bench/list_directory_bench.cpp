@@ -1,11 +1,10 @@
-// Times the split run's use of the reader (fresh cUnzip in ActiveReader, Directory, FileSize over
-// every entry) against the bare libzip loop it stands on (zip_open + zip_stat_index over all
+// Times the split run's use of the reader (a fresh cUnzip over the run's library, Directory,
+// FileSize over every entry) against the bare libzip loop it stands on (zip_open + zip_stat_index over all
 // entries), interleaved in one process. Usage:
 //   bench_list_directory <archive> <runs>   medians and minimums of both, in ms
 //   bench_list_directory --once <archive>    one reader listing (for whole-process timing)
 //   bench_list_directory --once-libzip <archive>   one bare libzip listing, likewise
 #include "archive/cUnzip.h"
-#include "archive/mUnzip.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,10 +18,11 @@
 
 namespace {
 
-std::int64_t readerLargest(const QString &path, std::int32_t &count)
+// The previous reader goes when the next one comes, inside the timing, as in the split run.
+std::int64_t readerLargest(const std::shared_ptr<qm::UnzipLibrary> &library, const QString &path,
+                           std::shared_ptr<qm::cUnzip> &reader, std::int32_t &count)
 {
-    qm::mUnzip::ActiveReader() = std::make_shared<qm::cUnzip>();
-    const std::shared_ptr<qm::cUnzip> reader = qm::mUnzip::ActiveReader();
+    reader = std::make_shared<qm::cUnzip>(library);
     reader->setZipFile(path);
     reader->Directory();
     std::int64_t largest = 0;
@@ -62,14 +62,16 @@ int main(int argc, char **argv)
     QElapsedTimer phase;
     phase.start();
     QCoreApplication app(argc, argv);
+    const auto library = std::make_shared<qm::UnzipLibrary>();
+    std::shared_ptr<qm::cUnzip> reader;
     if (argc == 3 && QByteArray(argv[1]) == "--once") {
         const double startUp = phase.nsecsElapsed() / 1e6;
         phase.restart();
         std::int32_t count = 0;
-        const std::int64_t largest = readerLargest(QFile::decodeName(argv[2]), count);
+        const std::int64_t largest = readerLargest(library, QFile::decodeName(argv[2]), reader, count);
         const double listing = phase.nsecsElapsed() / 1e6;
         phase.restart();
-        qm::mUnzip::ActiveReader().reset();
+        reader.reset();
         const double release = phase.nsecsElapsed() / 1e6;
         std::printf("%d %lld\n", count, static_cast<long long>(largest));
         std::fprintf(stderr, "start-up %.1f ms, cold listing %.1f ms, release %.1f ms\n", startUp,
@@ -95,7 +97,7 @@ int main(int argc, char **argv)
     std::int64_t bareCount = 0;
     std::int64_t ourLargest = 0;
     std::int64_t bareLargest = 0;
-    readerLargest(path, ourCount); // load the library, warm the caches
+    readerLargest(library, path, reader, ourCount); // load the library, warm the caches
     libzipLargest(encoded, bareCount);
     for (int r = 0; r < runs; ++r) {
         QElapsedTimer timer;
@@ -103,10 +105,10 @@ int main(int argc, char **argv)
         bareLargest = libzipLargest(encoded, bareCount);
         bare.push_back(timer.nsecsElapsed() / 1e6);
         timer.restart();
-        ourLargest = readerLargest(path, ourCount);
+        ourLargest = readerLargest(library, path, reader, ourCount);
         ours.push_back(timer.nsecsElapsed() / 1e6);
     }
-    qm::mUnzip::ActiveReader().reset();
+    reader.reset();
     std::printf("entries %d %lld largest %lld %lld\n", ourCount, static_cast<long long>(bareCount),
                 static_cast<long long>(ourLargest), static_cast<long long>(bareLargest));
     std::printf("cunzip %.2f %.2f\n", median(ours), *std::min_element(ours.begin(), ours.end()));

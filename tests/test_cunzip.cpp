@@ -3,6 +3,7 @@
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"
 #include "common/AppError.h"
+#include "split/LargestEntrySize.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,13 +40,25 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// A reader made active the way the split run does it, for driving the callbacks directly.
-std::shared_ptr<cUnzip> activeReader()
-{
-    auto reader = std::make_shared<cUnzip>();
-    mUnzip::ActiveReader() = reader;
-    return reader;
-}
+// The library beside the program, noting what the last call handed over.
+struct WatchedLibrary : UnzipLibrary {
+    int calls = 0;
+    int includeCount = 0;
+    QStringList includeNames;
+    int nvflag = 0;
+    QByteArray extractDir; // null for a null pointer
+    int singleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *dcl, USERFUNCTIONS *callbacks) override
+    {
+        ++calls;
+        includeCount = ifnc;
+        includeNames.clear();
+        for (int i = 0; i < ifnc; ++i)
+            includeNames << QString::fromLocal8Bit(ifnv[i]);
+        nvflag = dcl->nvflag;
+        extractDir = QByteArray(dcl->lpszExtractDir);
+        return UnzipLibrary::singleEntryUnzip(ifnc, ifnv, xfnc, xfnv, dcl, callbacks);
+    }
+};
 
 void receive(const char *path, unsigned long long csize = 10, unsigned cfactor = 0,
              const char *method = "Stored", unsigned mo = 1, unsigned dy = 2, unsigned yr = 2003,
@@ -81,14 +94,16 @@ class CUnzipTest : public QObject
 
 private:
     QTemporaryDir m_fixtures;
+    std::shared_ptr<WatchedLibrary> m_library;
     QString fixture(const char *name) const { return m_fixtures.path() + QLatin1Char('/') + QLatin1String(name); }
+    std::shared_ptr<cUnzip> newReader() const { return std::make_shared<cUnzip>(m_library); }
 
 private Q_SLOTS:
     void initTestCase()
     {
         // The binding loads the library from the program's own folder, where the build puts it.
         QVERIFY(QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/libunzip32.so")));
-        QCOMPARE(mUnzip::LibraryPath(), QCoreApplication::applicationDirPath() + QStringLiteral("/libunzip32.so"));
+        QCOMPARE(UnzipLibrary().path(), QCoreApplication::applicationDirPath() + QStringLiteral("/libunzip32.so"));
         QProcess python;
         python.start(QStringLiteral("python3"), {QStringLiteral(ARCHIVE_FIXTURES_SCRIPT), m_fixtures.path(),
                                                  QStringLiteral("--big"), fixture("huge.zip")});
@@ -96,17 +111,13 @@ private Q_SLOTS:
         QCOMPARE(python.exitCode(), 0);
     }
 
-    void cleanup()
-    {
-        mUnzip::SetLibraryPathForTesting(QString());
-        mUnzip::ActiveReader().reset();
-    }
+    void init() { m_library = std::make_shared<WatchedLibrary>(); }
 
     // ---- the reader -------------------------------------------------------------------
 
     void freshReader()
     {
-        cUnzip reader;
+        cUnzip reader(m_library);
         QCOMPARE(reader.FileCount(), 0);
         QCOMPARE(reader.ZipFile(), QString(""));
         QVERIFY(!reader.ZipFile().isNull());
@@ -120,7 +131,7 @@ private Q_SLOTS:
 
     void optionsReadBack()
     {
-        cUnzip reader;
+        cUnzip reader(m_library);
         reader.setTestZip(true);
         QVERIFY(reader.TestZip());
         reader.setTestZip(false);
@@ -141,7 +152,7 @@ private Q_SLOTS:
 
     void listingDropsFolderEntries()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("stored.zip")); // a.txt, docs/, docs/b.txt
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(reader->FileCount(), 2);
@@ -158,12 +169,12 @@ private Q_SLOTS:
         QVERIFY(reader->FileSelected(1));
         QVERIFY(std::abs(reader->FileDate(1).date().daysTo(QDate::currentDate())) <= 1);
         QCOMPARE(reader->FileDate(1).time().second(), 0);
-        QVERIFY(mUnzip::ActiveReader() == reader); // RunUnzipLibrary made it the active reader
+        QVERIFY(!mUnzip::CallScope::current()); // the callbacks' bridge ends with the call
     }
 
     void nestedFoldersUseBackslashAndBuildBack()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("deflated.zip")); // a.txt, x/y/z.bin
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(reader->FileCount(), 2);
@@ -179,7 +190,7 @@ private Q_SLOTS:
 
     void directoryAppendsAndZipFileEmpties()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("stored.zip"));
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(reader->Directory(), 0);
@@ -193,20 +204,16 @@ private Q_SLOTS:
 
     void largestEntryTheWayTheSplitRunReadsIt()
     {
-        mUnzip::ActiveReader() = std::make_shared<cUnzip>();
-        const std::shared_ptr<cUnzip> reader = mUnzip::ActiveReader();
-        reader->setZipFile(fixture("stored.zip"));
-        QCOMPARE(reader->Directory(), 0);
-        std::int64_t largest = 0;
-        for (std::int32_t i = 1; i <= reader->FileCount(); ++i)
-            largest = std::max(largest, reader->FileSize(i));
-        QCOMPARE(largest, 260);
-        QVERIFY(qm::ActiveReader() == reader); // also reachable as qm::ActiveReader
+        const ArchiveListing listing = ListArchive(fixture("stored.zip"), m_library);
+        QCOMPARE(listing.code, 0);
+        QCOMPARE(listing.largestSize, 260);
+        QCOMPARE(listing.largestName, QString("docs/b.txt"));
+        QVERIFY(listing.reader && listing.reader->FileCount() == 2); // the listing keeps its reader
     }
 
     void entriesOf5GiBAreReadWhole()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("huge.zip"));
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(reader->FileCount(), 1);
@@ -224,7 +231,7 @@ private Q_SLOTS:
     void indexOutsideTheListFails()
     {
         QFETCH(int, index);
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("stored.zip"));
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(errorOf([&] { reader->Filename(index); }), 9);
@@ -263,7 +270,8 @@ private Q_SLOTS:
         QFETCH(qlonglong, size);
         QFETCH(qlonglong, packed);
         QFETCH(int, error);
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         receive("f.bin", static_cast<unsigned long long>(size), static_cast<unsigned>(ratio) & 0xFFFF);
         QCOMPARE(reader->FileCount(), 1);
         QCOMPARE(reader->FileCompressionRatio(1), ratio);
@@ -276,7 +284,7 @@ private Q_SLOTS:
 
     void unzipPassesIncludeNames()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("deflated.zip"));
         QCOMPARE(reader->Directory(), 0);
         QTemporaryDir out;
@@ -284,22 +292,22 @@ private Q_SLOTS:
         reader->setUseFolderNames(true);
 
         QVERIFY(reader->Unzip()); // all selected: no names
-        QCOMPARE(mUnzip::LastCallForTesting().includeCount, 0);
-        QCOMPARE(mUnzip::LastCallForTesting().nvflag, 0);
-        QCOMPARE(mUnzip::LastCallForTesting().extractDir, QFile::encodeName(out.path()));
+        QCOMPARE(m_library->includeCount, 0);
+        QCOMPARE(m_library->nvflag, 0);
+        QCOMPARE(m_library->extractDir, QFile::encodeName(out.path()));
         QCOMPARE(readAll(out.path() + QStringLiteral("/x/y/z.bin")).size(), 1024);
 
         reader->setFileSelected(1, false);
         reader->setFileSelected(2, false);
         reader->Unzip(); // none selected: no names either (so everything)
-        QCOMPARE(mUnzip::LastCallForTesting().includeCount, 0);
+        QCOMPARE(m_library->includeCount, 0);
 
         QTemporaryDir out2;
         reader->setUnzipFolder(out2.path());
         reader->setFileSelected(2, true);
         QVERIFY(reader->Unzip());
-        QCOMPARE(mUnzip::LastCallForTesting().includeCount, 1);
-        QCOMPARE(mUnzip::LastCallForTesting().includeNames, QStringList{QStringLiteral("x/y/z.bin")});
+        QCOMPARE(m_library->includeCount, 1);
+        QCOMPARE(m_library->includeNames, QStringList{QStringLiteral("x/y/z.bin")});
         QVERIFY(QFileInfo::exists(out2.path() + QStringLiteral("/x/y/z.bin")));
         QVERIFY(!QFileInfo::exists(out2.path() + QStringLiteral("/a.txt")));
     }
@@ -314,7 +322,7 @@ private Q_SLOTS:
     void unzipWritesOnlyTheSelectedEntry()
     {
         QFETCH(QString, path);
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("wild.zip")); // every entry holds its own path
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(reader->FileCount(), 6);
@@ -333,7 +341,8 @@ private Q_SLOTS:
 
     void unzipOfOneOfThree()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         reader->setZipFile(QStringLiteral("/nonexistent/x.zip"));
         receive("one.txt");
         receive("two.txt");
@@ -341,22 +350,21 @@ private Q_SLOTS:
         reader->setFileSelected(1, false);
         reader->setFileSelected(3, false);
         QVERIFY(!reader->Unzip()); // the archive does not exist: not a success
-        QCOMPARE(mUnzip::LastCallForTesting().includeCount, 1);
-        QCOMPARE(mUnzip::LastCallForTesting().includeNames, QStringList{QStringLiteral("two.txt")});
-        QVERIFY(mUnzip::LastCallForTesting().extractDirNull); // UnzipFolder never assigned
+        QCOMPARE(m_library->includeCount, 1);
+        QCOMPARE(m_library->includeNames, QStringList{QStringLiteral("two.txt")});
+        QVERIFY(m_library->extractDir.isNull()); // UnzipFolder never assigned
     }
 
     void unzipWithoutArchiveMakesNoCall()
     {
-        cUnzip reader;
-        const int before = mUnzip::LastCallForTesting().calls;
+        cUnzip reader(m_library);
         QVERIFY(!reader.Unzip());
-        QCOMPARE(mUnzip::LastCallForTesting().calls, before);
+        QCOMPARE(m_library->calls, 0);
     }
 
     void unzipTestsWithTestZip()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("badcrc.zip"));
         QTemporaryDir out;
         reader->setUnzipFolder(out.path());
@@ -375,7 +383,7 @@ private Q_SLOTS:
 
     void overwritePromptEvent()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("stored.zip"));
         QTemporaryDir out;
         reader->setUnzipFolder(out.path());
@@ -406,7 +414,7 @@ private Q_SLOTS:
 
     void passwordAndCancelEvents()
     {
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(fixture("encrypted.zip"));
         QCOMPARE(reader->Directory(), 0);
         QVERIFY(reader->FileEncrypted(1));
@@ -457,7 +465,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, code);
         QFETCH(int, count);
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = newReader();
         reader->setZipFile(name.isEmpty() ? m_fixtures.path() : m_fixtures.path() + QLatin1Char('/') + name);
         QCOMPARE(reader->Directory(), code);
         QCOMPARE(reader->FileCount(), count);
@@ -466,29 +474,41 @@ private Q_SLOTS:
         QCOMPARE(reader->FileCount(), 0);
     }
 
+    void missingLibrary_data()
+    {
+        QTest::addColumn<QString>("path"); // empty: no library given
+        QTest::addColumn<int>("versionError");
+        QTest::newRow("no such file") << QStringLiteral("/nonexistent/libunzip32.so") << 53;
+        QTest::newRow("none given") << QString() << 53;
+        // A real shared library that is not ours: loads, but lacks both entry points.
+        QTest::newRow("not ours") << QStringLiteral("/usr/lib/x86_64-linux-gnu/libz.so.1") << 453;
+    }
     void missingLibrary()
     {
-        mUnzip::SetLibraryPathForTesting(m_fixtures.path() + QStringLiteral("/no/libunzip32.so"));
-        auto reader = activeReader();
+        QFETCH(QString, path);
+        QFETCH(int, versionError);
+        if (!path.isEmpty() && versionError == 453 && !QFileInfo::exists(path))
+            QSKIP("no libz.so.1 to stand in");
+        auto reader = std::make_shared<cUnzip>(path.isEmpty() ? nullptr : std::make_shared<UnzipLibrary>(path));
         int progress = 0;
         connect(reader.get(), &cUnzip::Progress, [&] { ++progress; });
         reader->setZipFile(fixture("stored.zip"));
-        QCOMPARE(reader->Directory(), -1);
+        QCOMPARE(reader->Directory(), -1); // and no callback ran
         QCOMPARE(reader->FileCount(), 0);
         QCOMPARE(progress, 0);
+        QVERIFY(!mUnzip::CallScope::current());
         QVERIFY(!reader->Unzip());
         std::int32_t major = 0, minor = 0, revision = 0;
         QDateTime date;
         QString extra;
-        QCOMPARE(errorOf([&] { reader->GetVersion(major, minor, revision, date, extra); }), 53);
+        QCOMPARE(errorOf([&] { reader->GetVersion(major, minor, revision, date, extra); }), versionError);
     }
 
     void libraryThatTurnsUpLaterIsFound()
     {
         QTemporaryDir folder;
         const QString path = folder.path() + QStringLiteral("/libunzip32.so");
-        mUnzip::SetLibraryPathForTesting(path);
-        auto reader = std::make_shared<cUnzip>();
+        auto reader = std::make_shared<cUnzip>(std::make_shared<UnzipLibrary>(path));
         reader->setZipFile(fixture("stored.zip"));
         QCOMPARE(reader->Directory(), -1);
         QVERIFY(QFile::copy(QStringLiteral(UNZIP32_LIBRARY), path));
@@ -496,28 +516,9 @@ private Q_SLOTS:
         QCOMPARE(reader->FileCount(), 2);
     }
 
-    void libraryWithoutTheEntryPoints()
-    {
-        // A real shared library that is not ours: loads, but lacks both entry points.
-        const QString other = QFileInfo(QStringLiteral("/lib/x86_64-linux-gnu/libz.so.1")).exists()
-                                  ? QStringLiteral("/lib/x86_64-linux-gnu/libz.so.1")
-                                  : QStringLiteral("/usr/lib/x86_64-linux-gnu/libz.so.1");
-        if (!QFileInfo::exists(other))
-            QSKIP("no libz.so.1 to stand in");
-        mUnzip::SetLibraryPathForTesting(other);
-        auto reader = activeReader();
-        reader->setZipFile(fixture("stored.zip"));
-        QCOMPARE(reader->Directory(), -1);
-        QCOMPARE(reader->FileCount(), 0);
-        std::int32_t major = 0, minor = 0, revision = 0;
-        QDateTime date;
-        QString extra;
-        QCOMPARE(errorOf([&] { reader->GetVersion(major, minor, revision, date, extra); }), 453);
-    }
-
     void version()
     {
-        cUnzip reader;
+        cUnzip reader(m_library);
         std::int32_t major = -1, minor = -1, revision = -1;
         QDateTime date;
         QString extra = QStringLiteral("x");
@@ -531,14 +532,17 @@ private Q_SLOTS:
 
     void readerNotOwnedBySharedPtr()
     {
-        {
-            cUnzip reader; // on the stack
-            reader.setZipFile(fixture("stored.zip"));
-            QCOMPARE(reader.Directory(), 0);
-            QCOMPARE(reader.FileCount(), 2);
-            QVERIFY(mUnzip::ActiveReader().get() == &reader);
-        }
-        QVERIFY(!mUnzip::ActiveReader()); // not left dangling
+        cUnzip reader(m_library); // on the stack
+        reader.setZipFile(fixture("stored.zip"));
+        QCOMPARE(reader.Directory(), 0);
+        QCOMPARE(reader.FileCount(), 2);
+        receive("late.txt"); // after the call: reaches no reader
+        QCOMPARE(reader.FileCount(), 2);
+        auto gone = std::make_unique<cUnzip>(m_library);
+        mUnzip::CallScope call(*gone);
+        gone.reset(); // destroyed during its own call
+        QVERIFY(!call.reader); // not left dangling
+        receive("late.txt");
     }
 
     // ---- the binding's callbacks -----------------------------------------------------
@@ -580,7 +584,8 @@ private Q_SLOTS:
 
     void receivedEntriesLikeTheSplitRunGetsThem()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         receive("docs/sub/a.txt");
         receive("docs/");         // folder entry: dropped
         receive("a.txt", 5, 0, "");
@@ -596,7 +601,7 @@ private Q_SLOTS:
 
     void addDirectoryEntryDirectly()
     {
-        cUnzip reader;
+        cUnzip reader(m_library);
         EntryStamp stamp;
         stamp.year = 2020;
         stamp.month = 5;
@@ -621,7 +626,8 @@ private Q_SLOTS:
 
     void foldersAndMethodsThatComeBack()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         receive("a/1", 1, 0, "Stored");
         receive("b/2", 1, 0, "Defl:N");
         receive("a/3", 1, 0, "Stored");
@@ -640,7 +646,8 @@ private Q_SLOTS:
     void longPathsAreReadWhole()
     {
         // The design cut paths at 256 bytes; a long path could then lose its name. Read whole.
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         const QByteArray path = QByteArray("d/").repeated(150) + "name.txt";
         receive(path.constData());
         QCOMPARE(reader->FileCount(), 1);
@@ -650,7 +657,8 @@ private Q_SLOTS:
 
     void receivedDateFlagsAndRatio()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         receive("a", 1, 0xFFFF, "Stored", 2, 29, 2008, 13, 5, 0xFFFFFFFFul, 0x45);
         receive("b", 1, 75, "Stored", 2, 30, 2008, 25, 61, 0, 0x20); // rolls over
         QCOMPARE(reader->FileDate(1), QDateTime(QDate(2008, 2, 29), QTime(13, 5, 0)));
@@ -668,7 +676,8 @@ private Q_SLOTS:
 
     void printCallbackBounds()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         QStringList got;
         connect(reader.get(), &cUnzip::Progress, [&](std::int32_t, const QString &sMsg) { got << sMsg; });
         char one[] = "x";
@@ -687,30 +696,34 @@ private Q_SLOTS:
 
     void replaceCallbackWithoutHandlerSaysNo()
     {
-        activeReader();
         char name[] = "a/b.txt";
-        QCOMPARE(mUnzip::ReplaceCallback(name), 100);
-        mUnzip::ActiveReader().reset();
+        {
+            cUnzip reader(m_library);
+            mUnzip::CallScope call(reader);
+            QCOMPARE(mUnzip::ReplaceCallback(name), 100);
+        }
         QCOMPARE(mUnzip::ReplaceCallback(name), 100); // no reader: still an answer
     }
 
     void passwordCallbackRules()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
         char buffer[400];
-        mUnzip::PasswordCancelled() = false;
-        QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 1); // no handler: refused
-        QVERIFY(mUnzip::PasswordCancelled());
         int requests = 0;
         QString answer = QString(300, QLatin1Char('p'));
-        connect(reader.get(), &cUnzip::PasswordRequest, [&](QString &sPassword, bool &) {
-            ++requests;
-            sPassword = answer;
-        });
-        QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 1); // refused at once
-        QCOMPARE(requests, 0);
+        {
+            mUnzip::CallScope call(*reader);
+            QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 1); // no handler: refused
+            QVERIFY(call.passwordRefused);
+            connect(reader.get(), &cUnzip::PasswordRequest, [&](QString &sPassword, bool &) {
+                ++requests;
+                sPassword = answer;
+            });
+            QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 1); // refused at once
+            QCOMPARE(requests, 0);
+        }
 
-        mUnzip::PasswordCancelled() = false;
+        mUnzip::CallScope call(*reader); // the next call asks again
         std::memset(buffer, 'z', sizeof buffer);
         QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 0);
         QCOMPARE(std::strlen(buffer), size_t(254));
@@ -722,12 +735,13 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(buffer), QByteArray("\tpw\n"));
         answer = QStringLiteral("    ");
         QCOMPARE(mUnzip::PasswordCallback(buffer, 400, "p", "n"), 1); // only spaces: none
-        QVERIFY(mUnzip::PasswordCancelled());
+        QVERIFY(call.passwordRefused);
     }
 
     void serviceCallbackBounds()
     {
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         QStringList got;
         connect(reader.get(), &cUnzip::Cancel, [&](const QString &sMsg, bool &bCancel) {
             got << sMsg;
@@ -741,24 +755,11 @@ private Q_SLOTS:
         QCOMPARE(mUnzip::ServiceCallback("stop\\here", 10), 1);
     }
 
-    void runWithoutLibraryRunsNoCallback()
-    {
-        mUnzip::SetLibraryPathForTesting(QStringLiteral("/nonexistent/libunzip32.so"));
-        auto reader = std::make_shared<cUnzip>();
-        mUnzip::DclRecord options;
-        options.lpszZipFN = fixture("stored.zip");
-        options.nvflag = 1;
-        std::int32_t includeCount = 0, excludeCount = 0;
-        QStringList none;
-        QCOMPARE(mUnzip::RunUnzipLibrary(*reader, options, includeCount, none, excludeCount, none), -1);
-        QCOMPARE(reader->FileCount(), 0);
-        QVERIFY(mUnzip::ActiveReader() == reader);
-    }
-
     void moreThan1023IncludeNames()
     {
         // The design's list held 1023 names; ours takes any number.
-        auto reader = activeReader();
+        auto reader = newReader();
+        mUnzip::CallScope call(*reader); // as during a library call
         reader->setZipFile(fixture("stored.zip"));
         for (int i = 0; i < 1500; ++i)
             receive(QByteArray("n").append(QByteArray::number(i)).constData());
@@ -767,7 +768,7 @@ private Q_SLOTS:
         QTemporaryDir out;
         reader->setUnzipFolder(out.path());
         QVERIFY(reader->Unzip());
-        QCOMPARE(mUnzip::LastCallForTesting().includeCount, 1500);
+        QCOMPARE(m_library->includeCount, 1500);
         QCOMPARE(readAll(out.path() + QStringLiteral("/a.txt")), QByteArray("abc"));
     }
 };

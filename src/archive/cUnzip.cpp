@@ -1,5 +1,6 @@
 #include "archive/cUnzip.h"
 
+#include "archive/UnzipLibrary.h"
 #include "common/AppError.h"
 
 #include <QFileInfo>
@@ -29,7 +30,12 @@ QDateTime EntryStamp::toDateTime() const
     return QDateTime(date, QTime(0, 0)).addSecs(static_cast<qint64>(h) * 3600 + mi * 60);
 }
 
-cUnzip::cUnzip(QObject *parent) : QObject(parent), m_zipFile(QLatin1String(""))
+cUnzip::cUnzip(QObject *parent) : cUnzip(nullptr, parent)
+{
+}
+
+cUnzip::cUnzip(std::shared_ptr<UnzipLibrary> library, QObject *parent)
+    : QObject(parent), m_library(std::move(library)), m_zipFile(QLatin1String(""))
 {
 }
 
@@ -122,7 +128,8 @@ std::int32_t cUnzip::Directory()
     std::int32_t includeCount = 0;
     std::int32_t excludeCount = 0;
     QStringList none(QString{});
-    return mUnzip::RunUnzipLibrary(*this, m_dcl, includeCount, none, excludeCount, none);
+    return mUnzip::RunUnzipLibrary(m_library.get(), *this, m_dcl, includeCount, none, excludeCount,
+                                   none);
 }
 
 // The library reads include names as patterns, in which '\' makes the next character literal.
@@ -158,7 +165,9 @@ bool cUnzip::Unzip()
         m_dcl.lpszExtractDir = m_unzipFolder;
         std::int32_t excludeCount = 0;
         QStringList none;
-        return mUnzip::RunUnzipLibrary(*this, m_dcl, count, names, excludeCount, none) == 0;
+        const std::int32_t code = mUnzip::RunUnzipLibrary(m_library.get(), *this, m_dcl, count,
+                                                           names, excludeCount, none);
+        return code == 0;
     } catch (...) {
         return false;
     }
@@ -191,7 +200,9 @@ void cUnzip::GetVersion(std::int32_t &lMajor, std::int32_t &lMinor, std::int32_t
     std::memcpy(record.betalevel, "         ", 10);
     std::memcpy(record.date, "                   ", 20);
     std::memcpy(record.zlib_version, "         ", 10);
-    mUnzip::CallUzpVersion2(record);
+    if (!m_library)
+        throw AppError::fileNotFound(QStringLiteral("libunzip32.so"));
+    m_library->version(record);
     const QByteArray beta(record.betalevel, static_cast<qsizetype>(::strnlen(record.betalevel, 10)));
     sExtraInfo = QString::fromLocal8Bit(beta).leftJustified(10, QLatin1Char(' '));
     lMajor = record.windll.major;

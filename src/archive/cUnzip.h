@@ -8,9 +8,10 @@
 // 3 GB) and FilePackedSize overflows only beyond the 64-bit range; Unzip returns true for
 // success. Indexed members throw AppError 9 for an index outside 1..FileCount.
 //
-// Held by std::shared_ptr (the binding's ActiveReader shares it); do not give it a QObject
-// parent then. The events are Qt signals meant for direct connections (by-reference answers).
+// It calls the library it is given; without one it behaves as if the library were missing.
+// The events are Qt signals meant for direct connections (by-reference answers).
 
+#include "archive/UnzipLibrary.h"
 #include "archive/mUnzip.h"
 
 #include <QDateTime>
@@ -35,12 +36,13 @@ struct EntryStamp {
     QDateTime toDateTime() const;
 };
 
-class cUnzip : public QObject, public std::enable_shared_from_this<cUnzip>
+class cUnzip : public QObject
 {
     Q_OBJECT
 
 public:
     explicit cUnzip(QObject *parent = nullptr);
+    explicit cUnzip(std::shared_ptr<UnzipLibrary> library, QObject *parent = nullptr);
     ~cUnzip() override;
 
     bool ExtractOnlyNewer() const;
@@ -141,6 +143,7 @@ private:
     Entry &entryAt(std::int32_t lIndex);
     static std::uint32_t intern(std::vector<QString> &table, const QString &text);
 
+    std::shared_ptr<UnzipLibrary> m_library;
     mUnzip::DclRecord m_dcl;
     QString m_zipFile;
     QString m_unzipFolder; // null until assigned

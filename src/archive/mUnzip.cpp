@@ -1,12 +1,7 @@
 #include "archive/mUnzip.h"
 
+#include "archive/UnzipLibrary.h"
 #include "archive/cUnzip.h"
-#include "common/AppError.h"
-#include "common/Paths.h"
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QLibrary>
 
 #include <cstring>
 #include <vector>
@@ -15,9 +10,6 @@ namespace qm::mUnzip {
 
 namespace {
 
-using WizFunction = int (*)(int, char **, int, char **, DCL *, USERFUNCTIONS *);
-using VersionFunction = void (*)(UzpVer2 *);
-
 // Longest entry path read from the library. The design cut paths at 256 bytes, which could turn
 // a long path ending in a folder into a dropped entry; ZIP paths are at most 65535 bytes.
 constexpr size_t kMaxPathBytes = 65536;
@@ -25,58 +17,7 @@ constexpr size_t kMaxMethodBytes = 256;
 constexpr size_t kMaxReplaceBytes = 32801;
 constexpr int kMaxPasswordBytes = 254;
 
-struct Library {
-    QString overridePath;
-    std::unique_ptr<QLibrary> library;
-    WizFunction wiz = nullptr;
-    VersionFunction version = nullptr;
-};
-
-Library &library()
-{
-    static Library instance;
-    return instance;
-}
-
-// Loads the library on first use; false when it cannot be loaded. A failed load is tried again
-// on the next call, so a library that turns up later is found.
-bool ensureLoaded()
-{
-    Library &lib = library();
-    if (lib.library && lib.library->isLoaded())
-        return true;
-    lib.library = std::make_unique<QLibrary>(LibraryPath());
-    if (!lib.library->load()) {
-        lib.library.reset();
-        return false;
-    }
-    lib.wiz = reinterpret_cast<WizFunction>(lib.library->resolve("Wiz_SingleEntryUnzip"));
-    lib.version = reinterpret_cast<VersionFunction>(lib.library->resolve("UzpVersion2"));
-    return true;
-}
-
-CallRecord &lastCall()
-{
-    static CallRecord record;
-    return record;
-}
-
-const cUnzip *&borrowedReader()
-{
-    static const cUnzip *reader = nullptr;
-    return reader;
-}
-
-// A shared reference to reader: its own when a shared_ptr owns it, otherwise a non-owning one
-// that ~cUnzip takes back out of ActiveReader.
-std::shared_ptr<cUnzip> sharedFor(cUnzip &reader)
-{
-    std::shared_ptr<cUnzip> owned = reader.weak_from_this().lock();
-    if (owned)
-        return owned;
-    borrowedReader() = &reader;
-    return std::shared_ptr<cUnzip>(std::shared_ptr<cUnzip>(), &reader);
-}
+thread_local CallScope *t_current = nullptr;
 
 // Slots 0..n-1 hold the names, slot n the empty text; at least 1024 slots (no 1023-name limit).
 std::vector<char *> nameSlots(std::int32_t count, const QStringList &names,
@@ -123,80 +64,8 @@ QString withoutOuterSpaces(const QString &text)
     return text.mid(start, end - start);
 }
 
-// Per-call caches of the receive callback: consecutive entries share folders and methods, so
-// the same QString is handed on instead of decoding the bytes again.
-struct ReceiveCache {
-    QByteArray folderBytes;
-    QString folder;
-    QByteArray methodBytes;
-    QString method;
-};
-
-ReceiveCache &receiveCache()
+USERFUNCTIONS callbackRecord()
 {
-    static ReceiveCache cache;
-    return cache;
-}
-
-} // namespace
-
-std::shared_ptr<cUnzip> &ActiveReader()
-{
-    static std::shared_ptr<cUnzip> reader;
-    return reader;
-}
-
-bool &PasswordCancelled()
-{
-    static bool cancelled = false;
-    return cancelled;
-}
-
-QString LibraryPath()
-{
-    const Library &lib = library();
-    if (!lib.overridePath.isEmpty())
-        return lib.overridePath;
-    // The real program folder, not ApplicationFolder(): tests redirect that one.
-    return paths::join(QCoreApplication::applicationDirPath(), QStringLiteral("libunzip32.so"));
-}
-
-void SetLibraryPathForTesting(const QString &path)
-{
-    Library &lib = library();
-    if (lib.library)
-        lib.library->unload();
-    lib.library.reset();
-    lib.wiz = nullptr;
-    lib.version = nullptr;
-    lib.overridePath = path;
-}
-
-const CallRecord &LastCallForTesting()
-{
-    return lastCall();
-}
-
-void ReaderDestroyed(const cUnzip *reader)
-{
-    if (borrowedReader() != reader)
-        return;
-    borrowedReader() = nullptr;
-    if (ActiveReader().get() == reader)
-        ActiveReader().reset();
-}
-
-std::int32_t RunUnzipLibrary(cUnzip &reader, DclRecord &options, std::int32_t &lIncludeCount,
-                             QStringList &includeNames, std::int32_t &lExcludeCount,
-                             QStringList &excludeNames)
-{
-    std::int32_t result = 0;
-    try {
-        ActiveReader() = sharedFor(reader);
-    } catch (...) {
-        result = -1;
-    }
-
     USERFUNCTIONS callbacks;
     std::memset(&callbacks, 0, sizeof callbacks);
     callbacks.print = PrintCallback;
@@ -205,56 +74,87 @@ std::int32_t RunUnzipLibrary(cUnzip &reader, DclRecord &options, std::int32_t &l
     callbacks.password = PasswordCallback;
     callbacks.SendApplicationMessage = ReceiveDirEntry;
     callbacks.ServCallBk = ServiceCallback;
+    return callbacks;
+}
 
-    PasswordCancelled() = false;
+// The library's record from the reader's; the two texts point into zipName and extractDir.
+DCL dclRecord(const DclRecord &options, const QByteArray &zipName, const QByteArray &extractDir)
+{
+    DCL dcl;
+    std::memset(&dcl, 0, sizeof dcl);
+    dcl.ExtractOnlyNewer = options.ExtractOnlyNewer;
+    dcl.SpaceToUnderscore = options.SpaceToUnderscore;
+    dcl.PromptToOverwrite = options.PromptToOverwrite;
+    dcl.fQuiet = options.fQuiet;
+    dcl.ncflag = options.ncflag;
+    dcl.ntflag = options.ntflag;
+    dcl.nvflag = options.nvflag;
+    dcl.nfflag = options.nfflag;
+    dcl.nzflag = options.nzflag;
+    dcl.ndflag = options.ndflag;
+    dcl.noflag = options.noflag;
+    dcl.naflag = options.naflag;
+    dcl.nZIflag = options.nZIflag;
+    dcl.C_flag = options.C_flag;
+    dcl.fPrivilege = options.fPrivilege;
+    dcl.lpszZipFN = pointerTo(zipName);
+    dcl.lpszExtractDir = pointerTo(extractDir);
+    return dcl;
+}
+
+cUnzip *currentReader()
+{
+    return t_current ? t_current->reader : nullptr;
+}
+
+} // namespace
+
+CallScope::CallScope(cUnzip &running) : reader(&running), previous(t_current)
+{
+    t_current = this;
+}
+
+CallScope::~CallScope()
+{
+    t_current = previous;
+}
+
+CallScope *CallScope::current()
+{
+    return t_current;
+}
+
+void ReaderDestroyed(const cUnzip *reader)
+{
+    for (CallScope *scope = t_current; scope; scope = scope->previous) {
+        if (scope->reader == reader)
+            scope->reader = nullptr;
+    }
+}
+
+std::int32_t RunUnzipLibrary(UnzipLibrary *library, cUnzip &reader, DclRecord &options,
+                             std::int32_t &lIncludeCount, QStringList &includeNames,
+                             std::int32_t &lExcludeCount, QStringList &excludeNames)
+{
+    CallScope scope(reader);
     try {
         std::vector<QByteArray> includeStorage;
         std::vector<QByteArray> excludeStorage;
         std::vector<char *> include = nameSlots(lIncludeCount, includeNames, includeStorage);
         std::vector<char *> exclude = nameSlots(lExcludeCount, excludeNames, excludeStorage);
-
         const QByteArray zipName = encodeText(options.lpszZipFN);
         const QByteArray extractDir = encodeText(options.lpszExtractDir);
-        DCL dcl;
-        std::memset(&dcl, 0, sizeof dcl);
-        dcl.ExtractOnlyNewer = options.ExtractOnlyNewer;
-        dcl.SpaceToUnderscore = options.SpaceToUnderscore;
-        dcl.PromptToOverwrite = options.PromptToOverwrite;
-        dcl.fQuiet = options.fQuiet;
-        dcl.ncflag = options.ncflag;
-        dcl.ntflag = options.ntflag;
-        dcl.nvflag = options.nvflag;
-        dcl.nfflag = options.nfflag;
-        dcl.nzflag = options.nzflag;
-        dcl.ndflag = options.ndflag;
-        dcl.noflag = options.noflag;
-        dcl.naflag = options.naflag;
-        dcl.nZIflag = options.nZIflag;
-        dcl.C_flag = options.C_flag;
-        dcl.fPrivilege = options.fPrivilege;
-        dcl.lpszZipFN = pointerTo(zipName);
-        dcl.lpszExtractDir = pointerTo(extractDir);
-
-        CallRecord &record = lastCall();
-        ++record.calls;
-        record.includeCount = lIncludeCount;
-        record.includeNames = includeNames.mid(0, std::max<std::int32_t>(0, lIncludeCount));
-        record.nvflag = dcl.nvflag;
-        record.extractDirNull = dcl.lpszExtractDir == nullptr;
-        record.extractDir = extractDir;
-
-        if (!ensureLoaded() || !library().wiz)
-            return -1;
-        receiveCache() = ReceiveCache();
+        DCL dcl = dclRecord(options, zipName, extractDir);
+        USERFUNCTIONS callbacks = callbackRecord();
+        if (!library)
+            return -1; // no reader was given one: as if the file were missing
         const int includeCount = lIncludeCount <= 0 ? 0 : static_cast<int>(includeStorage.size() - 1);
         const int excludeCount = lExcludeCount <= 0 ? 0 : static_cast<int>(excludeStorage.size() - 1);
-        result = library().wiz(includeCount, include.data(), excludeCount, exclude.data(), &dcl,
-                               &callbacks);
-        receiveCache() = ReceiveCache();
+        return library->singleEntryUnzip(includeCount, include.data(), excludeCount, exclude.data(),
+                                         &dcl, &callbacks);
     } catch (...) {
-        result = -1;
+        return -1;
     }
-    return result;
 }
 
 int PrintCallback(char *text, unsigned long length)
@@ -264,7 +164,7 @@ int PrintCallback(char *text, unsigned long length)
             return 0;
         QString message = QString::fromLocal8Bit(text, static_cast<qsizetype>(length));
         ConvertSeparators(message, QStringLiteral("/"), QStringLiteral("\\"));
-        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+        if (cUnzip *reader = currentReader())
             reader->RaiseProgress(message);
     } catch (...) {
     }
@@ -277,7 +177,7 @@ int ReplaceCallback(char *name)
     try {
         QString file = readText(name, kMaxReplaceBytes);
         ConvertSeparators(file, QStringLiteral("/"), QStringLiteral("\\"));
-        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+        if (cUnzip *reader = currentReader())
             reader->RaiseOverwritePrompt(file, answer);
     } catch (...) {
     }
@@ -288,15 +188,16 @@ int PasswordCallback(char *buffer, int size, const char *, const char *)
 {
     int result = 1;
     try {
-        if (PasswordCancelled())
+        CallScope *scope = t_current;
+        if (!scope || scope->passwordRefused)
             return 1;
         QString password;
         bool cancel = false;
-        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
-            reader->RaisePasswordRequest(password, cancel);
+        if (scope->reader)
+            scope->reader->RaisePasswordRequest(password, cancel);
         password = withoutOuterSpaces(password);
         if (password.isEmpty() || cancel) {
-            PasswordCancelled() = true;
+            scope->passwordRefused = true;
             return 1;
         }
         if (!buffer || size <= 0)
@@ -319,8 +220,8 @@ void ReceiveDirEntry(unsigned long long, unsigned long long csize, unsigned cfac
                      const char *methbuf, unsigned long crc, char fCrypt)
 {
     try {
-        const std::shared_ptr<cUnzip> reader = ActiveReader();
-        if (!reader || !filename)
+        CallScope *scope = t_current;
+        if (!scope || !scope->reader || !filename)
             return;
         // SplitEntryPath on the bytes: the same split, without decoding the folder again for
         // every entry of the same folder.
@@ -330,7 +231,7 @@ void ReceiveDirEntry(unsigned long long, unsigned long long csize, unsigned cfac
         const size_t nameLength = length - static_cast<size_t>(nameStart - filename);
         if (nameLength == 0)
             return; // a folder entry: AddDirectoryEntry drops it
-        ReceiveCache &cache = receiveCache();
+        CallScope &cache = *scope;
         const size_t folderLength = slash ? static_cast<size_t>(slash - filename) : 0;
         if (static_cast<size_t>(cache.folderBytes.size()) != folderLength
             || std::memcmp(cache.folderBytes.constData(), filename, folderLength) != 0) {
@@ -357,7 +258,7 @@ void ReceiveDirEntry(unsigned long long, unsigned long long csize, unsigned cfac
         const std::int64_t size = csize > static_cast<unsigned long long>(INT64_MAX)
                                       ? INT64_MAX
                                       : static_cast<std::int64_t>(csize);
-        reader->AddListedEntry(
+        scope->reader->AddListedEntry(
             nameStart, nameLength, cache.folder, stamp, size,
             static_cast<std::int32_t>(static_cast<std::uint32_t>(crc & 0xFFFFFFFFul)), encrypted,
             ratio, cache.method);
@@ -374,7 +275,7 @@ int ServiceCallback(const char *name, unsigned long number)
         QString entry = readText(name, number);
         ConvertSeparators(entry, QStringLiteral("\\"), QStringLiteral("/"));
         bool cancel = false;
-        if (const std::shared_ptr<cUnzip> reader = ActiveReader())
+        if (cUnzip *reader = currentReader())
             reader->RaiseCancel(entry, cancel);
         result = cancel ? 1 : 0;
     } catch (...) {
@@ -407,15 +308,6 @@ std::int32_t ConvertSeparators(QString &text, const QString &from, const QString
         start = found + to.size();
     }
     return static_cast<std::int32_t>(start + 1);
-}
-
-void CallUzpVersion2(UzpVer2 &record)
-{
-    if (!ensureLoaded())
-        throw AppError::fileNotFound(LibraryPath());
-    if (!library().version)
-        throw AppError(453, QStringLiteral("Specified DLL function not found: UzpVersion2"));
-    library().version(&record);
 }
 
 } // namespace qm::mUnzip

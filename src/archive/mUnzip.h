@@ -1,25 +1,24 @@
 #pragma once
 
-// mUnzip: the binding to libunzip32.so. It loads the library by file name from the
-// application folder on first use, runs one library call on behalf of a reader and supplies the
-// five callbacks, which reach the reader through ActiveReader and nothing else.
+// mUnzip: the binding to libunzip32.so. It runs one library call on behalf of a reader and
+// supplies the five callbacks, which reach the reader through CallScope and nothing else.
 //
 // Error contract: RunUnzipLibrary never throws; every failure (library missing, entry point
 // missing, anything thrown while preparing the call) makes its result -1, and then no callback
-// runs. The callbacks never throw either: a failing step is skipped. CallUzpVersion2 is the one
-// routine that throws (AppError 53 / 453), for GetVersion.
+// runs. The callbacks never throw either: a failing step is skipped.
 
 #include "unzip32/unzip32.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
-#include <memory>
 
 namespace qm {
 
 class cUnzip;
+class UnzipLibrary;
 
 namespace mUnzip {
 
@@ -46,18 +45,34 @@ struct DclRecord {
     QString lpszExtractDir;
 };
 
-// The reader whose library call is running. The split run also assigns a fresh reader to it
-// before listing; RunUnzipLibrary sets it and never clears it, so the last reader stays alive.
-std::shared_ptr<cUnzip> &ActiveReader();
+// The running library call as the callbacks see it. The library's callback records carry no
+// user pointer, so this is the one thing they reach: set for the length of one call and cleared
+// when it ends (guards nest, the innermost serves). Outside a call the callbacks do nothing.
+struct CallScope {
+    explicit CallScope(cUnzip &reader);
+    ~CallScope();
+    CallScope(const CallScope &) = delete;
+    CallScope &operator=(const CallScope &) = delete;
 
-// True once a password request was refused during the current call.
-bool &PasswordCancelled();
+    // This thread's innermost call, null outside one.
+    static CallScope *current();
 
-// One Wiz_SingleEntryUnzip call for reader. Names are read from includeNames[0 .. count-1]
-// (clamped to the list's size). Returns the library's code unchanged, or -1.
-std::int32_t RunUnzipLibrary(cUnzip &reader, DclRecord &options, std::int32_t &lIncludeCount,
-                             QStringList &includeNames, std::int32_t &lExcludeCount,
-                             QStringList &excludeNames);
+    cUnzip *reader;               // null once the reader is destroyed during its call
+    bool passwordRefused = false; // a password request was refused during this call
+    // Consecutive entries share folders and methods: the texts decoded last are handed on.
+    QByteArray folderBytes;
+    QString folder;
+    QByteArray methodBytes;
+    QString method;
+    CallScope *const previous; // the call this one runs within
+};
+
+// One Wiz_SingleEntryUnzip call of library (null: missing) for reader. Names are read from
+// includeNames[0 .. count-1] (clamped to the list's size). Returns the library's code
+// unchanged, or -1.
+std::int32_t RunUnzipLibrary(UnzipLibrary *library, cUnzip &reader, DclRecord &options,
+                             std::int32_t &lIncludeCount, QStringList &includeNames,
+                             std::int32_t &lExcludeCount, QStringList &excludeNames);
 
 // The five callbacks, with the library's argument order (unzip32.h).
 int PrintCallback(char *text, unsigned long length);
@@ -76,34 +91,9 @@ void SplitEntryPath(QString &path, QString &folder);
 // position just after the last replacement.
 std::int32_t ConvertSeparators(QString &text, const QString &from, const QString &to);
 
-// Calls UzpVersion2; throws AppError 53 when the library cannot be loaded, 453 when it lacks
-// the entry point.
-void CallUzpVersion2(UzpVer2 &record);
-
-// Where the library is loaded from: <applicationDirPath>/libunzip32.so unless a test set
-// another path. Setting a path (or an empty text for the default) unloads the current library.
-QString LibraryPath();
-void SetLibraryPathForTesting(const QString &path);
-
-// What the last RunUnzipLibrary handed over, for tests.
-struct CallRecord {
-    int calls = 0;
-    std::int32_t includeCount = 0;
-    QStringList includeNames;
-    std::int32_t nvflag = 0;
-    bool extractDirNull = false;
-    QByteArray extractDir;
-};
-const CallRecord &LastCallForTesting();
-
-// ~cUnzip calls this so a reader that was never owned by a shared_ptr is not left dangling in
-// ActiveReader.
+// ~cUnzip calls this so that a reader destroyed during its own call is not reached again.
 void ReaderDestroyed(const cUnzip *reader);
 
 } // namespace mUnzip
-
-// The module's shared state is also reachable as free functions of qm (the split run uses them).
-using mUnzip::ActiveReader;
-using mUnzip::PasswordCancelled;
 
 } // namespace qm

@@ -13,9 +13,10 @@ struct Context
 {
     Toolkit &toolkit;
     SettingsStore &settings;
-    QString applicationFolder;   // Samples, the hand cursor, the skin and the archive library
+    QString applicationFolder;   // Samples, the hand cursor and the skin
     QString toolSource;          // file holding the splitting tool; empty: the program's resource
     int walkTurnIntervalMs = 10; // folder walks let the window run at most this often (0: always)
+    QString unzipLibrary{};      // archive library file; empty: libunzip32.so beside the program
 };
 
 } // namespace qm

@@ -1,7 +1,6 @@
 #include "split/LargestEntrySize.h"
 
 #include "archive/cUnzip.h"
-#include "archive/mUnzip.h"
 #include "unzip32/unzip32.h"
 
 #include <limits>
@@ -9,13 +8,12 @@
 
 namespace qm {
 
-ArchiveListing ListArchive(const QString &sPath)
+ArchiveListing ListArchive(const QString &sPath, const std::shared_ptr<UnzipLibrary> &library)
 {
-    // The reader stays in ActiveReader until the next one replaces it.
-    ActiveReader() = std::make_shared<cUnzip>();
-    const std::shared_ptr<cUnzip> reader = ActiveReader();
-    reader->setZipFile(sPath);
     ArchiveListing listing;
+    listing.reader = std::make_shared<cUnzip>(library);
+    cUnzip *reader = listing.reader.get();
+    reader->setZipFile(sPath);
     listing.code = reader->Directory();
     std::int32_t largestIndex = 0;
     const std::int32_t count = reader->FileCount();
@@ -30,6 +28,11 @@ ArchiveListing ListArchive(const QString &sPath)
         listing.largestName = cUnzip::BuildEntryPath(reader->FileDirectory(largestIndex),
                                                      reader->Filename(largestIndex));
     return listing;
+}
+
+ArchiveListing ListArchive(const QString &sPath)
+{
+    return ListArchive(sPath, std::make_shared<UnzipLibrary>());
 }
 
 std::int64_t LargestEntrySize(const QString &sPath)

@@ -1,0 +1,52 @@
+#pragma once
+
+// UnzipLibrary: libunzip32.so at one path, loaded on first use. Whoever creates readers owns
+// one and hands it to them; a reader without one behaves as if the library were missing.
+
+#include "unzip32/unzip32.h"
+
+#include <QString>
+
+#include <memory>
+
+class QLibrary;
+
+namespace qm {
+
+class UnzipLibrary
+{
+public:
+    // An empty path stands for besideProgram().
+    explicit UnzipLibrary(const QString &path = QString());
+    virtual ~UnzipLibrary();
+    UnzipLibrary(const UnzipLibrary &) = delete;
+    UnzipLibrary &operator=(const UnzipLibrary &) = delete;
+
+    QString path() const { return m_path; }
+
+    // Wiz_SingleEntryUnzip; -1 when the library cannot be loaded or lacks the entry point.
+    // Virtual so a test can see what a call hands over.
+    virtual int singleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *dcl,
+                                 USERFUNCTIONS *callbacks);
+
+    // UzpVersion2; throws AppError 53 when the library cannot be loaded, 453 when it lacks the
+    // entry point.
+    void version(UzpVer2 &record);
+
+    // libunzip32.so in the program's real folder, not Context::applicationFolder: tests
+    // redirect that one.
+    static QString besideProgram();
+
+private:
+    bool load();
+
+    using WizFunction = int (*)(int, char **, int, char **, DCL *, USERFUNCTIONS *);
+    using VersionFunction = void (*)(UzpVer2 *);
+
+    QString m_path;
+    std::unique_ptr<QLibrary> m_library;
+    WizFunction m_wiz = nullptr;
+    VersionFunction m_version = nullptr;
+};
+
+} // namespace qm
