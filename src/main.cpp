@@ -1,16 +1,37 @@
+#include "app/BatchSplit.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "common/Context.h"
-#include "common/Toolkit.h"
 #include "common/SignalWatcher.h"
+#include "common/Toolkit.h"
 
 #include <QApplication>
+#include <QDir>
 
-int main(int argc, char *argv[])
+#include <cstdio>
+
+namespace {
+
+QStringList arguments(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+void nameTheProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
+}
+
+int runWindow(int argc, char *argv[], const QStringList &files)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
-    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    nameTheProgram();
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));
 
     qm::QtToolkit toolkit;
@@ -19,6 +40,10 @@ int main(int argc, char *argv[])
     qm::Form1 form(context);
     form.Form_Load();
     form.show();
+    // Files from the command line ("Open With") join the list as a drop of them would.
+    const QStringList dropped = qm::PathsToList(files, QDir::currentPath());
+    if (!dropped.isEmpty())
+        form.ListView1_OLEDragDrop(dropped);
     // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run
     // stops its tool and removes what it made.
     qm::SignalWatcher watcher;
@@ -27,4 +52,30 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(128 + signalNumber);
     });
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const qm::CommandLine line = qm::ParseCommandLine(arguments(argc, argv));
+    switch (line.mode) {
+    case qm::CommandLine::Mode::Window:
+        return runWindow(argc, argv, line.files);
+    case qm::CommandLine::Mode::Help:
+        std::fputs(qm::UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case qm::CommandLine::Mode::Version:
+        std::printf("quillmere %s\n", QUILLMERE_VERSION);
+        return 0;
+    case qm::CommandLine::Mode::Usage:
+        std::fprintf(stderr, "quillmere: %s\n%s", qPrintable(line.error), qPrintable(qm::UsageText()));
+        return qm::kExitUsage;
+    case qm::CommandLine::Mode::Split:
+        break;
+    }
+    // No window and no display: the batch run needs neither.
+    QCoreApplication app(argc, argv);
+    nameTheProgram();
+    return qm::RunBatchSplit(line, stderr);
 }

@@ -35,14 +35,17 @@ QString ScriptedToolkit::showInput(const QString &prompt, const QString &title, 
     return inputAnswers.isEmpty() ? QString(QLatin1String("")) : inputAnswers.dequeue();
 }
 
-QStringList ScriptedToolkit::openFileNames(const QString &title, const QString &filterName, const QString &pattern)
+QStringList ScriptedToolkit::openFileNames(const QString &title, const QString &filterName, const QString &pattern,
+                                           const QString &startFolder)
 {
+    startFolders << startFolder;
     record({Shown::OpenFile, title, filterName + QLatin1Char('|') + pattern, 0, 0, {}});
     return openFileAnswers.isEmpty() ? QStringList() : openFileAnswers.dequeue();
 }
 
-QString ScriptedToolkit::chooseFolder(const QString &title)
+QString ScriptedToolkit::chooseFolder(const QString &title, const QString &startFolder)
 {
+    startFolders << startFolder;
     record({Shown::Folder, title, {}, 0, 0, {}});
     return folderAnswers.isEmpty() ? QString(QLatin1String("")) : folderAnswers.dequeue();
 }

@@ -44,9 +44,10 @@ public:
     bool handCursorGiven = false; // the last pointer change came with a loaded hand cursor
     int currentPointer() const { return pointerHistory.isEmpty() ? vbDefault : pointerHistory.last(); }
 
-    QStringList openFileNames(const QString &title, const QString &filterName,
-                              const QString &pattern) override;
-    QString chooseFolder(const QString &title) override;
+    QStringList startFolders; // where each open-file dialog and folder chooser started
+    QStringList openFileNames(const QString &title, const QString &filterName, const QString &pattern,
+                              const QString &startFolder) override;
+    QString chooseFolder(const QString &title, const QString &startFolder) override;
     bool openFolder(const QString &folder) override;
     void doEvents() override;
     void waitForEvents(int maxMs) override;

@@ -13,3 +13,10 @@ if(QUILLMERE_TESTS)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp"
         TIMEOUT 300)
 endif()
+
+if(QUILLMERE_TESTS AND TARGET quillmere)
+    add_test(NAME batch_split_no_display
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_split.sh $<TARGET_FILE:quillmere>)
+    set_tests_properties(batch_split_no_display PROPERTIES
+        ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
+endif()

@@ -8,13 +8,20 @@
 //   sleep:MS    sleep, then exit 0
 //   part        write one small part into the -b folder, exit 0
 //   crash       leave half a part, then die of SIGKILL
-//   firstpart   the first start (by $QM_STAND_IN_LOG) behaves as part, every later one as hang
+//   firstpart   the first start (by $QM_STAND_IN_LOG) behaves as real, every later one as hang
+//   real        run the real zipsplit with the same arguments
+//   slow:MS     sleep (SIGTERM ends it as zipsplit's own handler does), then behave as real
+//   drop, dup, truncate, oversize
+//               real, then spoil the parts: an entry deleted from the first part, the first
+//               part's first entry added to the last part, the first part cut short, a 65,000-byte
+//               comment added to the first part
 // Every start appends a line to $QM_STAND_IN_LOG when that is set.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 static std::string g_part;
@@ -43,6 +50,37 @@ static void writeHalfPart(const std::string &folder)
     }
 }
 
+static int realZipsplit(char **argv)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        argv[0] = const_cast<char *>("zipsplit");
+        ::execv("/usr/bin/zipsplit", argv);
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+// The parts zipsplit wrote into the working folder ("-b ."), first and last by name.
+static int spoil(const std::string &how)
+{
+    const std::string first = "\"$(ls *.zip | head -n 1)\"";
+    const std::string last = "\"$(ls *.zip | tail -n 1)\"";
+    std::string command;
+    if (how == "drop")
+        command = "zip -q -d " + first + " \"$(unzip -Z1 " + first + " | head -n 1)\"";
+    else if (how == "dup")
+        command = "d=$(mktemp -d) && unzip -qq " + first + " \"$(unzip -Z1 " + first + " | head -n 1)\" -d \"$d\" && "
+                  "p=$(pwd) && (cd \"$d\" && zip -q -r \"$p\"/" + last + " .) ; rm -rf \"$d\"";
+    else if (how == "truncate")
+        command = "truncate -s -200 " + first;
+    else
+        command = "head -c 65000 /dev/zero | tr '\\0' x | zip -q -z " + first;
+    return std::system(command.c_str()) == 0 ? 0 : 1;
+}
+
 static int startsLogged()
 {
     int lines = 0;
@@ -66,7 +104,18 @@ int main(int argc, char **argv)
     }
     std::string mode = std::getenv("QM_STAND_IN") ? std::getenv("QM_STAND_IN") : "args";
     if (mode == "firstpart")
-        mode = startsLogged() <= 1 ? "part" : "hang";
+        mode = startsLogged() <= 1 ? "real" : "hang";
+    if (mode.rfind("slow:", 0) == 0) {
+        std::signal(SIGTERM, onTerm);
+        ::usleep(static_cast<useconds_t>(std::atoi(mode.c_str() + 5)) * 1000);
+        mode = "real";
+    }
+    if (mode == "real")
+        return realZipsplit(argv);
+    if (mode == "drop" || mode == "dup" || mode == "truncate" || mode == "oversize") {
+        const int code = realZipsplit(argv);
+        return code != 0 ? code : spoil(mode);
+    }
     if (mode == "args") {
         const char *path = std::getenv("QM_STAND_IN_ARGS");
         FILE *f = path ? std::fopen(path, "ab") : nullptr;

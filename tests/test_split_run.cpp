@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
@@ -157,7 +158,7 @@ struct SplitWorld
     QStringList unionOfParts() const
     {
         QStringList all;
-        for (const QString &name : outputFiles())
+        for (const QString &name : QDir(out).entryList({"*.zip"}, QDir::Files))
             all += entriesOf(out + "/" + name);
         all.sort();
         return all;
@@ -545,13 +546,15 @@ private Q_SLOTS:
         QFETCH(QString, swapped);
         SplitWorld w;
         w.world.context().toolSource = kStandIn;
-        qputenv("QM_STAND_IN", "part");
+        qputenv("QM_STAND_IN", "real");
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
         const QString documents = w.world.home() + "/Documents";
         w.world.makeFile("Documents/letter.txt", "mine");
         const QString hijacked = w.world.home() + "/hijacked";
-        w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y")});
+        const QString a = noisyZip(w.world.home() + "/in/a.zip", 2, 1000, 1);
+        const QString b = noisyZip(w.world.home() + "/in/b.zip", 2, 1000, 2);
+        w.form.fileList().append(QStringList{a, b});
         bool done = false;
         w.world.toolkit().onDoEvents = [&] {
             const QString folder = swapped == "tool" ? w.appData : w.out;
@@ -575,10 +578,10 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(hijacked));
         QCOMPARE(QDir(documents).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"letter.txt"});
         const QStringList boxes = w.messageTexts();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].startsWith("Done."));
-        QVERIFY(w.outputFiles().contains("stand-in1.zip"));
-        QVERIFY(w.outputFiles().contains("b-stand-in1.zip"));
+        QCOMPARE(boxes, QStringList{"Done."});
+        QStringList expected = entriesOf(a) + entriesOf(b);
+        expected.sort();
+        QCOMPARE(w.unionOfParts(), expected);
     }
 
     void outputFolderGoneOrChangedDuringTheRun_data()
@@ -586,7 +589,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("firstReason");  // empty: the first archive is split
         QTest::addColumn<QString>("secondFolder"); // "<out>" = the output folder
-        QTest::newRow("deleted") << "delete" << "its parts could not be moved into the output folder." << "<out>";
+        QTest::newRow("deleted") << "delete" << "the output folder was removed during the split." << "<out>";
         QTest::newRow("cleared") << "clear" << "" << "";
         QTest::newRow("changed to a file") << "file" << "" << "<out>/file";
     }
@@ -597,9 +600,9 @@ private Q_SLOTS:
         QFETCH(QString, secondFolder);
         SplitWorld w;
         w.world.context().toolSource = kStandIn;
-        qputenv("QM_STAND_IN", "part");
-        const QString a = w.world.makeFile("in/a.zip", "x");
-        const QString b = w.world.makeFile("in/b.zip", "y");
+        qputenv("QM_STAND_IN", "real");
+        const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 1);
+        const QString b = noisyZip(w.world.home() + "/in/b.zip", 1, 1000, 2);
         w.form.fileList().append(QStringList{a, b});
         secondFolder.replace("<out>", w.out);
         w.world.toolkit().onDoEvents = [&] {
@@ -655,33 +658,91 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
-    void secondStartAndListChangesAreRefusedDuringARun()
+    void stopEndsTheRunAndNamesWhatWasNotSplit_data()
     {
+        QTest::addColumn<int>("stopAt");     // the zipsplit start (1-based) during which Stop is pressed
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("during the first archive") << 1 << false;
+        QTest::newRow("mid-way through a big archive, by Escape") << 2 << true;
+        QTest::newRow("at the last") << 3 << false;
+    }
+    void stopEndsTheRunAndNamesWhatWasNotSplit()
+    {
+        QFETCH(int, stopAt);
+        QFETCH(bool, byEscape);
         SplitWorld w;
         w.world.context().toolSource = kStandIn;
-        qputenv("QM_STAND_IN", "sleep:200");
+        qputenv("QM_STAND_IN", "slow:300"); // a tool still copying when Stop comes
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
-        w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y")});
-        bool checked = false;
+        QStringList archives;
+        for (const char *name : {"a", "b", "c"})
+            archives << noisyZip(w.world.home() + "/in/" + name + ".zip", 2, 1000, quint32(name[0]));
+        w.form.fileList().append(archives);
+        w.form.show();
+        bool pressed = false;
         w.world.toolkit().onDoEvents = [&] {
-            if (checked)
+            if (pressed || w.logLines(log) != stopAt)
                 return;
-            checked = true;
+            pressed = true;
             QVERIFY(w.form.isRunning());
-            for (QPushButton *b : {w.form.PushButton1, w.form.PushButton2, w.form.PushButton4,
-                                   w.form.PushButton5, w.form.PushButton6})
-                QVERIFY(!b->isEnabled());
-            QVERIFY(w.form.Text2->isEnabled()); // fields stay live
-            QVERIFY(w.form.PushButton3->isEnabled());
-            w.form.PushButton2_Click(); // refused: returns at once
+            QVERIFY(!w.form.PushButton1->isEnabled() && !w.form.PushButton5->isEnabled()); // the list is locked
+            QVERIFY(w.form.PushButton2->isEnabled());
+            QCOMPARE(w.form.PushButton2->text(), QStringLiteral("Stop Splitting"));
+            QCOMPARE(w.form.PushButton2->accessibleName(), QStringLiteral("Stop Splitting"));
+            if (byEscape)
+                QTest::keyClick(&w.form, Qt::Key_Escape);
+            else
+                w.form.PushButton2->click();
         };
         w.form.PushButton2_Click();
-        QVERIFY(checked);
-        QCOMPARE(w.logLines(log), 2); // each archive once
-        QCOMPARE(w.world.toolkit().messages().size(), 1);
-        QVERIFY(!w.form.isRunning());
-        QVERIFY(w.form.PushButton2->isEnabled());
+        QVERIFY(pressed);
+        QCOMPARE(w.logLines(log), stopAt); // nothing started after the stop
+        QString box = QStringLiteral("Splitting was stopped; ")
+                      + (stopAt == 3 ? "this archive was not split:" : QString("these %1 archives were not split:").arg(4 - stopAt));
+        QStringList split;
+        for (int i = 0; i < 3; ++i)
+            if (i + 1 < stopAt)
+                split << entriesOf(archives[i]);
+            else
+                box += "\r\n" + archives[i] + ": stopped before it was split.";
+        QCOMPARE(w.messageTexts(), QStringList{box});
+        split.sort();
+        QCOMPARE(w.unionOfParts(), split); // finished archives keep their parts, the stopped one has none
+        QVERIFY(w.clean());
+        QCOMPARE(w.form.PushButton2->text(), QStringLiteral("Start Splitting"));
+        QCOMPARE(w.form.PushButton2->accessibleName(), QStringLiteral("Start Splitting"));
+    }
+
+    void spoiledPartsAreCaughtAndNamed_data()
+    {
+        QTest::addColumn<QByteArray>("spoil");
+        QTest::addColumn<QString>("reason"); // a pattern
+        QTest::newRow("an entry dropped") << QByteArray("drop") << "no part holds entry\\d.bin\\.";
+        QTest::newRow("an entry twice") << QByteArray("dup") << "part photos\\d.zip holds entry\\d.bin a second time\\.";
+        QTest::newRow("a part cut short") << QByteArray("truncate") << "part photos1.zip is damaged\\.";
+        QTest::newRow("a part over the size") << QByteArray("oversize")
+                                              << "part photos1.zip is larger than the split size \\(\\d+ bytes, at most \\d+\\)\\.";
+    }
+    void spoiledPartsAreCaughtAndNamed()
+    {
+        QFETCH(QByteArray, spoil);
+        QFETCH(QString, reason);
+        SplitWorld w;
+        w.world.context().toolSource = kStandIn;
+        qputenv("QM_STAND_IN", spoil);
+        w.world.makeFile("out/before.zip", "the user's own file");
+        const QString archive = noisyZip(w.world.home() + "/in/photos.zip", 9, 20000, 5);
+        w.form.setOptionValue(w.form.Option2, true);
+        w.form.Text3->setText("3");
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 1);
+        const QRegularExpression expected("^This archive could not be split:\r\n" + QRegularExpression::escape(archive)
+                                          + ": " + reason + "$");
+        QVERIFY2(expected.match(boxes[0]).hasMatch(), qPrintable(boxes[0]));
+        QCOMPARE(w.outputFiles(), QStringList{"before.zip"}); // none of its parts, and nothing else gone
         QVERIFY(w.clean());
     }
 
@@ -707,8 +768,9 @@ private Q_SLOTS:
         qputenv("QM_STAND_IN", "firstpart"); // the second archive's tool never ends by itself
         const QString log = w.world.home() + "/starts.log";
         qputenv("QM_STAND_IN_LOG", QFile::encodeName(log));
-        w.form.fileList().append(QStringList{w.world.makeFile("in/a.zip", "x"), w.world.makeFile("in/b.zip", "y"),
-                                             w.world.makeFile("in/c.zip", "z")});
+        const QString first = noisyZip(w.world.home() + "/in/a.zip", 2, 1000, 1);
+        w.form.fileList().append(QStringList{first, noisyZip(w.world.home() + "/in/b.zip", 2, 1000, 2),
+                                             noisyZip(w.world.home() + "/in/c.zip", 2, 1000, 3)});
         w.form.show();
         bool sent = false;
         w.world.toolkit().onDoEvents = [&] {
@@ -728,7 +790,7 @@ private Q_SLOTS:
         QVERIFY(!w.form.isVisible());
         QCOMPARE(w.logLines(log), 2); // the third archive was never started
         QCOMPARE(w.world.toolkit().messages().size(), 0);
-        QCOMPARE(w.outputFiles(), QStringList{"stand-in1.zip"}); // the first archive's part stays
+        QCOMPARE(w.unionOfParts(), entriesOf(first)); // the first archive's parts stay
         QVERIFY(w.clean());
         QVERIFY(!w.form.isRunning());
     }

@@ -252,7 +252,7 @@ QString RowPath(const QString &folder, const QString &name)
     return paths::repairRootJoin(paths::join(paths::withoutTrailingSeparator(folder), name));
 }
 
-QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title)
+QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title, const QString &startFolder)
 {
     // The chooser is modal to the toolkit's owner; point that at the caller's window meanwhile.
     QWidget *previous = toolkit.owner();
@@ -260,7 +260,7 @@ QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title)
         toolkit.setOwner(owner);
     QString path;
     try {
-        path = toolkit.chooseFolder(title);
+        path = toolkit.chooseFolder(title, startFolder);
     } catch (...) {
         toolkit.setOwner(previous);
         throw;

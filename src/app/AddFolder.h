@@ -39,7 +39,8 @@ QString RowPath(const QString &folder, const QString &name);
 
 // Modal folder chooser titled `title` over `owner`; the chosen folder without a trailing "/"
 // (the root stays "/"), or "" when cancelled or when the choice is not an existing folder.
-QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title);
+QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title,
+                        const QString &startFolder = QString());
 
 // For `keepGoing`: true while `window` stays shown (or when it was not shown to begin with).
 // Closing the window ends the program, so a walk it started has no one left to wait for.

@@ -54,7 +54,7 @@ void CommonDialog::ShowOpen(Toolkit &toolkit)
     const QString description = bar < 0 ? Filter : Filter.left(bar);
     const QString pattern = bar < 0 ? QString() : Filter.mid(bar + 1);
 
-    QStringList chosen = toolkit.openFileNames(DialogTitle, description, pattern);
+    QStringList chosen = toolkit.openFileNames(DialogTitle, description, pattern, InitDir);
     for (QString &p : chosen)
         if (QFileInfo(p).isRelative())
             p = QFileInfo(p).absoluteFilePath();

@@ -21,6 +21,7 @@ public:
     long Flags = 0;
     QString DialogTitle;
     QString Filter;                       // "description|pattern"
+    QString InitDir;                      // the folder the dialog opens in
     int MaxFileSize = kDefaultMaxFileSize; // characters, terminating NULs included
 
     // Shows the dialog through the toolkit; throws AppError(kBufferTooSmall) on overflow, in

@@ -7,6 +7,7 @@
 #include "common/NumberConversion.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
+#include "split/SplitRun.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTreeView>
 
 namespace qm {
@@ -108,6 +110,7 @@ void Form1::buildControls()
     PushButton3->setToolTip(PushButton3->accessibleName());
 
     PushButton2 = button("PushButton2", QStringLiteral("Start Splitting"), this, designRect(120, 4890, 7800, 405));
+    PushButton2->setAccessibleName(PushButton2->text());
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -172,6 +175,11 @@ void Form1::connectHandlers()
 {
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    // Escape stops a run, as "Stop Splitting" does; otherwise it does nothing.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (m_activeRun)
+            m_activeRun->stop();
+    });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
     connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
@@ -404,10 +412,12 @@ void Form1::setRunning(bool running)
 {
     m_running = running;
     // A run must never split an archive twice or miss one: the list is locked while it lasts.
-    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton2),
-                       static_cast<QWidget *>(PushButton4), static_cast<QWidget *>(PushButton5),
-                       static_cast<QWidget *>(PushButton6)})
+    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton4),
+                       static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6)})
         w->setEnabled(!running);
+    const QString caption = running ? QStringLiteral("Stop Splitting") : QStringLiteral("Start Splitting");
+    PushButton2->setText(caption);
+    PushButton2->setAccessibleName(caption); // a screen reader announces the change
 }
 
 } // namespace qm

@@ -114,6 +114,9 @@ private:
     void loadHandCursor(const QString &path);
     QWidget *pointerControlAt(QWidget *widget) const;
     void removeSelectedRow();
+    // Dialogs open where the user last worked with them (settings key), else in the home folder.
+    QString dialogStartFolder(const QString &key) const;
+    QString browseForFolder();
     bool listDragEvent(QEvent *event);
 
     Context &m_ctx;
@@ -126,6 +129,10 @@ private:
     int m_importDepth = 0;  // folder imports in progress (a second one can start mid-walk)
     SplitRun *m_activeRun = nullptr; // the run in progress, for closing the window mid-run
 };
+
+// Settings keys of the folders the dialogs last worked in.
+constexpr QLatin1String kOpenFolderKey("Last Open Folder");
+constexpr QLatin1String kBrowseFolderKey("Last Browse Folder");
 
 // Twips (1/15 px at 96 dpi) to device-independent pixels.
 constexpr int twips(int t) { return (t + 7) / 15; }

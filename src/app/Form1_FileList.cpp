@@ -2,11 +2,14 @@
 
 #include "app/CommonDialog.h"
 #include "app/FileListModel.h"
+#include "app/Settings.h"
 #include "common/AppError.h"
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTreeView>
 
@@ -33,6 +36,7 @@ void Form1::PushButton1_Click()
     h.step(106, [&] { dialog.Flags = kOpenFlags; });
     h.step(108, [&] { dialog.DialogTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"); });
     h.step(110, [&] { dialog.Filter = QStringLiteral("Zip Files (*.zip)|*.zip"); });
+    h.also([&] { dialog.InitDir = dialogStartFolder(kOpenFolderKey); });
     bool tooMany = false;
     h.step(112, [&] {
         try {
@@ -52,6 +56,10 @@ void Form1::PushButton1_Click()
 
     QStringList parts;
     h.step(116, [&] { parts = dialog.FileName.split(QChar(u'\0')); });
+    h.also([&] {
+        // One file comes back as its path, several as their folder followed by their names.
+        m_ctx.settings.write(kOpenFolderKey, parts.size() == 1 ? QFileInfo(parts[0]).absolutePath() : parts[0]);
+    });
     if (h.test(118, [&] { return parts.size() == 1; })) {
         h.step(120, [&] { m_files->append(parts.value(0)); });
         h.begin(122);

@@ -2,12 +2,15 @@
 
 #include "app/AddFolder.h"
 #include "app/FileListModel.h"
+#include "app/Settings.h"
 #include "common/AppError.h"
 #include "common/Main.h"
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace qm {
@@ -26,11 +29,25 @@ const QString kOpenSamplesQuestion = QStringLiteral(
 
 } // namespace
 
+QString Form1::dialogStartFolder(const QString &key) const
+{
+    const QString last = m_ctx.settings.read(key, QString());
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+QString Form1::browseForFolder()
+{
+    const QString chosen = BrowseForFolder(m_ctx.toolkit, this, kFolderTitle, dialogStartFolder(kBrowseFolderKey));
+    if (!chosen.isEmpty())
+        m_ctx.settings.write(kBrowseFolderKey, chosen);
+    return chosen;
+}
+
 void Form1::PushButton3_Click()
 {
     ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton3_Click"));
     QString path;
-    h.step(100, [&] { path = BrowseForFolder(m_ctx.toolkit, this, kFolderTitle); });
+    h.step(100, [&] { path = browseForFolder(); });
     if (h.test(102, [&] { return path.isEmpty(); }))
         return;
     if (h.test(104, [&] { return !paths::endsWithSeparator(path); }))
@@ -49,7 +66,7 @@ void Form1::PushButton4_Click()
     if (h.test(102, [&] { return extension.isEmpty(); }))
         return;
     QString folder;
-    h.step(104, [&] { folder = BrowseForFolder(m_ctx.toolkit, this, kFolderTitle); });
+    h.step(104, [&] { folder = browseForFolder(); });
     if (h.test(106, [&] { return folder.isEmpty(); }))
         return;
 

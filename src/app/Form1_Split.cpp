@@ -8,8 +8,12 @@ namespace qm {
 
 void Form1::PushButton2_Click()
 {
-    // One run at a time: a second click from inside the run's wait would split archives twice.
-    if (m_running || m_activeRun)
+    // While a run lasts the button reads "Stop Splitting": one run at a time, and a click stops it.
+    if (m_activeRun) {
+        m_activeRun->stop();
+        return;
+    }
+    if (m_running)
         return;
     SplitRun run(*this, m_ctx);
     m_activeRun = &run;

@@ -55,15 +55,15 @@ QString QtToolkit::showInput(const QString &prompt, const QString &title, const 
     return ok ? answer : QString(QLatin1String(""));
 }
 
-QStringList QtToolkit::openFileNames(const QString &title, const QString &filterName, const QString &)
+QStringList QtToolkit::openFileNames(const QString &title, const QString &filterName, const QString &,
+                                     const QString &startFolder)
 {
-    return QFileDialog::getOpenFileNames(owner(), title, QString(), filterName);
+    return QFileDialog::getOpenFileNames(owner(), title, startFolder, filterName);
 }
 
-QString QtToolkit::chooseFolder(const QString &title)
+QString QtToolkit::chooseFolder(const QString &title, const QString &startFolder)
 {
-    return QFileDialog::getExistingDirectory(owner(), title, QStringLiteral("/"),
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(owner(), title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 bool QtToolkit::openFolder(const QString &folder)

@@ -38,9 +38,9 @@ public:
     // Open-file dialog with multiple choice; the chosen paths in the dialog's order, empty on
     // cancel. filterName/pattern: e.g. "Zip Files (*.zip)" / "*.zip".
     virtual QStringList openFileNames(const QString &title, const QString &filterName,
-                                      const QString &pattern) = 0;
-    // Folder chooser starting at the top of the file system; "" on cancel.
-    virtual QString chooseFolder(const QString &title) = 0;
+                                      const QString &pattern, const QString &startFolder) = 0;
+    // Folder chooser starting at startFolder; "" on cancel.
+    virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
     // Opens a folder in the desktop's file manager; false when that failed.
     virtual bool openFolder(const QString &folder) = 0;
     // Lets the window process its pending events once.
@@ -66,8 +66,8 @@ class QtToolkit : public Toolkit
 {
 public:
     QStringList openFileNames(const QString &title, const QString &filterName,
-                              const QString &pattern) override;
-    QString chooseFolder(const QString &title) override;
+                              const QString &pattern, const QString &startFolder) override;
+    QString chooseFolder(const QString &title, const QString &startFolder) override;
     bool openFolder(const QString &folder) override;
     void doEvents() override;
     void waitForEvents(int maxMs) override;

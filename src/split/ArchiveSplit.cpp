@@ -1,6 +1,7 @@
 #include "split/ArchiveSplit.h"
 
 #include "common/UniqueFd.h"
+#include "split/PartCheck.h"
 #include "split/PartNames.h"
 #include "split/Shell32.h"
 #include "split/ToolFile.h"
@@ -63,7 +64,17 @@ public:
         const QString failure = splitWithinTheSize(source.get());
         if (!failure.isEmpty())
             return failed(failure);
-        const std::int64_t largestPart = largestOf(m_staging.parts());
+        if (!m_staging.makeNamesValid(m_request.archive))
+            return failed(QStringLiteral("its parts could not be given valid names."));
+        const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
+        const std::int64_t largestPart = largestOf(staged);
+        if (!staged.isEmpty()) {
+            // Checked where zipsplit left them, through the handles, before anything is moved.
+            const QString problem = CheckParts(m_request.library, QStringLiteral("/proc/self/fd/%1").arg(source.get()),
+                                               partsToCheck(staged), std::max(m_request.splitSize, m_lastSize));
+            if (!problem.isEmpty())
+                return failed(problem);
+        }
         if (!m_staging.moveParts(m_request.archive, &m_result.parts))
             return failed(QStringLiteral("its parts could not be moved into the output folder."));
         if (m_result.parts.isEmpty())
@@ -80,12 +91,23 @@ private:
         return text.isEmpty() ? QString::fromLatin1(fallback) : text;
     }
 
-    ArchiveSplitResult failed(const QString &reason)
+    ArchiveSplitResult failed(QString reason)
     {
+        if (!m_staging.exists())
+            reason = QStringLiteral("the output folder was removed during the split.");
         m_staging.clear(); // whatever zipsplit left of this archive goes now
         m_result.failure = reason;
         m_result.parts.clear();
         return m_result;
+    }
+
+    QVector<PartToCheck> partsToCheck(const QVector<StagingFolder::StagedPart> &staged) const
+    {
+        QVector<PartToCheck> parts;
+        for (const StagingFolder::StagedPart &part : staged)
+            parts.append({QStringLiteral("/proc/self/fd/%1/").arg(m_staging.handle()) + QFile::decodeName(part.name),
+                          QFile::decodeName(part.name), part.size});
+        return parts;
     }
 
     // Runs zipsplit until no part is over the split size, or only an entry too large keeps one over.
@@ -99,6 +121,7 @@ private:
         for (m_result.rounds = 1;; ++m_result.rounds) {
             m_staging.clearParts();
             ProcessOutcome outcome;
+            m_lastSize = size;
             RunAndWait(m_toolkit, command(size, sourceFd), 0, &outcome, &m_stopper);
             const bool tooBig = outcome.started && !outcome.crashed && !outcome.stopped
                                 && outcome.exitCode == kZipSplitEntryTooBig;
@@ -136,6 +159,7 @@ private:
     StagingFolder &m_staging;
     ProcessStopper &m_stopper;
     QByteArray m_link;
+    std::int64_t m_lastSize = 0; // the -n of zipsplit's last run
     ArchiveSplitResult m_result;
 };
 

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace qm {
@@ -14,6 +15,7 @@ namespace qm {
 class DeployedTool;
 class ProcessStopper;
 class Toolkit;
+class UnzipLibrary;
 
 // One archive to split: the sizes the run worked out for it and what its directory told.
 struct ArchiveSplitRequest
@@ -23,6 +25,7 @@ struct ArchiveSplitRequest
     std::int64_t askedSize = 0; // from the size or parts option
     std::int64_t splitSize = 0; // after the raise to the minimum
     ArchiveListing listing;
+    std::shared_ptr<UnzipLibrary> library; // the archive library, to check the parts
 };
 
 // An archive whose parts came out larger than asked, because one entry cannot fit in less.

@@ -21,6 +21,11 @@ public:
     virtual void setProgress(double value) = 0;             // ProgressBar1, 0..100
     virtual void setMousePointer(int shape) = 0;
     virtual void setRunning(bool running) = 0;              // locks the list while a run lasts
+    // Row `row` of `rows` is done: split into `parts` parts, or not, and `failure` says why.
+    virtual void archiveDone(int row, int rows, const QString &archive, int parts, const QString &failure)
+    {
+        Q_UNUSED(row) Q_UNUSED(rows) Q_UNUSED(archive) Q_UNUSED(parts) Q_UNUSED(failure)
+    }
 };
 
 } // namespace qm

@@ -7,6 +7,7 @@
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
+#include "archive/UnzipLibrary.h"
 #include "split/ArchiveSplit.h"
 #include "split/LargestEntrySize.h"
 #include "split/SplitHost.h"
@@ -61,17 +62,25 @@ std::int64_t FileLen(const QString &path)
 }
 
 QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed,
-                       const QVector<OversizedArchive> &oversized)
+                       const QVector<OversizedArchive> &oversized, const QStringList &stopped)
 {
     QStringList blocks;
-    if (failures.isEmpty()) {
+    if (failures.isEmpty() && stopped.isEmpty()) {
         blocks << QStringLiteral("Done.");
-    } else {
+    } else if (!failures.isEmpty()) {
         QString text = failures.size() == 1
                            ? QStringLiteral("This archive could not be split:")
                            : QStringLiteral("These %1 archives could not be split:").arg(failures.size());
         for (const SplitFailure &failure : failures)
             text += QStringLiteral("\r\n") + failure.archive + QStringLiteral(": ") + failure.reason;
+        blocks << text;
+    }
+    if (!stopped.isEmpty()) {
+        QString text = stopped.size() == 1 ? QStringLiteral("Splitting was stopped; this archive was not split:")
+                                           : QStringLiteral("Splitting was stopped; these %1 archives were not split:")
+                                                 .arg(stopped.size());
+        for (const QString &archive : stopped)
+            text += QStringLiteral("\r\n") + archive + QStringLiteral(": stopped before it was split.");
         blocks << text;
     }
     if (!renamed.isEmpty()) {
@@ -92,7 +101,10 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
     return blocks.join(QStringLiteral("\r\n\r\n"));
 }
 
-SplitRun::SplitRun(SplitHost &host, Context &context) : m_host(host), m_ctx(context) {}
+SplitRun::SplitRun(SplitHost &host, Context &context)
+    : m_host(host), m_ctx(context), m_library(std::make_shared<UnzipLibrary>(context.unzipLibrary))
+{
+}
 
 SplitRun::~SplitRun()
 {
@@ -110,8 +122,13 @@ void SplitRun::execute()
         prepare(h);
         int rows = 0;
         h.step(132, [&] { rows = m_host.rowCount(); });
-        for (int row = 1; row <= rows && !m_aborted; ++row)
-            splitRow(h, row);
+        m_rows = rows;
+        for (m_row = 1; m_row <= rows && !m_aborted; ++m_row) {
+            if (m_stopped)
+                recordNotSplit(m_host.rowText(m_row));
+            else
+                splitRow(h, m_row);
+        }
         if (m_aborted) {
             // The window is closing: no more boxes.
             removeStaging();
@@ -188,7 +205,7 @@ void SplitRun::splitRow(ReportingHandler &h, int row)
         });
     ArchiveListing listing;
     h.step(150, [&] {
-        listing = ListArchive(archive);
+        listing = ListArchive(archive, m_library);
         v.minimumSize = MinimumSplitSize(listing.largestSize);
     });
     const std::int64_t askedSize = v.splitSize;
@@ -198,7 +215,8 @@ void SplitRun::splitRow(ReportingHandler &h, int row)
         return;
     h.step(156, [&] { v.toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
     h.step(158, [&] { prepareStaging(v.outputFolder); });
-    h.step(160, [&] { splitOne({archive, m_tool.get(), askedSize, v.splitSize, listing}); });
+    h.step(160, [&] { splitOne({archive, m_tool.get(), askedSize, v.splitSize, listing, m_library}); });
+    m_lastListing = listing; // its reader stays alive until the next replaces it
     h.begin(162);
 }
 
@@ -211,7 +229,7 @@ void SplitRun::finish(ReportingHandler &h)
     h.step(166, [&] { m_host.setProgress(0); });
     h.step(168, [&] { m_host.setMousePointer(vbDefault); });
     h.step(170, [&] {
-        m_ctx.toolkit.msgBox(RunSummaryText(m_failures, m_renamed, m_oversized), vbOKOnly,
+        m_ctx.toolkit.msgBox(RunSummaryText(m_failures, m_renamed, m_oversized, m_notSplit), vbOKOnly,
                     m_failures.isEmpty() ? vbNoIcon : vbExclamation);
     });
 }
@@ -242,19 +260,25 @@ void SplitRun::splitOne(const ArchiveSplitRequest &request)
 {
     const QString &archive = request.archive;
     if (!m_staging) {
-        m_failures.append({archive, m_stagingProblem});
+        recordFailure(archive, m_stagingProblem);
         return;
     }
     const QString damage = ListingProblem(request.listing.code);
     if (!damage.isEmpty()) {
-        m_failures.append({archive, damage});
+        recordFailure(archive, damage);
         return;
     }
     const ArchiveSplitResult result = SplitArchive(m_ctx.toolkit, request, *m_staging, m_stopper);
     if (m_aborted)
         return;
+    if (m_stopped && !result.failure.isEmpty()) {
+        recordNotSplit(archive); // its partial parts went with the staging folder's content
+        return;
+    }
     if (!result.failure.isEmpty())
-        m_failures.append({archive, result.failure});
+        recordFailure(archive, result.failure);
+    else
+        m_host.archiveDone(m_row, m_rows, archive, int(result.parts.size()), QString());
     for (const StagingFolder::Part &part : result.parts)
         if (part.renamed())
             m_renamed.append({archive, part.zipSplitName, part.savedAs});
@@ -268,6 +292,25 @@ void SplitRun::abort()
     // as it unwinds, right after zipsplit has stopped.
     m_aborted = true;
     m_stopper.stop();
+}
+
+void SplitRun::recordFailure(const QString &archive, const QString &reason)
+{
+    m_failures.append({archive, reason});
+    m_host.archiveDone(m_row, m_rows, archive, 0, reason);
+}
+
+void SplitRun::recordNotSplit(const QString &archive)
+{
+    m_notSplit.append(archive);
+    m_host.archiveDone(m_row, m_rows, archive, 0, QStringLiteral("stopped before it was split."));
+}
+
+void SplitRun::stop()
+{
+    m_stopped = true;
+    // zipsplit ends on SIGTERM at once; a short grace keeps the window's answer quick.
+    m_stopper.stop(150);
 }
 
 void SplitRun::removeStaging()

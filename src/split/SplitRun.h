@@ -43,7 +43,7 @@ struct RenamedPart
 // renamed and none is larger than asked; otherwise it names each failed archive with its reason,
 // each renamed part and each archive whose one large entry made a part larger than asked.
 QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed,
-                       const QVector<OversizedArchive> &oversized = {});
+                       const QVector<OversizedArchive> &oversized = {}, const QStringList &stopped = {});
 
 // Start Splitting: checks, then one zipsplit per row of the list, in list order. Lives for one
 // click; the window keeps a pointer to it so that closing mid-run can stop it.
@@ -58,6 +58,12 @@ public:
     // and ends without another box. Parts already moved into the output folder stay.
     void abort();
     bool aborted() const { return m_aborted; }
+    // Stop Splitting: stop zipsplit (its partial parts go), keep what is already split, and end
+    // with the box that names every archive left unsplit.
+    void stop();
+    bool stopped() const { return m_stopped; }
+    // Every archive of the run was split (none failed, none left by a stop).
+    bool allSplit() const { return m_failures.isEmpty() && m_notSplit.isEmpty(); }
 
 private:
     // The phases of a run, each keeping its line labels: checks (100-116), preparation
@@ -67,6 +73,8 @@ private:
     void splitRow(ReportingHandler &h, int row);
     void finish(ReportingHandler &h);
     void prepareStaging(const QString &outputFolder);
+    void recordFailure(const QString &archive, const QString &reason);
+    void recordNotSplit(const QString &archive);
     void splitOne(const ArchiveSplitRequest &request);
     void removeTool();
     void removeStaging();
@@ -83,6 +91,8 @@ private:
 
     SplitHost &m_host;
     Context &m_ctx;
+    std::shared_ptr<UnzipLibrary> m_library; // one per run, loaded on first use
+    ArchiveListing m_lastListing;
     LoopValues m_values;
     std::unique_ptr<DeployedTool> m_tool; // none: every launch fails
     std::unique_ptr<StagingFolder> m_staging;
@@ -91,7 +101,11 @@ private:
     QVector<SplitFailure> m_failures;
     QVector<RenamedPart> m_renamed;
     QVector<OversizedArchive> m_oversized;
+    QStringList m_notSplit; // archives a stop left unsplit
     bool m_aborted = false;
+    bool m_stopped = false;
+    int m_row = 0;  // the row being split, 1-based
+    int m_rows = 0;
 };
 
 } // namespace qm

@@ -73,6 +73,28 @@ QVector<StagingFolder::StagedPart> StagingFolder::parts() const
     return found;
 }
 
+bool StagingFolder::makeNamesValid(const QString &sourceArchive)
+{
+    for (const StagedPart &part : parts()) {
+        if (IsValidUtf8(part.name))
+            continue;
+        const QString valid = ValidPartName(part.name, sourceArchive);
+        QString name = valid;
+        bool ok = false;
+        for (int attempt = 1; !ok && attempt < 100; ++attempt) {
+            if (attempt > 1)
+                name = NameShowingSource(sourceArchive, valid, attempt);
+            ok = renameWithoutReplacingAt(m_run.handle(), part.name.constData(), m_run.handle(),
+                                          QFile::encodeName(name).constData());
+            if (!ok && errno != EEXIST)
+                return false;
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 bool StagingFolder::clearParts()
 {
     bool ok = true;

@@ -39,6 +39,8 @@ public:
     StagingFolder &operator=(const StagingFolder &) = delete;
 
     bool isValid() const { return m_run.isValid(); }
+    // False once the folder was deleted under the run (with the output folder, say).
+    bool exists() const { return m_run.exists(); }
     QString path() const;          // for the command text only; the run never reopens it
     int handle() const { return m_run.handle(); }
     const QString &outputFolder() const { return m_outputFolder; }
@@ -50,6 +52,9 @@ public:
 
     // The regular files zipsplit left (the source sub-folder aside), sorted by name.
     QVector<StagedPart> parts() const;
+    // Renames the parts whose names are not valid UTF-8 to valid ones, where they are, so that
+    // every later step can name them; false when one cannot be renamed.
+    bool makeNamesValid(const QString &sourceArchive);
     // Removes the parts only (before zipsplit runs again on the same archive).
     bool clearParts();
 
@@ -69,9 +74,8 @@ private:
     RunFolder m_run;
 };
 
-// Renames from into to only when nothing is at to; false with errno EEXIST when something is.
-bool renameWithoutReplacing(const QString &from, const QString &to);
-// The same between two open folders.
+// Renames between two open folders only when nothing is at the target; false with errno EEXIST
+// when something is.
 using posix::renameWithoutReplacingAt;
 
 } // namespace qm

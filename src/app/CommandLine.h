@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace qm {
+
+// What the program was asked to do on its command line:
+//   quillmere [FILE...]                                               the window, FILEs listed
+//   quillmere --split (--size MB | --parts N) --output DIR [--] FILE...  split without a window
+//   quillmere --help | --version
+struct CommandLine
+{
+    enum class Mode { Window, Split, Help, Version, Usage };
+    Mode mode = Mode::Window;
+    QStringList files;
+    bool byParts = false;
+    QString number; // MB or parts, as typed
+    QString output;
+    QString error;  // Usage: what was wrong, in a short sentence
+};
+
+// args without the program name.
+CommandLine ParseCommandLine(const QStringList &args);
+
+// The paths the window lists for FILEs given on its command line: each made absolute against
+// `workingFolder`, as a file manager's drop would give them.
+QStringList PathsToList(const QStringList &files, const QString &workingFolder);
+
+// The text --help prints.
+QString UsageText();
+
+// Exit statuses of batch mode.
+constexpr int kExitAllSplit = 0;
+constexpr int kExitSomeFailed = 1;
+constexpr int kExitUsage = 2;
+
+} // namespace qm

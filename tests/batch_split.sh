@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The real program in batch mode with no display at all: generated archives (one with a Cyrillic
+# name, one without an extension) split into a folder, progress on standard error, exit statuses
+# 0, 1 and 2, and the window's settings never touched.
+# usage: batch_split.sh QUILLMERE
+set -euo pipefail
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+mkdir -p "$HOME" "$work/src" "$work/in" "$work/out"
+for i in 1 2 3 4; do head -c 400000 /dev/urandom >"$work/src/part$i.bin"; done
+(cd "$work/src" && zip -q -0 "$work/in/Фото.zip" part1.bin part2.bin part3.bin part4.bin)
+(cd "$work/src" && zip -q -0 "$work/in/notes.zip" part1.bin part2.bin && mv "$work/in/notes.zip" "$work/in/notes")
+quiet() { env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$program" "$@"; }
+
+status=0
+quiet --split --size 1 --output "$work/out" "$work/in/Фото.zip" "$work/in/notes" 2>"$work/err" || status=$?
+[ "$status" -eq 0 ] || { echo "exit $status"; cat "$work/err"; exit 1; }
+grep -qx '\[1/2\] Фото.zip: 2 parts' "$work/err" || { echo "no progress line:"; cat "$work/err"; exit 1; }
+grep -qx '\[2/2\] notes: 1 part' "$work/err" || { echo "no progress line:"; cat "$work/err"; exit 1; }
+tail -n 1 "$work/err" | grep -qx 'Done.' || { echo "no summary:"; cat "$work/err"; exit 1; }
+entries=$(for f in "$work/out"/*.zip; do unzip -tqq "$f" >/dev/null && unzip -Z1 "$f"; done | sort | xargs)
+[ "$entries" = "part1.bin part1.bin part2.bin part2.bin part3.bin part4.bin" ] || { echo "entries: $entries"; exit 1; }
+
+echo "plain text" >"$work/in/readme.zip"
+status=0
+quiet --split --parts 2 --output "$work/out" "$work/in/readme.zip" 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] || { echo "a failed archive gave exit $status"; cat "$work/err"; exit 1; }
+grep -q 'readme.zip: it is not a ZIP archive' "$work/err" || { cat "$work/err"; exit 1; }
+
+status=0
+quiet --split --size 1 "$work/in/Фото.zip" 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || { echo "a usage error gave exit $status"; exit 1; }
+[ ! -e "$HOME/.config/Veltrane" ] || { echo "batch mode wrote the window's settings"; exit 1; }
+[ -z "$(find "$work/out" -name '.quillmere-*')" ] || { echo "left behind"; exit 1; }
+echo "batch mode: splits, reports, exit statuses 0, 1, 2, no settings, nothing left behind"

@@ -1,0 +1,71 @@
+#include "app/CommandLine.h"
+
+#include <QTest>
+
+using namespace qm;
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("mode");       // CommandLine::Mode
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("summary"); // "parts|size number output" for Split, else the error
+        using M = CommandLine::Mode;
+        const auto row = [](const char *name, QStringList args, M mode, QStringList files, QString summary) {
+            QTest::newRow(name) << args << int(mode) << files << summary;
+        };
+        row("no arguments: the window", {}, M::Window, {}, "");
+        row("files for the window", {"a.zip", "dir"}, M::Window, {"a.zip", "dir"}, "");
+        row("help wins", {"--split", "--help"}, M::Help, {}, "");
+        row("version", {"--version"}, M::Version, {}, "");
+        row("by size", {"--split", "--size", "5", "--output", "/o", "a.zip", "b.zip"}, M::Split, {"a.zip", "b.zip"},
+            "size 5 /o");
+        row("by parts, options after files", {"a.zip", "--split", "--output", "o", "--parts", "3"}, M::Split,
+            {"a.zip"}, "parts 3 o");
+        row("-- ends the options", {"--split", "--size", "1", "--output", "o", "--", "--size", "-n.zip"}, M::Split,
+            {"--size", "-n.zip"}, "size 1 o");
+        row("both sizes", {"--split", "--size", "1", "--parts", "2", "--output", "o", "a"}, M::Usage, {},
+            "give either --size or --parts, once.");
+        row("no size", {"--split", "--output", "o", "a"}, M::Usage, {}, "--split needs --size MB or --parts N.");
+        row("size over 2047", {"--split", "--size", "2048", "--output", "o", "a"}, M::Usage, {},
+            "--size takes a whole number of megabytes from 1 to 2047.");
+        row("size not a number", {"--split", "--size", "ten", "--output", "o", "a"}, M::Usage, {},
+            "--size takes a whole number of megabytes from 1 to 2047.");
+        row("parts 0", {"--split", "--parts", "0", "--output", "o", "a"}, M::Usage, {},
+            "--parts takes a whole number from 1 to 32767.");
+        row("no output", {"--split", "--size", "1", "a"}, M::Usage, {}, "--split needs --output DIR.");
+        row("no files", {"--split", "--size", "1", "--output", "o"}, M::Usage, {}, "--split needs at least one FILE.");
+        row("value missing", {"--split", "--output"}, M::Usage, {}, "--output needs a value.");
+        row("unknown option", {"--frobnicate"}, M::Usage, {}, "unknown option --frobnicate.");
+        row("size without --split", {"--size", "1", "a"}, M::Usage, {}, "--size, --parts and --output go with --split.");
+    }
+    void parse()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, mode);
+        QFETCH(QStringList, files);
+        QFETCH(QString, summary);
+        const CommandLine line = ParseCommandLine(args);
+        QCOMPARE(int(line.mode), mode);
+        if (line.mode == CommandLine::Mode::Usage) {
+            QCOMPARE(line.error, summary);
+            return;
+        }
+        QCOMPARE(line.files, files);
+        if (line.mode == CommandLine::Mode::Split)
+            QCOMPARE(QString("%1 %2 %3").arg(line.byParts ? "parts" : "size", line.number, line.output), summary);
+    }
+
+    void filesFromTheCommandLineAreListedWithFullPaths()
+    {
+        QCOMPARE(PathsToList({"a.zip", "../b/c.zip", "/abs/d.zip", "sub/", "."}, "/home/u/work"),
+                 QStringList({"/home/u/work/a.zip", "/home/u/b/c.zip", "/abs/d.zip", "/home/u/work/sub", "/home/u/work"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "test_command_line.moc"
