@@ -24,6 +24,44 @@ class OutputFolderTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void dialogsStartWhereTheUserLastWorked_data()
+    {
+        QTest::addColumn<bool>("openFile"); // the open-file dialog, else the folder browser
+        QTest::addColumn<QString>("stored"); // the folder last used ("" = none; "<home>" = the home)
+        QTest::newRow("open-file, first time") << true << "";
+        QTest::newRow("open-file, last folder") << true << "<home>/work";
+        QTest::newRow("open-file, last folder gone") << true << "<home>/gone";
+        QTest::newRow("browser, first time") << false << "";
+        QTest::newRow("browser, last folder") << false << "<home>/work";
+        QTest::newRow("browser, last folder gone") << false << "<home>/gone";
+    }
+    void dialogsStartWhereTheUserLastWorked()
+    {
+        QFETCH(bool, openFile);
+        QFETCH(QString, stored);
+        TestWorld world;
+        const QString work = world.home() + "/work";
+        QDir().mkpath(work + "/next");
+        stored.replace("<home>", world.home());
+        const QString key = openFile ? "Last Open Folder" : "Last Browse Folder";
+        if (!stored.isEmpty())
+            world.context().settings.write(key, stored);
+        Form1 form(world.context());
+        const auto press = [&] {
+            if (openFile) {
+                world.toolkit().openFileAnswers.enqueue({work + "/next/a.zip"});
+                form.PushButton1_Click();
+            } else {
+                world.toolkit().folderAnswers.enqueue(work + "/next");
+                form.PushButton3_Click();
+            }
+        };
+        press();
+        press(); // the second time starts where the first choice was made
+        QCOMPARE(world.toolkit().startFolders,
+                 QStringList({stored == work ? work : QDir::homePath(), work + "/next"}));
+    }
+
     void browse_data()
     {
         QTest::addColumn<QString>("chosen");   // "<home>" stands for the test's home folder
