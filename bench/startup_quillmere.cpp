@@ -2,7 +2,7 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "common/Context.h"
-#include "common/Toolkit.h"
+#include "common/QtToolkit.h"
 
 #include <QApplication>
 #include <QWindow>

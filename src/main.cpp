@@ -4,7 +4,7 @@
 #include "app/Settings.h"
 #include "common/Context.h"
 #include "common/SignalWatcher.h"
-#include "common/Toolkit.h"
+#include "common/QtToolkit.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,47 +3,74 @@
 //   split_driver run <size|parts> <number> <output folder> <archive>...
 //       one Start Splitting over the archives; prints run_ms, boxes and done (1 when every
 //       archive was split: the box begins with "Done.")
-//       APPDATA is a fresh temporary folder unless the environment sets it.
+//   split_driver stop <ms> <size|parts> <number> <output folder> <archive>...
+//       the same, pressing Stop Splitting once the run has lasted <ms>; prints stop_ms, the time
+//       from the press to the end of the run
+//   split_driver check <output folder> <archive>...
+//       checks each archive's parts (named as zipsplit names them) the way a run does; prints
+//       check_ms
+// APPDATA is a fresh temporary folder unless the environment sets it.
+#include "ScriptedToolkit.h"
 #include "app/FileListModel.h"
 #include "app/Form1.h"
-#include "common/NumberConversion.h"
-#include "ScriptedToolkit.h"
 #include "app/Settings.h"
+#include "archive/UnzipLibrary.h"
 #include "common/Context.h"
+#include "common/NumberConversion.h"
 #include "split/LargestEntrySize.h"
+#include "split/PartCheck.h"
 #include "split/SplitRun.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <memory>
 
-int main(int argc, char *argv[])
+namespace {
+
+int printSizes(bool byParts, const QString &number, const QStringList &archives)
 {
-    QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 5) {
-        std::fprintf(stderr, "usage: %s sizes|run size|parts NUMBER [OUTPUT] ARCHIVE...\n", argv[0]);
-        return 2;
+    for (const QString &archive : archives) {
+        std::int64_t size = byParts ? qm::SplitSizeFromParts(QFileInfo(archive).size(), qm::ToInteger(number))
+                                    : std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number))));
+        size = std::max(size, qm::MinimumSplitSize(qm::LargestEntrySize(archive)));
+        std::printf("%lld %s\n", static_cast<long long>(size), qPrintable(archive));
     }
-    const bool byParts = args[2] == QLatin1String("parts");
-    const QString number = args[3];
+    return 0;
+}
 
-    if (args[1] == QLatin1String("sizes")) {
-        for (const QString &archive : args.mid(4)) {
-            std::int64_t size = byParts ? qm::SplitSizeFromParts(QFileInfo(archive).size(), qm::ToInteger(number))
-                                        : std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number))));
-            size = std::max(size, qm::MinimumSplitSize(qm::LargestEntrySize(archive)));
-            std::printf("%lld %s\n", static_cast<long long>(size), qPrintable(archive));
-        }
-        return 0;
+int checkParts(const QString &output, const QStringList &archives)
+{
+    const auto library = std::make_shared<qm::UnzipLibrary>();
+    const QStringList names = QDir(output).entryList(QDir::Files);
+    QElapsedTimer clock;
+    clock.start();
+    int failed = 0;
+    for (const QString &archive : archives) {
+        const QRegularExpression own('^' + QRegularExpression::escape(QFileInfo(archive).completeBaseName().left(7))
+                                     + QStringLiteral("\\d+\\.zip$"));
+        QVector<qm::PartToCheck> parts;
+        for (const QString &name : names)
+            if (own.match(name).hasMatch())
+                parts.append({output + '/' + name, name, QFileInfo(output + '/' + name).size()});
+        failed += !qm::CheckParts(library, archive, parts, std::numeric_limits<std::int64_t>::max()).isEmpty();
     }
+    std::printf("check_ms=%.1f\nfailed=%d\n", clock.nsecsElapsed() / 1e6, failed);
+    return failed ? 1 : 0;
+}
 
+int splitRun(bool byParts, const QString &number, const QString &output, const QStringList &archives,
+             qint64 stopAfterMs)
+{
     QTemporaryDir appData;
     if (qEnvironmentVariableIsEmpty("APPDATA"))
         qputenv("APPDATA", QFile::encodeName(appData.path()));
@@ -52,17 +79,26 @@ int main(int argc, char *argv[])
     qm::SettingsStore settings(settingsFolder.filePath(QStringLiteral("Quillmere.conf")));
     qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
     qm::Form1 form(context);
-    form.Text1->setText(args[4]);
+    form.Text1->setText(output);
     form.Text2->setText(byParts ? QStringLiteral("20") : number);
     form.Text3->setText(byParts ? number : QStringLiteral("5"));
     form.setOptionValue(byParts ? form.Option2 : form.Option1, true);
-    form.fileList().append(args.mid(5));
+    form.fileList().append(archives);
 
-    QElapsedTimer clock;
+    QElapsedTimer clock, sinceStop;
     clock.start();
+    toolkit.onDoEvents = [&] {
+        if (stopAfterMs >= 0 && !sinceStop.isValid() && clock.elapsed() >= stopAfterMs) {
+            sinceStop.start();
+            form.PushButton2_Click(); // "Stop Splitting"
+        }
+    };
     form.PushButton2_Click();
     const double ms = clock.nsecsElapsed() / 1e6;
-
+    if (stopAfterMs >= 0) {
+        std::printf("stop_ms=%.1f\n", sinceStop.isValid() ? sinceStop.nsecsElapsed() / 1e6 : -1.0);
+        return sinceStop.isValid() ? 0 : 1;
+    }
     const auto boxes = toolkit.messages();
     // Notes after "Done." (renamed or larger parts) still mean every archive was split.
     const bool done = boxes.size() == 1 && boxes[0].text.startsWith(QLatin1String("Done."));
@@ -71,4 +107,23 @@ int main(int argc, char *argv[])
         for (const auto &box : boxes)
             std::fprintf(stderr, "%s\n", qPrintable(box.text));
     return done ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString mode = args.value(1);
+    if (mode == QLatin1String("check") && args.size() >= 4)
+        return checkParts(args[2], args.mid(3));
+    if (mode == QLatin1String("sizes") && args.size() >= 5)
+        return printSizes(args[2] == QLatin1String("parts"), args[3], args.mid(4));
+    if (mode == QLatin1String("run") && args.size() >= 6)
+        return splitRun(args[2] == QLatin1String("parts"), args[3], args[4], args.mid(5), -1);
+    if (mode == QLatin1String("stop") && args.size() >= 7)
+        return splitRun(args[3] == QLatin1String("parts"), args[4], args[5], args.mid(6), args[2].toLongLong());
+    std::fprintf(stderr, "usage: %s sizes|run|stop|check ... (see the source)\n", argv[0]);
+    return 2;
 }

@@ -33,10 +33,12 @@ QVector<QByteArray> names(int folder)
     return found;
 }
 
-bool removeChildren(int folder)
+bool removeChildren(int folder, const char *keep)
 {
     bool ok = true;
     for (const QByteArray &name : names(folder)) {
+        if (keep && name == keep)
+            continue;
         struct stat st {};
         if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
@@ -52,6 +54,11 @@ bool removeChildren(int folder)
 }
 
 } // namespace at
+
+QString HandlePath(int fd)
+{
+    return QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(fd);
+}
 
 namespace {
 

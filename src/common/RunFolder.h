@@ -4,6 +4,7 @@
 #include "posix/FileOps.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QVector>
 
 namespace qm {
@@ -13,9 +14,14 @@ namespace at {
 using posix::openFolder;
 // Names in an open folder as raw bytes ("." and ".." aside).
 QVector<QByteArray> names(int folder);
-// Removes everything inside an open folder.
-bool removeChildren(int folder);
+// Removes everything inside an open folder but the entry named `keep` (when given).
+bool removeChildren(int folder, const char *keep = nullptr);
 } // namespace at
+
+// The name under which this process's open file or folder `fd` is reached, by this process and
+// by the tools it starts (/proc/<pid>/fd/<fd>): whatever is renamed or swapped on the way to it,
+// the name leads to the very file that was opened and checked.
+QString HandlePath(int fd);
 
 // A private folder (0700, this user's) that one run makes inside a parent folder, named
 // "<prefix><random>", held open and locked while the run lives. A run that died (kill -9, power)

@@ -1,14 +1,5 @@
 #include "common/Toolkit.h"
 
-#include <QApplication>
-#include <QDesktopServices>
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QMessageBox>
-#include <QTimer>
-#include <QUrl>
-#include <QWidget>
-
 namespace qm {
 
 const QString kApplicationTitle = QStringLiteral("Quillmere");
@@ -21,80 +12,6 @@ int Toolkit::msgBox(const QString &text, int buttons, int icon, const QString &t
 QString Toolkit::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     return showInput(prompt, title.isEmpty() ? kApplicationTitle : title, defaultText);
-}
-
-int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title)
-{
-    QMessageBox box(owner());
-    box.setWindowTitle(title);
-    // Windows message texts use CR and CR LF; Qt wants LF.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box.setText(shown);
-    box.setIcon(icon == vbCritical ? QMessageBox::Critical
-                : icon == vbExclamation ? QMessageBox::Warning
-                                        : QMessageBox::NoIcon);
-    if (buttons == vbYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
-    const int answer = box.exec();
-    if (buttons == vbYesNo)
-        return answer == QMessageBox::Yes ? vbYes : vbNo;
-    return vbOK;
-}
-
-QString QtToolkit::showInput(const QString &prompt, const QString &title, const QString &defaultText)
-{
-    QString shown = prompt;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    bool ok = false;
-    const QString answer = QInputDialog::getText(owner(), title, shown, QLineEdit::Normal, defaultText, &ok);
-    return ok ? answer : QString(QLatin1String(""));
-}
-
-QStringList QtToolkit::openFileNames(const QString &title, const QString &filterName, const QString &,
-                                     const QString &startFolder)
-{
-    return QFileDialog::getOpenFileNames(owner(), title, startFolder, filterName);
-}
-
-QString QtToolkit::chooseFolder(const QString &title, const QString &startFolder)
-{
-    return QFileDialog::getExistingDirectory(owner(), title, startFolder, QFileDialog::ShowDirsOnly);
-}
-
-bool QtToolkit::openFolder(const QString &folder)
-{
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-}
-
-void QtToolkit::doEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-void QtToolkit::waitForEvents(int maxMs)
-{
-    // The timer only guarantees a wake-up; any earlier event ends the wait.
-    QTimer wakeUp;
-    wakeUp.setSingleShot(true);
-    wakeUp.start(maxMs);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-void QtToolkit::setMousePointer(QWidget *window, int shape, const QCursor *custom)
-{
-    if (!window)
-        return;
-    if (shape == vbHourglass)
-        window->setCursor(Qt::WaitCursor);
-    else if (shape == vbCustom && custom)
-        window->setCursor(*custom);
-    else
-        window->unsetCursor();
 }
 
 } // namespace qm

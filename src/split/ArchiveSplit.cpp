@@ -57,20 +57,20 @@ public:
         const UniqueFd source = openSource(m_request.archive);
         if (!source.isValid())
             return failed(orDefault(SourceFileProblem(m_request.archive), "the file cannot be read."));
-        m_link = m_staging.linkSource(SourceLinkName(m_request.archive), source.get());
+        m_link = m_staging.useSource(source.get());
         if (m_link.isEmpty())
             return failed(QStringLiteral("no working folder could be made in the output folder %1; it may be "
                                          "missing, read-only or full.").arg(m_staging.outputFolder()));
-        const QString failure = splitWithinTheSize(source.get());
+        const QString failure = splitWithinTheSize();
         if (!failure.isEmpty())
             return failed(failure);
-        if (!m_staging.makeNamesValid(m_request.archive))
-            return failed(QStringLiteral("its parts could not be given valid names."));
+        if (!m_staging.nameParts(m_request.archive))
+            return failed(QStringLiteral("its parts could not be named."));
         const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
         const std::int64_t largestPart = largestOf(staged);
         if (!staged.isEmpty()) {
             // Checked where zipsplit left them, through the handles, before anything is moved.
-            const QString problem = CheckParts(m_request.library, QStringLiteral("/proc/self/fd/%1").arg(source.get()),
+            const QString problem = CheckParts(m_request.library, HandlePath(source.get()),
                                                partsToCheck(staged), std::max(m_request.splitSize, m_lastSize));
             if (!problem.isEmpty())
                 return failed(problem);
@@ -105,13 +105,13 @@ private:
     {
         QVector<PartToCheck> parts;
         for (const StagingFolder::StagedPart &part : staged)
-            parts.append({QStringLiteral("/proc/self/fd/%1/").arg(m_staging.handle()) + QFile::decodeName(part.name),
+            parts.append({HandlePath(m_staging.handle()) + QLatin1Char('/') + QFile::decodeName(part.name),
                           QFile::decodeName(part.name), part.size});
         return parts;
     }
 
     // Runs zipsplit until no part is over the split size, or only an entry too large keeps one over.
-    QString splitWithinTheSize(int sourceFd)
+    QString splitWithinTheSize()
     {
         const std::int64_t ceiling = m_request.splitSize;
         std::int64_t size = ceiling;
@@ -122,7 +122,7 @@ private:
             m_staging.clearParts();
             ProcessOutcome outcome;
             m_lastSize = size;
-            RunAndWait(m_toolkit, command(size, sourceFd), 0, &outcome, &m_stopper);
+            RunAndWait(m_toolkit, command(size), 0, &outcome, &m_stopper);
             const bool tooBig = outcome.started && !outcome.crashed && !outcome.stopped
                                 && outcome.exitCode == kZipSplitEntryTooBig;
             if (tooBig && m_result.rounds < kMaxRounds && !settled) {
@@ -145,13 +145,12 @@ private:
         }
     }
 
-    ProcessCommand command(std::int64_t size, int sourceFd) const
+    ProcessCommand command(std::int64_t size) const
     {
         const DeployedTool *tool = m_request.tool;
-        return ZipSplitStagedCommand({tool ? tool->path() : QString(), tool ? tool->program() : QString(),
-                                      tool ? tool->handle() : -1},
-                                     size, {m_staging.path(), m_staging.handle()}, m_request.archive,
-                                     {QFile::decodeName(m_link), sourceFd});
+        return ZipSplitStagedCommand({tool ? tool->path() : QString(), tool ? tool->program() : QString()}, size,
+                                     {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive,
+                                     QFile::decodeName(m_link));
     }
 
     Toolkit &m_toolkit;

@@ -33,17 +33,6 @@ QString cutToBytes(const QString &text, qsizetype maxBytes)
     return text.left(kept);
 }
 
-// Where zipsplit's part number starts: the digits before a final ".zip".
-qsizetype numberStart(const QByteArray &name)
-{
-    if (!name.toLower().endsWith(".zip"))
-        return name.size();
-    qsizetype start = name.size() - 4;
-    while (start > 0 && name[start - 1] >= '0' && name[start - 1] <= '9')
-        --start;
-    return start;
-}
-
 } // namespace
 
 bool IsValidUtf8(const QByteArray &bytes)
@@ -53,30 +42,11 @@ bool IsValidUtf8(const QByteArray &bytes)
     return !decoder.hasError();
 }
 
-QByteArray SourceLinkName(const QString &sourceArchive)
+QString PartName(const QString &sourceArchive, int index, int width)
 {
-    // Whole characters, so the name passes through the process's argument list unchanged.
-    const QByteArray stem = cutToBytes(stemOf(sourceArchive), 16).toUtf8();
-    return (stem.isEmpty() ? QByteArrayLiteral("_") : stem) + QByteArrayLiteral(".zip");
-}
-
-QString ValidPartName(const QByteArray &zipSplitName, const QString &sourceArchive)
-{
-    if (IsValidUtf8(zipSplitName))
-        return QString::fromUtf8(zipSplitName);
-    const qsizetype tailStart = numberStart(zipSplitName);
-    const QByteArray head = zipSplitName.left(tailStart);
-    const QString tail = QString::fromUtf8(zipSplitName.mid(tailStart));
-
-    QString kept = cutToBytes(stemOf(sourceArchive), head.size());
-    if (!head.startsWith(kept.toUtf8())) {
-        // Not cut from this archive's name after all: keep what of it is whole characters.
-        qsizetype valid = head.size();
-        while (valid > 0 && !IsValidUtf8(head.left(valid)))
-            --valid;
-        kept = cutToBytes(QString::fromUtf8(head.left(valid)), valid);
-    }
-    return (kept.isEmpty() ? QStringLiteral("_") : kept) + tail;
+    const QString stem = stemOf(sourceArchive);
+    const QString kept = cutToBytes(stem.isEmpty() ? QStringLiteral("_") : stem, 8 - width);
+    return kept + QStringLiteral("%1.zip").arg(index, width, 10, QLatin1Char('0'));
 }
 
 QString NameShowingSource(const QString &sourceArchive, const QString &partName, int attempt)

@@ -5,19 +5,19 @@
 
 namespace qm {
 
-// zipsplit names parts after the first bytes of the archive's name, up to its first dot, cut to
-// eight bytes less the part number ("Фотографии.zip" gives the bytes "Фот" and half a "о", then
-// "1.zip"). These helpers keep such names readable.
+// zipsplit names parts after the archive's name up to its first dot ("_" when that is empty),
+// cut to eight bytes less the part number, which has as many digits as the last part's
+// ("report.zip" in 12 parts: report01.zip ... report12.zip). Cut by bytes, "Фотографии.zip" would
+// give "Фот" and half a "о": these helpers keep the names whole.
 
-// The name zipsplit is given for the source (a link to the very file of the row): the archive's
-// name up to its first dot, at most 16 bytes, with ".zip", so the parts come out named exactly as
-// they would from the archive itself, whatever its extension or length.
-QByteArray SourceLinkName(const QString &sourceArchive);
+// The name zipsplit itself reads the source under (a link in the staging folder), so its parts
+// come out as "a1.zip", "a2.zip"... whatever the archive is called.
+constexpr char kSourceLinkName[] = "a.zip";
 
-// The part's name in the output folder: zipsplit's name when it is valid UTF-8, so Latin names
-// stay as they are; otherwise the archive's name cut back to a whole character (a character with
-// its combining marks) before the part number.
-QString ValidPartName(const QByteArray &zipSplitName, const QString &sourceArchive);
+// Part `index` of a split whose part numbers have `width` digits, named as zipsplit names it for
+// sourceArchive, the name cut at a whole character (with its combining marks) rather than inside
+// one: Latin names come out exactly as zipsplit's.
+QString PartName(const QString &sourceArchive, int index, int width);
 
 // "<archive name>-<part name>.zip", then "... (2).zip" and so on for attempt 2, 3, ...; the
 // archive's name is shortened at a character boundary so the result fits in 255 bytes.

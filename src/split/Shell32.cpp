@@ -66,8 +66,8 @@ int RunAndWait(Toolkit &toolkit, const ProcessCommand &command, std::optional<in
     process.setArguments(command.arguments);
     process.setStandardInputFile(QProcess::nullDevice()); // the tool can never wait for an answer
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (command.childSetup)
-        process.setChildProcessModifier(command.childSetup);
+    if (!command.workingDirectory.isEmpty())
+        process.setWorkingDirectory(command.workingDirectory);
 
     // A writer that has only just closed the file can leave exec briefly refusing it (ETXTBSY).
     for (int attempt = 0;; ++attempt) {

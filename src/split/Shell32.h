@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 class QProcess;
@@ -27,8 +26,7 @@ struct ProcessCommand
     QString text;
     QString program;
     QStringList arguments;
-    // Runs in the new process just before the program starts (async-signal-safe calls only).
-    std::function<void()> childSetup;
+    QString workingDirectory; // empty: the program's own
 };
 
 // What became of one process, for callers that judge more than the exit code.

@@ -42,21 +42,26 @@ QString StagingFolder::path() const
                                              QFile::decodeName(m_run.name())));
 }
 
-QByteArray StagingFolder::linkSource(const QByteArray &linkName, int sourceFd)
+QByteArray StagingFolder::useSource(int sourceFd)
 {
     if (!isValid())
         return {};
-    if (::mkdirat(m_run.handle(), kSourceFolder, S_IRWXU) != 0 && errno != EEXIST)
+    if (!m_linked) {
+        // A handle number of our own, reserved once, so the link never has to change.
+        m_sourceSlot.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        if (!m_sourceSlot.isValid()
+            || (::mkdirat(m_run.handle(), kSourceFolder, S_IRWXU) != 0 && errno != EEXIST))
+            return {};
+        const UniqueFd sources = at::openFolder(m_run.handle(), kSourceFolder);
+        if (!sources.isValid()
+            || ::symlinkat(QFile::encodeName(HandlePath(m_sourceSlot.get())).constData(), sources.get(),
+                           kSourceLinkName) != 0)
+            return {};
+        m_linked = true;
+    }
+    if (::dup3(sourceFd, m_sourceSlot.get(), O_CLOEXEC) < 0)
         return {};
-    const UniqueFd sources = at::openFolder(m_run.handle(), kSourceFolder);
-    if (!sources.isValid())
-        return {};
-    ::unlinkat(sources.get(), linkName.constData(), 0);
-    // /proc/self is the tool process itself, which inherits the open file under the same number.
-    const QByteArray target = "/proc/self/fd/" + QByteArray::number(sourceFd);
-    if (::symlinkat(target.constData(), sources.get(), linkName.constData()) != 0)
-        return {};
-    return QByteArray(kSourceFolder) + '/' + linkName;
+    return QByteArray(kSourceFolder) + '/' + kSourceLinkName;
 }
 
 QVector<StagingFolder::StagedPart> StagingFolder::parts() const
@@ -73,17 +78,24 @@ QVector<StagingFolder::StagedPart> StagingFolder::parts() const
     return found;
 }
 
-bool StagingFolder::makeNamesValid(const QString &sourceArchive)
+bool StagingFolder::nameParts(const QString &sourceArchive)
 {
+    static_assert(sizeof kSourceLinkName > 4, "the link's stem, then .zip");
+    const QByteArray stem = QByteArray(kSourceLinkName).chopped(4);
     for (const StagedPart &part : parts()) {
-        if (IsValidUtf8(part.name))
+        if (!part.name.startsWith(stem) || !part.name.endsWith(".zip"))
+            continue; // not one of zipsplit's: it stays and goes with the folder
+        const QByteArray digits = part.name.mid(stem.size(), part.name.size() - stem.size() - 4);
+        bool isNumber = false;
+        const int index = digits.toInt(&isNumber);
+        if (!isNumber)
             continue;
-        const QString valid = ValidPartName(part.name, sourceArchive);
-        QString name = valid;
+        const QString wanted = PartName(sourceArchive, index, int(digits.size()));
+        QString name = wanted;
         bool ok = false;
         for (int attempt = 1; !ok && attempt < 100; ++attempt) {
             if (attempt > 1)
-                name = NameShowingSource(sourceArchive, valid, attempt);
+                name = NameShowingSource(sourceArchive, wanted, attempt);
             ok = renameWithoutReplacingAt(m_run.handle(), part.name.constData(), m_run.handle(),
                                           QFile::encodeName(name).constData());
             if (!ok && errno != EEXIST)
@@ -111,7 +123,7 @@ bool StagingFolder::moveParts(const QString &sourceArchive, QVector<Part> *moved
         return false;
     QVector<QPair<QByteArray, Part>> done;
     for (const StagedPart &staged : parts()) {
-        const QString wanted = ValidPartName(staged.name, sourceArchive);
+        const QString wanted = QFile::decodeName(staged.name);
         Part part{wanted, wanted};
         bool ok = renameWithoutReplacingAt(m_run.handle(), staged.name.constData(), m_output.get(),
                                            QFile::encodeName(part.savedAs).constData());
@@ -137,11 +149,14 @@ bool StagingFolder::moveParts(const QString &sourceArchive, QVector<Part> *moved
 
 bool StagingFolder::clear()
 {
-    return m_run.exists() && at::removeChildren(m_run.handle());
+    // The source link stays for the next archive.
+    return m_run.exists() && at::removeChildren(m_run.handle(), kSourceFolder);
 }
 
 void StagingFolder::remove()
 {
+    m_sourceSlot.reset();
+    m_linked = false;
     m_run.remove();
     m_output.reset();
 }

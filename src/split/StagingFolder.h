@@ -45,16 +45,16 @@ public:
     int handle() const { return m_run.handle(); }
     const QString &outputFolder() const { return m_outputFolder; }
 
-    // Puts a link named linkName in the folder's own source sub-folder that leads to the open
-    // file sourceFd as the tool process sees it; returns the link's path relative to the staging
-    // folder ("src/<name>"), or empty when it could not be made.
-    QByteArray linkSource(const QByteArray &linkName, int sourceFd);
+    // Makes the folder's source link ("src/a.zip", relative to the staging folder, which it
+    // returns) lead to the open file sourceFd; empty when it cannot. One link serves every archive:
+    // it leads to a handle of the folder's own that takes on each source in turn.
+    QByteArray useSource(int sourceFd);
 
     // The regular files zipsplit left (the source sub-folder aside), sorted by name.
     QVector<StagedPart> parts() const;
-    // Renames the parts whose names are not valid UTF-8 to valid ones, where they are, so that
-    // every later step can name them; false when one cannot be renamed.
-    bool makeNamesValid(const QString &sourceArchive);
+    // Gives zipsplit's parts ("a1.zip"...) the names zipsplit would have given them for
+    // sourceArchive, as whole characters, where they are; false when one cannot be renamed.
+    bool nameParts(const QString &sourceArchive);
     // Removes the parts only (before zipsplit runs again on the same archive).
     bool clearParts();
 
@@ -72,6 +72,8 @@ private:
     QString m_outputFolder;
     UniqueFd m_output;
     RunFolder m_run;
+    UniqueFd m_sourceSlot; // the handle the source link leads to
+    bool m_linked = false;
 };
 
 // Renames between two open folders only when nothing is at the target; false with errno EEXIST

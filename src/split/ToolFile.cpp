@@ -85,8 +85,7 @@ DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
 
 QString DeployedTool::program() const
 {
-    // The started process sees the open file under the same number.
-    return QStringLiteral("/proc/self/fd/%1").arg(m_file.get());
+    return HandlePath(m_file.get());
 }
 
 } // namespace qm

@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace qm {
 
@@ -38,21 +36,14 @@ ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSi
     return command;
 }
 
-ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const StagingPlace &staging,
-                                     const QString &archivePath, const SourceLink &source)
+ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
+                                     const QString &archivePath, const QString &sourceLink)
 {
     ProcessCommand command = ZipSplitCommandLine(tool.path, splitSize, staging.path, archivePath);
     command.program = tool.reference;
+    command.workingDirectory = staging.reference;
     command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
-                         QStringLiteral("."), source.link};
-    command.childSetup = [folder = staging.handle, file = source.handle, program = tool.handle] {
-        if (::fchdir(folder) != 0)
-            ::_exit(127);
-        // The link leads to this number in the tool's own table; a script tool reopens itself.
-        ::fcntl(file, F_SETFD, 0);
-        if (program >= 0)
-            ::fcntl(program, F_SETFD, 0);
-    };
+                         QStringLiteral("."), sourceLink};
     return command;
 }
 

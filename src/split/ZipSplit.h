@@ -20,13 +20,12 @@ QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSiz
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath);
 
-// Something the tool process reaches through a handle of ours: shown as path, reached as
-// reference (a path the process resolves in its own file table) through the handle.
+// Something the tool process reaches through a handle of ours: shown as `path`, reached as
+// `reference`, the name that leads to the open handle itself (HandlePath).
 struct HeldPath
 {
     QString path;
     QString reference;
-    int handle = -1;
 };
 
 // The command for one split in a staging folder: the text as above (tool, size, staging folder,
@@ -34,18 +33,9 @@ struct HeldPath
 // folder found by its handle, writes its parts there ("-b ."), and reads the source through a link
 // inside that folder that leads to the open source file. No rename of any folder on the way can
 // redirect any of them.
-struct StagingPlace
-{
-    QString path;
-    int handle = -1;
-};
-struct SourceLink
-{
-    QString link; // relative to the staging folder
-    int handle = -1;
-};
-ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const StagingPlace &staging,
-                                     const QString &archivePath, const SourceLink &source);
+// `sourceLink` is relative to the staging folder.
+ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
+                                     const QString &archivePath, const QString &sourceLink);
 
 // zipsplit's exit code for an entry too large for the part size.
 constexpr int kZipSplitEntryTooBig = 6;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "common/Toolkit.h"
+
+namespace qm {
+
+// The toolkit of the real window: Qt's message boxes, dialogs and event loop.
+class QtToolkit : public Toolkit
+{
+public:
+    QStringList openFileNames(const QString &title, const QString &filterName,
+                              const QString &pattern, const QString &startFolder) override;
+    QString chooseFolder(const QString &title, const QString &startFolder) override;
+    bool openFolder(const QString &folder) override;
+    void doEvents() override;
+    void waitForEvents(int maxMs) override;
+    void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
+
+protected:
+    int showMessage(const QString &text, int buttons, int icon, const QString &title) override;
+    QString showInput(const QString &prompt, const QString &title,
+                      const QString &defaultText) override;
+};
+
+} // namespace qm
