@@ -41,6 +41,15 @@ const QString kHelpText = QStringLiteral(
     "automatically).\r\n\r\n"
     "If split size is more than size of source file then one file will be created.");
 
+QPushButton *button(const char *name, const QString &caption, QWidget *parent, QRect r)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(r);
+    b->setAutoDefault(false);
+    return b;
+}
+
 } // namespace
 
 Form1::Form1(Context &context, QWidget *parent)
@@ -64,14 +73,14 @@ void Form1::buildControls()
     setFont(QFont(QStringLiteral("Arial"), 9));
     setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
 
-    const auto button = [this](const char *name, const QString &caption, QWidget *parent, QRect r) {
-        auto *b = new QPushButton(caption, parent);
-        b->setObjectName(QLatin1String(name));
-        b->setGeometry(r);
-        b->setAutoDefault(false);
-        return b;
-    };
+    buildListAndButtons();
+    buildOutputAndProgress();
+    buildOptions();
+    wireKeyboardAndPointer();
+}
 
+void Form1::buildListAndButtons()
+{
     PushButton7 = button("PushButton7", QStringLiteral("Help"), this, designRect(120, 120, 7800, 405));
     PushButton7->setAccessibleDescription(QStringLiteral("How split sizes are worked out"));
 
@@ -98,6 +107,10 @@ void Form1::buildControls()
     PushButton5 = button("PushButton5", QStringLiteral("Clear List"), this, designRect(120, 3525, 3840, 405));
     PushButton6 = button("PushButton6", QStringLiteral("Load Sample/Example Files"), this, designRect(4080, 3525, 3840, 405));
 
+}
+
+void Form1::buildOutputAndProgress()
+{
     Frame1 = new QGroupBox(QStringLiteral("Split To This Folder"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(designRect(120, 3975, 7800, 800));
@@ -120,6 +133,10 @@ void Form1::buildControls()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setAccessibleName(QStringLiteral("Split progress"));
 
+}
+
+void Form1::buildOptions()
+{
     Frame2 = new QGroupBox(QStringLiteral("Split Option"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Frame2->setGeometry(designRect(120, 6300, 7800, 1215));
@@ -148,6 +165,10 @@ void Form1::buildControls()
         w->setAutoFillBackground(true);
     }
 
+}
+
+void Form1::wireKeyboardAndPointer()
+{
     // Keyboard order follows the layout, top to bottom, left to right.
     QWidget *order[] = {PushButton7, ListView1, PushButton1, PushButton4, PushButton5, PushButton6,
                         Text1, PushButton3, PushButton2, Option1, Text2, Option2, Text3};

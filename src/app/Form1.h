@@ -110,6 +110,10 @@ protected:
 
 private:
     void buildControls();
+    void buildListAndButtons();
+    void buildOutputAndProgress();
+    void buildOptions();
+    void wireKeyboardAndPointer();
     void connectHandlers();
     void loadHandCursor(const QString &path);
     QWidget *pointerControlAt(QWidget *widget) const;

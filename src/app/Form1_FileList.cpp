@@ -17,7 +17,9 @@ namespace qm {
 
 namespace {
 
-constexpr long kOpenFlags = 2621953; // multiple choice, explorer style, long names, read-only box
+// Multiple choice, explorer style, long names, read-only box. Qt's dialog takes no such bits; line
+// 106 still sets them, so the handler keeps its steps and their labels.
+constexpr long kOpenFlags = 2621953;
 
 const QString kTooManyFiles = QStringLiteral(
     "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
