@@ -21,6 +21,7 @@
 
 #include <csignal>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -538,12 +539,18 @@ private Q_SLOTS:
     void foldersSwappedDuringTheRunRedirectNothing_data()
     {
         QTest::addColumn<QString>("swapped");
-        QTest::newRow("tool folder, for one with another program") << "tool";
-        QTest::newRow("staging folder, for a link to the user's documents") << "staging";
+        QTest::addColumn<bool>("otherUser"); // the swap is done by another user in a shared folder
+        QTest::newRow("tool folder, for one with another program") << "tool" << false;
+        QTest::newRow("staging folder, for a link to the user's documents") << "staging" << false;
+        QTest::newRow("tool folder, by another user") << "tool" << true;
+        QTest::newRow("staging folder, by another user") << "staging" << true;
     }
     void foldersSwappedDuringTheRunRedirectNothing()
     {
         QFETCH(QString, swapped);
+        QFETCH(bool, otherUser);
+        if (otherUser && ::geteuid() != 0)
+            QSKIP("acting as a second user needs root (setpriv); the rows above make the same swap as this user");
         SplitWorld w;
         w.world.context().toolSource = kStandIn;
         qputenv("QM_STAND_IN", "real");
@@ -555,30 +562,32 @@ private Q_SLOTS:
         const QString a = noisyZip(w.world.home() + "/in/a.zip", 2, 1000, 1);
         const QString b = noisyZip(w.world.home() + "/in/b.zip", 2, 1000, 2);
         w.form.fileList().append(QStringList{a, b});
+        const QString folder = swapped == "tool" ? w.appData : w.out;
+        if (otherUser) { // a shared folder anyone may write to, without the sticky bit
+            QFile::setPermissions(w.world.home(), QFileDevice::Permissions(0x7755));
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+        }
         bool done = false;
         w.world.toolkit().onDoEvents = [&] {
-            const QString folder = swapped == "tool" ? w.appData : w.out;
             const QStringList runs = QDir(folder).entryList({".quillmere-*"}, QDir::Dirs | QDir::Hidden);
             if (done || runs.isEmpty())
                 return;
             done = true;
-            const QString run = folder + "/" + runs[0];
-            QVERIFY(QDir().rename(run, folder + "/moved-away"));
-            if (swapped == "staging") {
-                QVERIFY(QFile::link(documents, run));
-                return;
-            }
-            w.world.makeFile(QDir(w.world.home()).relativeFilePath(run) + "/zipsplit",
-                             "#!/bin/sh\ntouch '" + hijacked.toUtf8() + "'\n");
-            QFile::setPermissions(run + "/zipsplit", QFile::ReadOwner | QFile::ExeOwner);
+            const QString swap = swapped == "staging"
+                                     ? QStringLiteral("mv '%1' '%2/moved-away' && ln -s '%3' '%1'").arg(folder + "/" + runs[0], folder, documents)
+                                     : QStringLiteral("mv '%1' '%2/moved-away' && mkdir '%1' && printf '#!/bin/sh\\ntouch %3\\n' >'%1/zipsplit'"
+                                                      " && chmod 755 '%1/zipsplit'").arg(folder + "/" + runs[0], folder, hijacked);
+            QStringList command{"sh", "-c", swap};
+            if (otherUser)
+                command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+            QCOMPARE(run(otherUser ? "setpriv" : command.takeFirst(), command), 0);
         };
         w.form.PushButton2_Click();
         QVERIFY(done);
         QCOMPARE(w.logLines(log), 2);
         QVERIFY(!QFile::exists(hijacked));
         QCOMPARE(QDir(documents).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"letter.txt"});
-        const QStringList boxes = w.messageTexts();
-        QCOMPARE(boxes, QStringList{"Done."});
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
         QStringList expected = entriesOf(a) + entriesOf(b);
         expected.sort();
         QCOMPARE(w.unionOfParts(), expected);
