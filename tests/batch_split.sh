@@ -33,5 +33,20 @@ status=0
 quiet --split --size 1 "$work/in/Фото.zip" 2>"$work/err" || status=$?
 [ "$status" -eq 2 ] || { echo "a usage error gave exit $status"; exit 1; }
 [ ! -e "$HOME/.config/Veltrane" ] || { echo "batch mode wrote the window's settings"; exit 1; }
-[ -z "$(find "$work/out" -name '.quillmere-*')" ] || { echo "left behind"; exit 1; }
-echo "batch mode: splits, reports, exit statuses 0, 1, 2, no settings, nothing left behind"
+
+# Ctrl+C once the first archive is done: the rest are named as not split, nothing is left behind.
+mkdir -p "$work/many" "$work/out2"
+for i in $(seq -w 1 60); do cp "$work/in/Фото.zip" "$work/many/m$i.zip"; done
+env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$program" --split --size 1 --output "$work/out2" \
+    "$work/many"/*.zip 2>"$work/err" &
+batch=$! # env runs the program in its own process: this is the program's pid
+for _ in $(seq 1 200); do grep -q '^\[1/60\]' "$work/err" && break; sleep 0.05; done
+kill -INT "$batch"
+status=0
+wait "$batch" || status=$?
+[ "$status" -eq 1 ] || { echo "Ctrl+C gave exit $status"; cat "$work/err"; exit 1; }
+grep -q 'Splitting was stopped' "$work/err" || { echo "no stop summary:"; cat "$work/err"; exit 1; }
+grep -q 'm60.zip: stopped before it was split.' "$work/err" || { cat "$work/err"; exit 1; }
+for f in "$work/out2"/*.zip; do unzip -tqq "$f" >/dev/null || { echo "damaged part $f"; exit 1; }; done
+[ -z "$(find "$work/out" "$work/out2" "$HOME" -name '.quillmere-*')" ] || { echo "left behind"; exit 1; }
+echo "batch mode: splits, reports, exit statuses 0, 1, 2, Ctrl+C stops cleanly, no settings, nothing left behind"
