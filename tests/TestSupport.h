@@ -6,6 +6,8 @@
 
 #include <QTemporaryDir>
 
+#include <ctime>
+
 #include <memory>
 #include <optional>
 
@@ -44,6 +46,25 @@ private:
 // The ZIP of the listed name=content pairs, built with Info-ZIP zip; returns the archive path.
 QString makeZip(const QString &archive, const QList<QPair<QString, QByteArray>> &entries,
                 const QStringList &zipOptions = {});
+
+// TZ set to a zone for the object's lifetime.
+struct ZoneForTest {
+    explicit ZoneForTest(const char *zone) : had(qEnvironmentVariableIsSet("TZ")), before(qgetenv("TZ"))
+    {
+        qputenv("TZ", zone);
+        ::tzset();
+    }
+    ~ZoneForTest()
+    {
+        if (had)
+            qputenv("TZ", before);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+    const bool had;
+    const QByteArray before;
+};
 
 // The list's rows, top to bottom.
 QStringList rows(qm::Form1 &form);

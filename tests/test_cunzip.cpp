@@ -1,5 +1,7 @@
 // cUnzip and its binding mUnzip: the reader over the real libunzip32.so
 // beside the test program, and the callbacks driven directly.
+#include "TestSupport.h"
+
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"
 #include "common/AppError.h"
@@ -66,25 +68,6 @@ void receive(const char *path, unsigned long long csize = 10, unsigned cfactor =
 {
     mUnzip::ReceiveDirEntry(csize, csize, cfactor, mo, dy, yr, hh, mm, ' ', path, method, crc, crypt);
 }
-
-// TZ set to a zone for the object's lifetime.
-struct ZoneForTest {
-    explicit ZoneForTest(const char *zone) : had(qEnvironmentVariableIsSet("TZ")), before(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        ::tzset();
-    }
-    ~ZoneForTest()
-    {
-        if (had)
-            qputenv("TZ", before);
-        else
-            qunsetenv("TZ");
-        ::tzset();
-    }
-    const bool had;
-    const QByteArray before;
-};
 
 } // namespace
 

@@ -1,5 +1,7 @@
 // libunzip32.so on its own: the exported entry points, loaded the way the program loads them,
 // driven with recording callbacks over archives made at test time (fuzz/make_corpus.py).
+#include "TestSupport.h"
+
 #include "unzip32/unzip32.h"
 
 #include <QDir>
@@ -111,25 +113,6 @@ QByteArray readAll(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
-
-// TZ set to a zone for the object's lifetime.
-struct ZoneForTest {
-    explicit ZoneForTest(const char *zone) : had(qEnvironmentVariableIsSet("TZ")), before(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        ::tzset();
-    }
-    ~ZoneForTest()
-    {
-        if (had)
-            qputenv("TZ", before);
-        else
-            qunsetenv("TZ");
-        ::tzset();
-    }
-    const bool had;
-    const QByteArray before;
-};
 
 } // namespace
 

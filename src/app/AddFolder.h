@@ -60,7 +60,7 @@ public:
     void yield();
     // Hands the rows of every open RowBatch to their lists.
     void flushRows();
-    void setIntervalMs(int ms); // 0: every turn is real (tests that act "meanwhile")
+    void setIntervalMs(int ms); // 0: every turn is real
     int intervalMs() const { return m_intervalMs; }
     quint64 count() const { return m_count; } // every turn asked for, real or not
 

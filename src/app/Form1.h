@@ -62,7 +62,7 @@ public:
     // Cursor rule: the pointer moved over `control` (a button, a frame, the list or the form).
     void pointerMovedOver(QWidget *control);
 
-    // --- state the handlers and tests read ----------------------------------------------------
+    // --- state the handlers read ---------------------------------------------------------
     int MousePointer() const { return m_mousePointer; }
     void setMousePointer(int shape) override;
     FileListModel &fileList() { return *m_files; }

@@ -25,7 +25,7 @@ public:
     QString path() const { return m_path; }
 
     // Wiz_SingleEntryUnzip; -1 when the library cannot be loaded or lacks the entry point.
-    // Virtual so a test can see what a call hands over.
+    // Virtual: another library can stand in for this one.
     virtual int singleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *dcl,
                                  USERFUNCTIONS *callbacks);
 
@@ -33,8 +33,8 @@ public:
     // entry point.
     void version(UzpVer2 &record);
 
-    // libunzip32.so in the program's real folder, not Context::applicationFolder: tests
-    // redirect that one.
+    // libunzip32.so in the program's real folder, not Context::applicationFolder, which may
+    // be pointed elsewhere.
     static QString besideProgram();
 
 private:

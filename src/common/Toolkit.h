@@ -21,7 +21,7 @@ enum MousePointer { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
 extern const QString kApplicationTitle; // "Quillmere"
 
 // The one door to every dialog, box, shell call and message-loop yield. Handlers never call a
-// Qt dialog directly, so tests install ScriptedToolkit and run every handler headless.
+// Qt dialog directly: whoever makes the context chooses how boxes are shown and answered.
 class Toolkit
 {
 public:

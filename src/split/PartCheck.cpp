@@ -47,6 +47,8 @@ bool listEntries(const std::shared_ptr<UnzipLibrary> &library, const QString &pa
 QString CheckParts(const std::shared_ptr<UnzipLibrary> &library, const QString &source,
                    const QVector<PartToCheck> &parts, std::int64_t limit)
 {
+    // Listed again from the very file zipsplit read (source names the open handle), not from the
+    // listing of the row's path made before it was opened.
     QVector<EntryKey> wanted;
     if (!listEntries(library, source, wanted))
         return QStringLiteral("its entries could not be listed to check the parts.");

@@ -13,7 +13,7 @@ namespace qm {
 QString ToolFolder();
 
 // Resource 101 of type CUSTOM: the zipsplit executable built into the program, or the file
-// `source` names when it is not empty (tests and benchmarks hand in another program). Throws
+// `source` names when it is not empty (another program to start in its place). Throws
 // AppError (326) when it is not there.
 QByteArray LoadToolBytes(const QString &source = QString());
 
