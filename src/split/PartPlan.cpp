@@ -1,0 +1,233 @@
+#include "split/PartPlan.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <set>
+
+namespace qm {
+
+namespace {
+
+// zipsplit's fixed costs: the end record with its signature, and per entry the data descriptor
+// allowance, local and central header lengths without signatures.
+constexpr std::uint64_t kEndAllowance = 18 + 4;
+constexpr std::uint64_t kEntryAllowance = 8 + 26 + 42;
+constexpr std::int64_t kSmallestN = 100; // zipsplit refuses less
+constexpr std::int64_t kLocalHeader = 30;
+constexpr std::int64_t kCentralHeader = 46;
+constexpr std::int64_t kEndRecord = 22;
+constexpr std::int64_t kZip64End = 56 + 20; // record and locator
+
+std::int64_t saturate(std::uint64_t value)
+{
+    return value > std::uint64_t(std::numeric_limits<std::int64_t>::max()) ? std::numeric_limits<std::int64_t>::max()
+                                                                            : std::int64_t(value);
+}
+
+} // namespace
+
+std::int64_t PartPlan::largest() const
+{
+    std::int64_t size = 0;
+    for (const PlannedPart &part : parts)
+        size = std::max(size, part.size);
+    return size;
+}
+
+// What zipsplit writes for one entry: the local header with the source's local name and extra
+// field, the data, a new data descriptor for encrypted entries that had one (plain entries lose
+// theirs), and the central record as the source has it.
+static std::uint64_t WrittenBytes(const StoredZipEntry &e)
+{
+    std::uint64_t localExtra = e.localExtra;
+    if (e.localZip64 && e.localZip64Data != 16)
+        localExtra = localExtra - (e.localZip64Data < 0 ? 0 : 4 + e.localZip64Data) + 20;
+    const std::uint64_t descriptor = e.encrypted() && e.hasDescriptor() ? (e.localZip64 ? 24 : 16) : 0;
+    return kLocalHeader + e.localName + localExtra + e.compressedSize + descriptor + kCentralHeader
+           + std::uint64_t(e.name.size()) + e.centralExtra + e.comment;
+}
+
+PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
+{
+    constexpr std::uint64_t kNoSense = std::uint64_t(1) << 62; // lying sizes stay summable
+    for (const StoredZipEntry &e : directory.entries) {
+        const std::uint64_t estimate = kEntryAllowance + 2 * std::uint64_t(e.name.size())
+                                       + 2 * std::uint64_t(e.centralExtra) + e.comment
+                                       + std::min(e.compressedSize, kNoSense);
+        m_estimate.push_back(std::min(estimate, kNoSense));
+        m_written.push_back(saturate(std::min(WrittenBytes(e), kNoSense)));
+        m_largestEstimate = std::max(m_largestEstimate, m_estimate.back());
+        m_total = m_total > std::numeric_limits<std::int64_t>::max() - m_written.back()
+                      ? std::numeric_limits<std::int64_t>::max()
+                      : m_total + m_written.back();
+    }
+}
+
+std::int64_t PartPlanner::endBytes(std::size_t entries) const
+{
+    return kEndRecord + (entries > 0xFFFF ? kZip64End : 0);
+}
+
+// Entries in archive order into parts one after another, a new part when the next will not fit.
+std::vector<std::size_t> PartPlanner::packSimple(std::uint64_t capacity, std::size_t &bins) const
+{
+    std::vector<std::size_t> bin(m_estimate.size());
+    std::size_t k = 0;
+    std::uint64_t used = 0;
+    for (std::size_t i = 0; i < m_estimate.size(); ++i) {
+        if (m_estimate[i] + used > capacity) {
+            ++k;
+            used = 0;
+        }
+        used += m_estimate[i];
+        bin[i] = k;
+    }
+    bins = k + 1;
+    return bin;
+}
+
+// Largest first, each into the fullest part it still fits (the first of equals); with the fewest
+// parts the total allows, then one more each time an entry fits nowhere. Gives up (bins = 0) once
+// it would need as many parts as bins says the simple packing takes, which zipsplit prefers then.
+std::vector<std::size_t> PartPlanner::packGreedy(std::uint64_t capacity, std::size_t &bins) const
+{
+    const std::size_t n = m_estimate.size();
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    // glibc's qsort is a merge sort, so equal estimates keep their order, as here.
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return m_estimate[a] > m_estimate[b]; });
+    // Tries with fewer parts than these bounds fail for certain and are skipped: the total, and
+    // entries over half a part (one each) or over a third (two at most).
+    std::uint64_t total = 0;
+    std::size_t halves = 0, thirds = 0;
+    for (const std::uint64_t e : m_estimate) {
+        total += e;
+        halves += e > capacity / 2;
+        thirds += e > capacity / 3;
+    }
+    std::vector<std::size_t> bin(n);
+    const std::size_t simpleBins = bins;
+    const std::size_t fewest = std::max({std::size_t((total + capacity - 1) / capacity), halves, (thirds + 1) / 2});
+    for (std::size_t m = fewest; m < simpleBins; ++m) {
+        std::set<std::pair<std::uint64_t, std::size_t>> room; // space left, part
+        for (std::size_t j = 0; j < m; ++j)
+            room.insert({capacity, j});
+        std::size_t placed = 0;
+        for (; placed < n; ++placed) {
+            const std::size_t i = order[placed];
+            const auto it = room.lower_bound({m_estimate[i], 0});
+            if (it == room.end())
+                break;
+            const auto [left, j] = *it;
+            room.erase(it);
+            room.insert({left - m_estimate[i], j});
+            bin[i] = j;
+        }
+        if (placed == n) {
+            bins = m;
+            return bin;
+        }
+    }
+    bins = 0;
+    return {};
+}
+
+PartPlan PartPlanner::plan(std::int64_t zipSplitSize) const
+{
+    PartPlan result;
+    result.zipSplitSize = zipSplitSize;
+    if (zipSplitSize < kSmallestN || std::uint64_t(zipSplitSize) - kEndAllowance < m_largestEstimate) {
+        result.refused = true;
+        return result;
+    }
+    if (m_estimate.empty())
+        return result;
+    const std::uint64_t capacity = std::uint64_t(zipSplitSize) - kEndAllowance;
+    std::size_t bins = 0;
+    std::vector<std::size_t> bin = packSimple(capacity, bins);
+    std::size_t greedyBins = bins;
+    std::vector<std::size_t> greedy = packGreedy(capacity, greedyBins);
+    if (greedyBins > 0 && greedyBins < bins) {
+        bin.swap(greedy);
+        bins = greedyBins;
+    }
+    result.parts.resize(bins);
+    for (std::size_t i = 0; i < bin.size(); ++i)
+        result.parts[bin[i]].entries.push_back(i);
+    const std::int64_t comment = m_directory.comment.size();
+    for (PlannedPart &part : result.parts) {
+        std::uint64_t size = std::uint64_t(endBytes(part.entries.size()) + comment);
+        for (const std::size_t i : part.entries)
+            size += std::uint64_t(m_written[i]);
+        part.size = saturate(size);
+    }
+    return result;
+}
+
+std::int64_t PartPlanner::smallestSplitSize() const
+{
+    const std::int64_t n = saturate(m_largestEstimate + kEndAllowance);
+    return plan(std::max(n, kSmallestN)).largest();
+}
+
+PartPlan PartPlanner::forSize(std::int64_t ceiling) const
+{
+    const std::int64_t comment = m_directory.comment.size();
+    const std::int64_t lowest = std::max(kSmallestN, saturate(m_largestEstimate + kEndAllowance));
+    std::int64_t n = std::max(lowest, ceiling - comment);
+    std::int64_t over = std::numeric_limits<std::int64_t>::max(); // smallest -n seen too large
+    PartPlan best = plan(n);
+    // Lowered by each overshoot until the parts fit; the first fit may lie well below the last
+    // miss, so the gap between them is searched for a larger -n that fits as well.
+    while (best.largest() > ceiling && n > lowest) {
+        over = n;
+        n = std::max(lowest, n - std::max<std::int64_t>(1, best.largest() - ceiling));
+        best = plan(n);
+    }
+    if (best.largest() > ceiling) { // one entry forces it: as small as the parts can be
+        best.splitSize = best.largest();
+        return best;
+    }
+    for (std::int64_t low = n + 1; low < over;) {
+        const std::int64_t mid = low + (over - low) / 2;
+        PartPlan probe = plan(mid);
+        if (probe.largest() <= ceiling) {
+            best = std::move(probe);
+            low = mid + 1;
+        } else {
+            over = mid;
+        }
+    }
+    best.splitSize = ceiling;
+    return best;
+}
+
+PartPlan PartPlanner::forParts(int parts, std::int64_t lowest) const
+{
+    PartPlan best = forSize(lowest);
+    if (best.parts.size() <= std::size_t(std::max(parts, 1)))
+        return best;
+    std::uint64_t estimates = 0;
+    for (const std::uint64_t e : m_estimate)
+        estimates += e;
+    const std::int64_t comment = m_directory.comment.size();
+    // Under this ceiling everything fits in one part.
+    std::int64_t high = std::max(m_total + endBytes(m_estimate.size()), saturate(estimates + kEndAllowance)) + comment;
+    std::int64_t low = std::max(lowest, best.splitSize) + 1;
+    best = forSize(high);
+    while (low < high) {
+        const std::int64_t mid = low + (high - low) / 2;
+        PartPlan probe = forSize(mid);
+        if (probe.parts.size() <= std::size_t(parts)) {
+            best = std::move(probe);
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return best;
+}
+
+} // namespace qm

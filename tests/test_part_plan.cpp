@@ -1,0 +1,122 @@
+// The part planner against the installed zipsplit: for archives from every writer on the
+// machine, what zipsplit writes must be what the plan says, part by part, to the byte.
+#include "split/PartPlan.h"
+#include "split/ZipDirectory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+ZipDirectory directoryOf(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    ZipDirectory directory = ReadZipDirectory(fd);
+    ::close(fd);
+    return directory;
+}
+
+// The corpus, made once for the whole test program.
+const QString &corpus()
+{
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        QProcess p;
+        p.start(QStringLiteral("python3"), {QStringLiteral(QUILLMERE_SOURCE_DIR "/tests/make_split_corpus.py"),
+                                            dir.path(), QStringLiteral("--large")});
+        return p.waitForFinished(300000) && p.exitCode() == 0;
+    }();
+    static const QString path = made ? dir.path() : QString();
+    return path;
+}
+
+// zipsplit -n on the archive into a fresh folder; the parts' names, sizes and entries.
+struct Written
+{
+    QStringList names;
+    QVector<qint64> sizes;
+    QVector<QList<QByteArray>> entries;
+    int exitCode = -1;
+};
+
+Written zipSplit(const QString &archive, std::int64_t n)
+{
+    Written written;
+    QTemporaryDir out;
+    QProcess p;
+    p.start(QStringLiteral("zipsplit"), {QStringLiteral("-n"), QString::number(n), QStringLiteral("-b"), out.path(),
+                                         archive});
+    p.waitForFinished(120000);
+    written.exitCode = p.exitCode();
+    for (const QFileInfo &part : QDir(out.path()).entryInfoList(QDir::Files, QDir::Name)) {
+        written.names << part.fileName();
+        written.sizes << part.size();
+        QList<QByteArray> names;
+        for (const StoredZipEntry &entry : directoryOf(part.filePath()).entries)
+            names << entry.name;
+        written.entries << names;
+    }
+    return written;
+}
+
+} // namespace
+
+class PartPlanTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void matchesZipSplit_data()
+    {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<int>("parts"); // 0: by size, 1 MB
+        QVERIFY(!corpus().isEmpty());
+        const QStringList archives = QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name);
+        QVERIFY(archives.size() >= 20);
+        for (const QString &name : archives) {
+            const bool large = name.contains(QLatin1String("70000"));
+            const QList<int> settings = large ? QList<int>{0, 2, 7, 40} : QList<int>{0, 2, 3, 4, 5, 7, 10, 16, 25, 40};
+            for (const int parts : settings)
+                QTest::addRow("%s %s %d", qPrintable(name), parts ? "parts" : "1 MB", parts)
+                    << corpus() + QLatin1Char('/') + name << parts;
+        }
+    }
+    void matchesZipSplit()
+    {
+        QFETCH(QString, archive);
+        QFETCH(int, parts);
+        const ZipDirectory directory = directoryOf(archive);
+        QVERIFY2(directory.problem.isEmpty(), qPrintable(directory.problem));
+        const PartPlanner planner(directory);
+        const std::int64_t asked = parts ? QFileInfo(archive).size() / parts : 1048576;
+        const PartPlan plan = parts ? planner.forParts(parts, asked) : planner.forSize(asked);
+        QVERIFY(!plan.refused);
+        const Written written = zipSplit(archive, plan.zipSplitSize);
+        QCOMPARE(written.exitCode, 0);
+        QCOMPARE(written.sizes.size(), qsizetype(plan.parts.size()));
+        const std::int64_t comment = directory.comment.size(); // the run adds it; zipsplit does not
+        for (std::size_t i = 0; i < plan.parts.size(); ++i) {
+            QList<QByteArray> planned;
+            for (const std::size_t entry : plan.parts[i].entries)
+                planned << directory.entries[entry].name;
+            QCOMPARE(written.entries[int(i)], planned);
+            QCOMPARE(written.sizes[int(i)] + comment, plan.parts[i].size);
+            QVERIFY(plan.parts[i].size <= plan.splitSize);
+        }
+        // Over the size asked for only when a single entry leaves no choice.
+        if (!parts && plan.splitSize > asked)
+            QCOMPARE(plan.splitSize, planner.smallestSplitSize());
+        if (parts && plan.parts.size() > std::size_t(parts))
+            QFAIL("more parts than asked for");
+    }
+};
+
+QTEST_GUILESS_MAIN(PartPlanTest)
+#include "test_part_plan.moc"
