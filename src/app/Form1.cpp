@@ -418,6 +418,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 QString Form1::outputFolderText() const { return Text1->text(); }
 void Form1::setOutputFolderText(const QString &text) { Text1->setText(text); }
 void Form1::focusOutputFolder() { Text1->setFocus(Qt::OtherFocusReason); }
+void Form1::focusSizeField() { Text2->setFocus(Qt::OtherFocusReason); }
 QString Form1::sizeText() const { return Text2->text(); }
 bool Form1::partsSelected() const { return Option2->isChecked(); }
 QString Form1::partsText() const { return Text3->text(); }

@@ -73,6 +73,7 @@ public:
     QString outputFolderText() const override;
     void setOutputFolderText(const QString &text) override;
     void focusOutputFolder() override;
+    void focusSizeField() override;
     QString sizeText() const override;
     bool partsSelected() const override;
     QString partsText() const override;

@@ -32,20 +32,23 @@ public:
     // Begins step `line` without running anything (for steps whose actions follow as also()).
     void begin(int line) { m_line = line; }
 
+    // Both return false when the action failed (and was reported).
     template <class Action>
-    void step(int line, Action &&action)
+    bool step(int line, Action &&action)
     {
         m_line = line;
-        also(std::forward<Action>(action));
+        return also(std::forward<Action>(action));
     }
 
     template <class Action>
-    void also(Action &&action)
+    bool also(Action &&action)
     {
         try {
             action();
+            return true;
         } catch (...) {
             reportCurrent();
+            return false;
         }
     }
 

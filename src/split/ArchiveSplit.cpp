@@ -3,22 +3,19 @@
 #include "common/UniqueFd.h"
 #include "split/PartCheck.h"
 #include "split/PartNames.h"
+#include "split/PlanCheck.h"
 #include "split/Shell32.h"
 #include "split/ToolFile.h"
 #include "split/ZipSplit.h"
 
 #include <QFile>
 
-#include <algorithm>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 
 namespace qm {
 
 namespace {
-
-constexpr int kMaxRounds = 6;
 
 // The row's file, opened once: a regular file, and never a pipe that would block the open.
 UniqueFd openSource(const QString &archive)
@@ -31,17 +28,70 @@ UniqueFd openSource(const QString &archive)
     return fd;
 }
 
-std::int64_t saturatingAdd(std::int64_t a, std::int64_t b)
+QString orDefault(const QString &text, const char *fallback)
 {
-    return a > std::numeric_limits<std::int64_t>::max() - b ? std::numeric_limits<std::int64_t>::max() : a + b;
+    return text.isEmpty() ? QString::fromLatin1(fallback) : text;
 }
 
-std::int64_t largestOf(const QVector<StagingFolder::StagedPart> &parts)
+// What tells a file rewritten in place: its size and both its times.
+struct FileState
 {
-    std::int64_t largest = 0;
-    for (const StagingFolder::StagedPart &part : parts)
-        largest = std::max(largest, part.size);
-    return largest;
+    struct stat st {};
+    bool read(int fd) { return ::fstat(fd, &st) == 0; }
+    bool operator==(const FileState &o) const
+    {
+        return st.st_size == o.st.st_size && st.st_mtim.tv_sec == o.st.st_mtim.tv_sec
+               && st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec && st.st_ctim.tv_sec == o.st.st_ctim.tv_sec
+               && st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
+    }
+};
+
+// The source read and planned: the open file, its state when planned, its directory, the plan.
+struct PlannedSource
+{
+    UniqueFd fd;
+    FileState state;
+    ZipDirectory directory;
+    PartPlan plan;
+    QString failure;
+};
+
+PlannedSource planSource(const ArchiveSplitRequest &request)
+{
+    PlannedSource source;
+    source.fd = openSource(request.archive);
+    if (!source.fd.isValid() || !source.state.read(source.fd.get())) {
+        source.failure = orDefault(SourceFileProblem(request.archive), "the file cannot be read.");
+        return source;
+    }
+    source.directory = ReadZipDirectory(source.fd.get());
+    source.failure = source.directory.problem;
+    if (!source.failure.isEmpty())
+        return source;
+    const PartPlanner planner(source.directory);
+    source.plan = request.parts > 0 ? planner.forParts(request.parts, request.askedSize)
+                                    : planner.forSize(request.askedSize);
+    if (source.plan.parts.empty())
+        source.failure = QStringLiteral("it holds no entries, so there is nothing to split.");
+    return source;
+}
+
+// The entry that holds the largest part over the size asked for: its largest entry.
+std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, const PlannedSource &source)
+{
+    const PartPlan &plan = source.plan;
+    if (request.parts > 0 || plan.largest() <= request.askedSize)
+        return std::nullopt;
+    const PlannedPart *largest = &plan.parts.front();
+    for (const PlannedPart &part : plan.parts)
+        if (part.size > largest->size)
+            largest = &part;
+    const StoredZipEntry *entry = &source.directory.entries[largest->entries.front()];
+    for (const std::size_t i : largest->entries)
+        if (source.directory.entries[i].compressedSize > entry->compressedSize)
+            entry = &source.directory.entries[i];
+    return OversizedArchive{request.archive, QString::fromUtf8(entry->name), std::int64_t(entry->compressedSize),
+                            plan.largest()};
 }
 
 class Splitter
@@ -54,43 +104,29 @@ public:
 
     ArchiveSplitResult run()
     {
-        const UniqueFd source = openSource(m_request.archive);
-        if (!source.isValid())
-            return failed(orDefault(SourceFileProblem(m_request.archive), "the file cannot be read."));
-        m_link = m_staging.useSource(source.get());
+        m_source = planSource(m_request);
+        m_result.plan = m_source.plan;
+        if (!m_source.failure.isEmpty())
+            return failed(m_source.failure);
+        m_link = m_staging.useSource(m_source.fd.get());
         if (m_link.isEmpty())
             return failed(QStringLiteral("no working folder could be made in the output folder %1; it may be "
                                          "missing, read-only or full.").arg(m_staging.outputFolder()));
-        const QString failure = splitWithinTheSize();
+        const QString failure = runZipSplit();
         if (!failure.isEmpty())
             return failed(failure);
+        const QString problem = checkParts();
+        if (!problem.isEmpty())
+            return failed(problem);
         if (!m_staging.nameParts(m_request.archive))
             return failed(QStringLiteral("its parts could not be named."));
-        const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
-        const std::int64_t largestPart = largestOf(staged);
-        if (!staged.isEmpty()) {
-            // Checked where zipsplit left them, through the handles, before anything is moved.
-            const QString problem = CheckParts(m_request.library, HandlePath(source.get()),
-                                               partsToCheck(staged), std::max(m_request.splitSize, m_lastSize));
-            if (!problem.isEmpty())
-                return failed(problem);
-        }
         if (!m_staging.moveParts(m_request.archive, &m_result.parts))
             return failed(QStringLiteral("its parts could not be moved into the output folder."));
-        if (m_result.parts.isEmpty())
-            return failed(QStringLiteral("the splitting tool made no parts."));
-        if (largestPart > m_request.askedSize)
-            m_result.oversized = OversizedArchive{m_request.archive, m_request.listing.largestName,
-                                                  m_request.listing.largestSize, largestPart};
+        m_result.oversized = oversizedBy(m_request, m_source);
         return m_result;
     }
 
 private:
-    static QString orDefault(const QString &text, const char *fallback)
-    {
-        return text.isEmpty() ? QString::fromLatin1(fallback) : text;
-    }
-
     ArchiveSplitResult failed(QString reason)
     {
         if (!m_staging.exists())
@@ -101,48 +137,41 @@ private:
         return m_result;
     }
 
-    QVector<PartToCheck> partsToCheck(const QVector<StagingFolder::StagedPart> &staged) const
+    QString runZipSplit()
     {
+        ProcessOutcome outcome;
+        RunAndWait(m_toolkit, command(m_source.plan.zipSplitSize), 0, &outcome, &m_stopper);
+        const QString reason = ZipSplitFailureReason(outcome);
+        if (!reason.isEmpty()) {
+            const QString problem = outcome.started ? SourceFileProblem(m_request.archive) : QString();
+            return problem.isEmpty() || outcome.stopped ? reason : problem;
+        }
+        FileState after;
+        if (!after.read(m_source.fd.get()) || !(after == m_source.state))
+            return QStringLiteral("it changed while it was being split.");
+        return QString();
+    }
+
+    // The parts are the plan to the byte, the comment added, and hold the source's entries;
+    // checked where zipsplit left them, through the handles, before anything is moved.
+    QString checkParts()
+    {
+        const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
+        const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
+        if (staged.size() == qsizetype(m_source.plan.parts.size())
+            && !AddArchiveComment(m_staging.handle(), staged, m_source.directory.comment))
+            return QStringLiteral("the archive's comment could not be added to its parts.");
+        const QString &archive = m_request.archive;
+        const QString problem = CompareWithPlan(
+            m_staging.handle(), staged, m_source.plan, m_source.directory, linkName,
+            [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); });
+        if (!problem.isEmpty())
+            return problem;
         QVector<PartToCheck> parts;
         for (const StagingFolder::StagedPart &part : staged)
             parts.append({HandlePath(m_staging.handle()) + QLatin1Char('/') + QFile::decodeName(part.name),
-                          QFile::decodeName(part.name), part.size});
-        return parts;
-    }
-
-    // Runs zipsplit until no part is over the split size, or only an entry too large keeps one over.
-    QString splitWithinTheSize()
-    {
-        const std::int64_t ceiling = m_request.splitSize;
-        std::int64_t size = ceiling;
-        std::int64_t lastWithParts = -1;
-        std::int64_t raise = 1024 + 2 * std::int64_t(m_request.listing.largestName.toUtf8().size());
-        bool settled = false; // an entry too large: the parts stand as they come
-        for (m_result.rounds = 1;; ++m_result.rounds) {
-            m_staging.clearParts();
-            ProcessOutcome outcome;
-            m_lastSize = size;
-            RunAndWait(m_toolkit, command(size), 0, &outcome, &m_stopper);
-            const bool tooBig = outcome.started && !outcome.crashed && !outcome.stopped
-                                && outcome.exitCode == kZipSplitEntryTooBig;
-            if (tooBig && m_result.rounds < kMaxRounds && !settled) {
-                // Lowered too far, or the raise to the minimum fell short for a long name.
-                settled = lastWithParts >= 0;
-                size = settled ? lastWithParts : saturatingAdd(size, raise);
-                raise = saturatingAdd(raise, raise * 3);
-                continue;
-            }
-            const QString reason = ZipSplitFailureReason(outcome);
-            if (!reason.isEmpty()) {
-                const QString problem = outcome.started ? SourceFileProblem(m_request.archive) : QString();
-                return problem.isEmpty() || outcome.stopped ? reason : problem;
-            }
-            const std::int64_t largest = largestOf(m_staging.parts());
-            if (largest <= ceiling || size > ceiling || settled || m_result.rounds >= kMaxRounds)
-                return QString();
-            lastWithParts = size;
-            size = std::max<std::int64_t>(1, size - (largest - ceiling));
-        }
+                          QFile::decodeName(part.name)});
+        return CheckParts(m_request.library, HandlePath(m_source.fd.get()), parts);
     }
 
     ProcessCommand command(std::int64_t size) const
@@ -157,8 +186,8 @@ private:
     const ArchiveSplitRequest &m_request;
     StagingFolder &m_staging;
     ProcessStopper &m_stopper;
+    PlannedSource m_source;
     QByteArray m_link;
-    std::int64_t m_lastSize = 0; // the -n of zipsplit's last run
     ArchiveSplitResult m_result;
 };
 
@@ -168,6 +197,17 @@ ArchiveSplitResult SplitArchive(Toolkit &toolkit, const ArchiveSplitRequest &req
                                 ProcessStopper &stopper)
 {
     return Splitter(toolkit, request, staging, stopper).run();
+}
+
+ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)
+{
+    const PlannedSource source = planSource(request);
+    ArchiveSplitResult result;
+    result.failure = source.failure;
+    result.plan = source.plan;
+    if (result.failure.isEmpty())
+        result.oversized = oversizedBy(request, source);
+    return result;
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "split/LargestEntrySize.h"
+#include "split/PartPlan.h"
 #include "split/StagingFolder.h"
 
 #include <QString>
@@ -17,15 +18,16 @@ class ProcessStopper;
 class Toolkit;
 class UnzipLibrary;
 
-// One archive to split: the sizes the run worked out for it and what its directory told.
+// One archive to split: the size the run worked out for it and what its directory told.
 struct ArchiveSplitRequest
 {
     QString archive;
     const DeployedTool *tool = nullptr; // none: the tool could not be written
-    std::int64_t askedSize = 0; // from the size or parts option
-    std::int64_t splitSize = 0; // after the raise to the minimum
+    std::int64_t askedSize = 0; // from the size option, or the file length / parts
+    int parts = 0;              // by parts: at most this many; 0 splits by size
     ArchiveListing listing;
     std::shared_ptr<UnzipLibrary> library; // the archive library, to check the parts
+    bool dryRun = false;                   // plan only: nothing is written
 };
 
 // An archive whose parts came out larger than asked, because one entry cannot fit in less.
@@ -41,15 +43,18 @@ struct ArchiveSplitResult
 {
     QString failure; // why the archive was not split; empty when it was
     QVector<StagingFolder::Part> parts;
+    PartPlan plan;
     std::optional<OversizedArchive> oversized;
-    int rounds = 0; // zipsplit runs it took
 };
 
 // Splits one archive into the staging folder and moves its parts into the output folder.
-// zipsplit reads exactly the file the row names, opened once here. Its size estimate runs a few
-// bytes short per entry, so parts over the split size are split again with a size lowered by the
-// overshoot (a few rounds at most); only an entry too large for the size may lift a part over it.
+// zipsplit reads exactly the file the row names, opened once here. Every part is planned first,
+// from the archive's directory, and zipsplit runs once with the -n of the plan; what it writes
+// must then be the plan to the byte, and the file must not have changed meanwhile.
 ArchiveSplitResult SplitArchive(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging,
                                 ProcessStopper &stopper);
+
+// The plan alone, for a dry run: nothing is written.
+ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request);
 
 } // namespace qm

@@ -45,7 +45,7 @@ bool listEntries(const std::shared_ptr<UnzipLibrary> &library, const QString &pa
 } // namespace
 
 QString CheckParts(const std::shared_ptr<UnzipLibrary> &library, const QString &source,
-                   const QVector<PartToCheck> &parts, std::int64_t limit)
+                   const QVector<PartToCheck> &parts)
 {
     // Listed again from the very file zipsplit read (source names the open handle), not from the
     // listing of the row's path made before it was opened.
@@ -58,16 +58,8 @@ QString CheckParts(const std::shared_ptr<UnzipLibrary> &library, const QString &
 
     for (const PartToCheck &part : parts) {
         QVector<EntryKey> held;
-        if (!listEntries(library, part.path, held) || held.isEmpty())
+        if (!listEntries(library, part.path, held))
             return QStringLiteral("part %1 is damaged.").arg(part.name);
-        // Over the limit only for an entry that cannot fit in less, headers and all.
-        const bool oneLargeEntry = held.size() == 1
-                                   && held[0].size + 256 + 2 * std::int64_t(held[0].path.toUtf8().size()) > limit;
-        if (part.size > limit && !oneLargeEntry)
-            return QStringLiteral("part %1 is larger than the split size (%2 bytes, at most %3).")
-                .arg(part.name)
-                .arg(part.size)
-                .arg(limit);
         for (const EntryKey &entry : held) {
             const auto it = left.find(entry);
             if (it == left.end())

@@ -10,20 +10,18 @@ namespace qm {
 
 class UnzipLibrary;
 
-// One part as the check sees it: where the reader finds it, the name it is shown under, its size.
+// One part as the check sees it: where the reader finds it, the name it is shown under.
 struct PartToCheck
 {
     QString path;
     QString name;
-    std::int64_t size = 0;
 };
 
 // Proves an archive's parts before it counts as split, from the directories alone (no data is
 // read): every part opens as a ZIP archive; together they hold exactly the source's entries
-// (path, size, CRC-32; each once; folders aside); no part is over `limit` unless it holds a
-// single entry too large for less. Returns why not, in plain words; empty when
-// the parts are sound.
+// (path, size, CRC-32; each once). A part may hold folders only. Returns why not, in plain
+// words; empty when the parts are sound.
 QString CheckParts(const std::shared_ptr<UnzipLibrary> &library, const QString &source,
-                   const QVector<PartToCheck> &parts, std::int64_t limit);
+                   const QVector<PartToCheck> &parts);
 
 } // namespace qm

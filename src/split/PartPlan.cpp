@@ -177,7 +177,7 @@ PartPlan PartPlanner::forSize(std::int64_t ceiling) const
     const std::int64_t comment = m_directory.comment.size();
     const std::int64_t lowest = std::max(kSmallestN, saturate(m_largestEstimate + kEndAllowance));
     std::int64_t n = std::max(lowest, ceiling - comment);
-    std::int64_t over = std::numeric_limits<std::int64_t>::max(); // smallest -n seen too large
+    std::int64_t over = n + 1; // smallest -n known too large, or the first one tried
     PartPlan best = plan(n);
     // Lowered by each overshoot until the parts fit; the first fit may lie well below the last
     // miss, so the gap between them is searched for a larger -n that fits as well.

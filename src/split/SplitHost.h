@@ -1,5 +1,7 @@
 #pragma once
 
+#include "split/PartPlan.h"
+
 #include <QString>
 
 namespace qm {
@@ -13,6 +15,7 @@ public:
     virtual QString outputFolderText() const = 0;           // Text1
     virtual void setOutputFolderText(const QString &text) = 0;
     virtual void focusOutputFolder() = 0;
+    virtual void focusSizeField() {}                        // Text2
     virtual QString sizeText() const = 0;                   // Text2
     virtual bool partsSelected() const = 0;                 // Option2
     virtual QString partsText() const = 0;                  // Text3
@@ -25,6 +28,11 @@ public:
     virtual void archiveDone(int row, int rows, const QString &archive, int parts, const QString &failure)
     {
         Q_UNUSED(row) Q_UNUSED(rows) Q_UNUSED(archive) Q_UNUSED(parts) Q_UNUSED(failure)
+    }
+    // A dry run planned row `row`'s archive.
+    virtual void archivePlanned(int row, int rows, const QString &archive, const PartPlan &plan)
+    {
+        Q_UNUSED(row) Q_UNUSED(rows) Q_UNUSED(archive) Q_UNUSED(plan)
     }
 };
 

@@ -119,7 +119,13 @@ void SplitRun::execute()
     h.step(118, [&] { m_host.setMousePointer(vbHourglass); });
     RunningLock lock(m_host);
     if (h.test(120, [&] { return m_host.rowCount() > 0; })) {
-        prepare(h);
+        if (!prepare(h)) {
+            // No size to split by: nothing is written, and the user goes to the field.
+            removeTool();
+            h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+            m_host.focusSizeField();
+            return;
+        }
         int rows = 0;
         h.step(132, [&] { rows = m_host.rowCount(); });
         m_rows = rows;
@@ -169,18 +175,21 @@ bool SplitRun::passChecks(ReportingHandler &h)
     return true;
 }
 
-void SplitRun::prepare(ReportingHandler &h)
+bool SplitRun::prepare(ReportingHandler &h)
 {
     QByteArray toolBytes;
     h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
     h.step(124, [&] {
         const QString folder = ToolFolder();
-        if (!toolBytes.isEmpty())
+        if (!toolBytes.isEmpty() && !m_dryRun)
             m_tool = std::make_unique<DeployedTool>(toolBytes, folder);
     });
-    h.step(126, [&] { m_values.baseSize = TimesKilo(ToLong(m_host.sizeText())); });
-    h.step(128, [&] { m_values.baseSize = TimesKilo(m_values.baseSize); });
+    // Without a size the split by size would fall to each archive's smallest part: thousands
+    // of tiny files. By parts the size serves only for an empty file, which fails anyway.
+    const bool sized = h.step(126, [&] { m_values.baseSize = TimesKilo(ToLong(m_host.sizeText())); })
+                       && h.step(128, [&] { m_values.baseSize = TimesKilo(m_values.baseSize); });
     h.begin(130);
+    return sized || m_host.partsSelected();
 }
 
 void SplitRun::splitRow(ReportingHandler &h, int row)
@@ -198,24 +207,22 @@ void SplitRun::splitRow(ReportingHandler &h, int row)
     h.step(138, [&] { m_host.setMousePointer(vbHourglass); });
     h.step(140, [&] { v.outputFolder = m_host.outputFolderText(); });
     h.step(142, [&] { v.splitSize = v.baseSize; });
+    int parts = 0; // by size
     if (h.test(144, [&] { return m_host.partsSelected(); }) && h.test(146, [&] { return FileLen(archive) > 0; }))
         h.step(148, [&] {
-            const std::int16_t parts = ToInteger(m_host.partsText());
-            v.splitSize = SplitSizeFromParts(FileLen(archive), parts);
+            const std::int16_t wanted = ToInteger(m_host.partsText());
+            v.splitSize = SplitSizeFromParts(FileLen(archive), wanted);
+            parts = wanted <= 0 ? 1 : wanted;
         });
     ArchiveListing listing;
-    h.step(150, [&] {
-        listing = ListArchive(archive, m_library);
-        v.minimumSize = MinimumSplitSize(listing.largestSize);
-    });
-    const std::int64_t askedSize = v.splitSize;
-    if (h.test(152, [&] { return v.splitSize < v.minimumSize; }))
-        h.step(154, [&] { v.splitSize = v.minimumSize; });
+    // The plan raises the size where one entry needs more, to what that entry's part takes.
+    h.step(150, [&] { listing = ListArchive(archive, m_library); });
     if (archive.isEmpty())
         return;
     h.step(156, [&] { v.toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
-    h.step(158, [&] { prepareStaging(v.outputFolder); });
-    h.step(160, [&] { splitOne({archive, m_tool.get(), askedSize, v.splitSize, listing, m_library}); });
+    if (!m_dryRun)
+        h.step(158, [&] { prepareStaging(v.outputFolder); });
+    h.step(160, [&] { splitOne({archive, m_tool.get(), v.splitSize, parts, listing, m_library, m_dryRun}); });
     m_lastListing = listing; // its reader stays alive until the next replaces it
     h.begin(162);
 }
@@ -259,6 +266,14 @@ void SplitRun::prepareStaging(const QString &outputFolder)
 void SplitRun::splitOne(const ArchiveSplitRequest &request)
 {
     const QString &archive = request.archive;
+    if (m_dryRun) {
+        const ArchiveSplitResult result = PlanArchive(request);
+        if (result.failure.isEmpty())
+            m_host.archivePlanned(m_row, m_rows, archive, result.plan);
+        else
+            recordFailure(archive, result.failure);
+        return;
+    }
     if (!m_staging) {
         recordFailure(archive, m_stagingProblem);
         return;

@@ -54,6 +54,8 @@ public:
     ~SplitRun();
 
     void execute();
+    // Plans every archive and reports its plan instead of splitting it; nothing is written.
+    void setDryRun(bool dryRun) { m_dryRun = dryRun; }
     // The window is closing: stop zipsplit; the run then removes the staging folder and the tool
     // and ends without another box. Parts already moved into the output folder stay.
     void abort();
@@ -69,7 +71,7 @@ private:
     // The phases of a run, each keeping its line labels: checks (100-116), preparation
     // (122-130), one row (134-162), ending (164-170).
     bool passChecks(ReportingHandler &h);
-    void prepare(ReportingHandler &h);
+    bool prepare(ReportingHandler &h); // false: no size to split by
     void splitRow(ReportingHandler &h, int row);
     void finish(ReportingHandler &h);
     void prepareStaging(const QString &outputFolder);
@@ -85,7 +87,6 @@ private:
         std::int32_t baseSize = 0;
         QString outputFolder;
         std::int64_t splitSize = 0;
-        std::int64_t minimumSize = 0;
         QString toolCommand;
     };
 
@@ -102,6 +103,7 @@ private:
     QVector<RenamedPart> m_renamed;
     QVector<OversizedArchive> m_oversized;
     QStringList m_notSplit; // archives a stop left unsplit
+    bool m_dryRun = false;
     bool m_aborted = false;
     bool m_stopped = false;
     int m_row = 0;  // the row being split, 1-based

@@ -1,0 +1,87 @@
+#include "split/PlanCheck.h"
+
+#include "common/UniqueFd.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm {
+
+namespace {
+
+constexpr qint64 kEndRecord = 22;
+
+UniqueFd openPart(int folder, const QByteArray &name, int mode)
+{
+    return UniqueFd(::openat(folder, name.constData(), mode | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+}
+
+bool writeAt(int fd, const QByteArray &data, off_t offset)
+{
+    return ::pwrite(fd, data.constData(), std::size_t(data.size()), offset) == data.size();
+}
+
+} // namespace
+
+QByteArray ZipSplitPartName(const QByteArray &linkName, std::size_t index, std::size_t count)
+{
+    const int width = int(QByteArray::number(qulonglong(count)).size());
+    const QByteArray stem = linkName.left(linkName.indexOf('.'));
+    return stem + QByteArray::number(qulonglong(index)).rightJustified(width, '0') + ".zip";
+}
+
+bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const QByteArray &comment)
+{
+    if (comment.isEmpty())
+        return true;
+    const QByteArray length{char(comment.size() & 0xFF), char(comment.size() >> 8)};
+    for (const StagingFolder::StagedPart &part : parts) {
+        const UniqueFd fd = openPart(stagingFolder, part.name, O_RDWR);
+        char end[kEndRecord];
+        if (!fd.isValid() || part.size < kEndRecord
+            || ::pread(fd.get(), end, sizeof end, off_t(part.size - kEndRecord)) != kEndRecord
+            || QByteArray(end, 4) != QByteArray("PK\x05\x06", 4) || end[20] != 0 || end[21] != 0)
+            return false;
+        if (!writeAt(fd.get(), length, off_t(part.size - 2)) || !writeAt(fd.get(), comment, off_t(part.size)))
+            return false;
+    }
+    return true;
+}
+
+QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
+                        const ZipDirectory &source, const QByteArray &linkName,
+                        const std::function<QString(int, int)> &shownName)
+{
+    const int count = int(plan.parts.size());
+    if (std::size_t(parts.size()) != plan.parts.size())
+        return QStringLiteral("the splitting tool made %1 parts where %2 were planned.")
+            .arg(parts.size())
+            .arg(plan.parts.size());
+    for (std::size_t i = 0; i < plan.parts.size(); ++i) {
+        const StagingFolder::StagedPart &part = parts[qsizetype(i)];
+        const PlannedPart &planned = plan.parts[i];
+        const QByteArray expected = ZipSplitPartName(linkName, i + 1, plan.parts.size());
+        const QString shown = shownName(int(i) + 1, count);
+        if (part.name != expected)
+            return QStringLiteral("the splitting tool did not name part %1 as planned.").arg(shown);
+        const UniqueFd fd = openPart(stagingFolder, part.name, O_RDONLY);
+        struct stat st {};
+        if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || st.st_size != planned.size)
+            return QStringLiteral("part %1 is %2 bytes where %3 were planned.")
+                .arg(shown)
+                .arg(qint64(st.st_size))
+                .arg(planned.size);
+        const ZipDirectory written = ReadZipDirectory(fd.get());
+        bool same = written.problem.isEmpty() && written.entries.size() == planned.entries.size();
+        for (std::size_t e = 0; same && e < planned.entries.size(); ++e)
+            same = written.entries[e].name == source.entries[planned.entries[e]].name;
+        if (!same)
+            return QStringLiteral("part %1 does not hold the entries planned for it.").arg(shown);
+    }
+    return QString();
+}
+
+} // namespace qm

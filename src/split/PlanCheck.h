@@ -1,0 +1,31 @@
+#pragma once
+
+#include "split/PartPlan.h"
+#include "split/StagingFolder.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+namespace qm {
+
+// zipsplit's name for part `index` of `count` when it reads the archive under linkName: the
+// link's stem and the number padded to as many digits as the count has ("a1.zip", "a01.zip").
+QByteArray ZipSplitPartName(const QByteArray &linkName, std::size_t index, std::size_t count);
+
+// Gives every part the source's archive comment, which zipsplit leaves out: the end record that
+// closes each part gets the comment's length and the comment follows it. False when a part does
+// not end in an end record without a comment, or cannot be written.
+bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const QByteArray &comment);
+
+// Holds what zipsplit wrote in the staging folder against the plan: the same parts under the
+// names zipsplit gives them, each of the planned size with the planned entries in order.
+// Returns why not, in plain words, naming parts by `shownName` (part number, count); empty
+// when every part is as planned.
+QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
+                        const ZipDirectory &source, const QByteArray &linkName,
+                        const std::function<QString(int, int)> &shownName);
+
+} // namespace qm
