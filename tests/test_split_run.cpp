@@ -279,6 +279,38 @@ private Q_SLOTS:
         QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
     }
 
+    // In an empty folder the parts carry exactly the names bare zipsplit gives them.
+    void shortNamesAreZipSplitsOwn_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("parts");
+        for (const char *name : {"a.zip", "a.b.c.zip", "b.zip", "1.zip", "_.zip", ".hidden.zip", "backup2024.zip",
+                                 "my_12345678.zip", "verylongname.zip"})
+            QTest::newRow(name) << name << 3;
+        QTest::newRow("a.zip in 12 parts") << "a.zip" << 12;
+        QTest::newRow("report.zip in 12 parts") << "report.zip" << 12;
+    }
+    void shortNamesAreZipSplitsOwn()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, parts);
+        SplitWorld w;
+        const QString archive = w.world.home() + "/in/" + name;
+        QVERIFY(QFile::rename(noisyZip(w.world.home() + "/in/made.zip", parts, 50000, 3), archive));
+        const QString bare = w.world.home() + "/bare";
+        QDir().mkpath(bare);
+        // One stored entry of 50,000 bytes a part.
+        QCOMPARE(run("zipsplit", {"-n", "50300", "-b", bare, archive}), 0);
+        w.form.setOptionValue(w.form.Option2, true);
+        w.form.Text3->setText(QString::number(parts));
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        QCOMPARE(w.outputFiles(), QDir(bare).entryList(QDir::Files | QDir::Hidden, QDir::Name));
+        QVERIFY(w.clean());
+    }
+
     void namesInAnyScriptSplitWithValidNames_data()
     {
         QTest::addColumn<QString>("name");

@@ -45,7 +45,19 @@ bool IsValidUtf8(const QByteArray &bytes)
 QString PartName(const QString &sourceArchive, int index, int width)
 {
     const QString stem = stemOf(sourceArchive);
-    const QString kept = cutToBytes(stem.isEmpty() ? QStringLiteral("_") : stem, 8 - width);
+    QString kept = cutToBytes(stem, 8 - width);
+    if (kept.isEmpty()) {
+        kept = QStringLiteral("_");
+    } else if (kept.size() < stem.size() && stem.at(kept.size()) >= QLatin1Char('0')
+               && stem.at(kept.size()) <= QLatin1Char('9')) {
+        // Cut before a digit, the name would run into the part number ("backup2024" would give
+        // "backup21.zip"): zipsplit turns its last character into "_", or "-" when it was one.
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, kept);
+        finder.toEnd();
+        const qsizetype last = finder.toPreviousBoundary();
+        const bool underscore = kept.mid(last) == QLatin1String("_");
+        kept = kept.left(last) + (underscore ? QLatin1Char('-') : QLatin1Char('_'));
+    }
     return kept + QStringLiteral("%1.zip").arg(index, width, 10, QLatin1Char('0'));
 }
 

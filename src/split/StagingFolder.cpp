@@ -91,6 +91,8 @@ bool StagingFolder::nameParts(const QString &sourceArchive)
         if (!isNumber)
             continue;
         const QString wanted = PartName(sourceArchive, index, int(digits.size()));
+        if (QFile::encodeName(wanted) == part.name)
+            continue; // zipsplit's own name already ("a.zip" gives a1.zip...)
         QString name = wanted;
         bool ok = false;
         for (int attempt = 1; !ok && attempt < 100; ++attempt) {
