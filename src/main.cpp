@@ -6,6 +6,8 @@
 #include "common/SignalWatcher.h"
 #include "common/QtToolkit.h"
 
+#include "common/Paths.h"
+
 #include <QApplication>
 #include <QDir>
 
@@ -17,7 +19,7 @@ QStringList arguments(int argc, char *argv[])
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << qm::paths::fromRaw(QByteArray(argv[i]));
     return args;
 }
 

@@ -15,12 +15,15 @@
 //               real, then spoil the parts: an entry deleted from the first part, the first
 //               part's first entry added to the last part, the first part cut short, a 65,000-byte
 //               comment added to the first part
+//   rewrite     4 KB of the archive rewritten in place, the real zipsplit, then the bytes put back
+//               (a download or sync client writing the file mid-split)
 // Every start appends a line to $QM_STAND_IN_LOG when that is set.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -112,6 +115,17 @@ int main(int argc, char **argv)
     }
     if (mode == "real")
         return realZipsplit(argv);
+    if (mode == "rewrite") {
+        const int fd = ::open(argv[argc - 1], O_RDWR);
+        char before[4096], after[4096];
+        std::memset(after, 'x', sizeof after);
+        const bool read = fd >= 0 && ::pread(fd, before, sizeof before, 100) == ssize_t(sizeof before)
+                          && ::pwrite(fd, after, sizeof after, 100) == ssize_t(sizeof after);
+        const int code = realZipsplit(argv);
+        if (read && ::pwrite(fd, before, sizeof before, 100) != ssize_t(sizeof before))
+            return 1;
+        return code;
+    }
     if (mode == "drop" || mode == "dup" || mode == "truncate" || mode == "oversize") {
         const int code = realZipsplit(argv);
         return code != 0 ? code : spoil(mode);

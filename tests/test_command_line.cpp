@@ -41,7 +41,12 @@ private Q_SLOTS:
         row("no files", {"--split", "--size", "1", "--output", "o"}, M::Usage, {}, "--split needs at least one FILE.");
         row("value missing", {"--split", "--output"}, M::Usage, {}, "--output needs a value.");
         row("unknown option", {"--frobnicate"}, M::Usage, {}, "unknown option --frobnicate.");
-        row("size without --split", {"--size", "1", "a"}, M::Usage, {}, "--size, --parts and --output go with --split.");
+        row("size without --split", {"--size", "1", "a"}, M::Usage, {},
+            "--size, --parts, --output and --dry-run go with --split.");
+        row("dry run", {"--split", "--dry-run", "--parts", "4", "--output", "o", "a"}, M::Split, {"a"},
+            "parts 4 o dry");
+        row("dry run without --split", {"--dry-run", "a"}, M::Usage, {},
+            "--size, --parts, --output and --dry-run go with --split.");
     }
     void parse()
     {
@@ -57,7 +62,9 @@ private Q_SLOTS:
         }
         QCOMPARE(line.files, files);
         if (line.mode == CommandLine::Mode::Split)
-            QCOMPARE(QString("%1 %2 %3").arg(line.byParts ? "parts" : "size", line.number, line.output), summary);
+            QCOMPARE(QString("%1 %2 %3%4").arg(line.byParts ? "parts" : "size", line.number, line.output,
+                                               line.dryRun ? " dry" : ""),
+                     summary);
     }
 
     void filesFromTheCommandLineAreListedWithFullPaths()

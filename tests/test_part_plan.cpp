@@ -1,9 +1,14 @@
 // The part planner against the installed zipsplit: for archives from every writer on the
 // machine, what zipsplit writes must be what the plan says, part by part, to the byte.
+#include "TestSupport.h"
+
+#include "app/FileListModel.h"
+#include "app/Form1.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -67,6 +72,29 @@ Written zipSplit(const QString &archive, std::int64_t n)
     return written;
 }
 
+QStringList entriesOf(const QString &archive)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), archive});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// Records what the run says of each archive.
+class RecordingForm : public Form1
+{
+public:
+    using Form1::Form1;
+    QMap<QString, int> parts;
+    QStringList failures;
+    void archiveDone(int, int, const QString &archive, int count, const QString &failure) override
+    {
+        parts[archive] = count;
+        if (!failure.isEmpty())
+            failures << archive + QStringLiteral(": ") + failure;
+    }
+};
+
 } // namespace
 
 class PartPlanTest : public QObject
@@ -116,7 +144,56 @@ private Q_SLOTS:
         if (parts && plan.parts.size() > std::size_t(parts))
             QFAIL("more parts than asked for");
     }
+
+    // The whole run over the corpus: every archive split, by parts never into more than asked,
+    // by size no part over it but the one entry that cannot fit, every entry (folders too) kept.
+    void wholeRunOverTheCorpus_data()
+    {
+        QTest::addColumn<int>("parts"); // 0: by size, 1 MB
+        QTest::newRow("1 MB") << 0;
+        QTest::newRow("2 parts") << 2;
+        QTest::newRow("7 parts") << 7;
+        QTest::newRow("40 parts") << 40;
+    }
+    void wholeRunOverTheCorpus()
+    {
+        QFETCH(int, parts);
+        TestWorld world;
+        const QString out = world.home() + QStringLiteral("/out");
+        QDir().mkpath(out);
+        qputenv("APPDATA", QFile::encodeName(world.home()));
+        RecordingForm form(world.context());
+        form.Text1->setText(out);
+        form.Text2->setText(QStringLiteral("1"));
+        form.Text3->setText(QString::number(parts));
+        form.setOptionValue(parts ? form.Option2 : form.Option1, true);
+        QStringList archives;
+        for (const QString &name : QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name))
+            archives << corpus() + QLatin1Char('/') + name;
+        form.fileList().append(archives);
+        form.PushButton2_Click();
+        qunsetenv("APPDATA");
+
+        QCOMPARE(form.failures, QStringList());
+        QStringList wanted, got;
+        for (const QString &archive : archives) {
+            wanted += entriesOf(archive);
+            QVERIFY(form.parts.value(archive) >= 1);
+            if (parts)
+                QVERIFY2(form.parts.value(archive) <= parts, qPrintable(archive));
+        }
+        int over = 0;
+        for (const QFileInfo &part : QDir(out).entryInfoList(QDir::Files)) {
+            got += entriesOf(part.filePath());
+            over += part.size() > 1048576;
+        }
+        if (!parts)
+            QCOMPARE(over, 1); // py_oneentry.zip's 2.5 MB entry
+        wanted.sort();
+        got.sort();
+        QCOMPARE(got, wanted);
+    }
 };
 
-QTEST_GUILESS_MAIN(PartPlanTest)
+QTEST_MAIN(PartPlanTest)
 #include "test_part_plan.moc"

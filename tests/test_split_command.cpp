@@ -25,7 +25,9 @@ class FakeHost : public SplitHost
 public:
     QString folder, size = "20", parts = "5";
     bool byParts = false;
+    bool sizeFocused = false;
     QStringList rows;
+    void focusSizeField() override { sizeFocused = true; }
     QString outputFolderText() const override { return folder; }
     void setOutputFolderText(const QString &text) override { folder = text; }
     void focusOutputFolder() override {}
@@ -151,6 +153,7 @@ private Q_SLOTS:
             if (box.title == "Application Error")
                 lines << box.text.section(" at line ", 1).left(3);
         QCOMPARE(lines.join(' '), reportedAt);
+        QCOMPARE(host.sizeFocused, reportedAt == "126");
     }
 
     void windowStyle_data()

@@ -6,6 +6,7 @@
 #include "split/PartNames.h"
 #include "split/SplitRun.h"
 #include "split/ToolFile.h"
+#include "common/Paths.h"
 #include "common/SignalWatcher.h"
 
 #include <QDir>
@@ -456,6 +457,117 @@ private Q_SLOTS:
             QCOMPARE(w.unionOfParts(), entriesOf(good));
             QVERIFY(w.clean());
         }
+    }
+
+    // A name in Windows-1251 ("Отчёт.zip"): the row opens the file by its bytes, and its parts get
+    // valid UTF-8 names.
+    void aNameThatIsNotUtf8Splits()
+    {
+        SplitWorld w;
+        const QByteArray raw = QFile::encodeName(w.world.home()) + "/in/\xce\xf2\xf7\xb8\xf2.zip";
+        const QString made = noisyZip(w.world.home() + "/in/made.zip", 4, 400 * 1024, 21);
+        QCOMPARE(::rename(QFile::encodeName(made).constData(), raw.constData()), 0);
+        w.form.Text2->setText("1");
+        w.form.fileList().append(paths::fromRaw(raw));
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        const QList<QByteArray> parts = rawNames(w.out);
+        QCOMPARE(parts.size(), 2);
+        for (const QByteArray &part : parts)
+            QVERIFY2(IsValidUtf8(part) && part.endsWith(".zip"), part.toHex().constData());
+        QVERIFY(w.allPartsValid());
+        QVERIFY(w.clean());
+    }
+
+    // zipsplit drops the archive comment (GitHub puts the commit there); every part has it back,
+    // within the size.
+    void everyPartCarriesTheArchiveComment()
+    {
+        SplitWorld w;
+        const QString archive = noisyZip(w.world.home() + "/in/release.zip", 5, 400 * 1024, 31);
+        const QByteArray comment = QByteArray("commit 0123456789abcdef\n").repeated(300);
+        QProcess zip;
+        zip.start("zip", {"-q", "-z", archive});
+        zip.write(comment);
+        zip.closeWriteChannel();
+        QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+        w.form.Text2->setText("1");
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        QCOMPARE(w.outputFiles().size(), 3);
+        const QByteArray stored = readAll(archive).right(7000); // zip stores the lines with CR LF
+        QVERIFY(stored.endsWith("commit 0123456789abcdef"));
+        for (const QString &part : w.outputFiles()) {
+            QVERIFY(readAll(w.out + "/" + part).endsWith(stored));
+            QVERIFY(QFileInfo(w.out + "/" + part).size() <= 1048576);
+        }
+        QVERIFY(w.allPartsValid());
+        QCOMPARE(w.unionOfParts(), entriesOf(archive));
+    }
+
+    void archivesOfFoldersSplit()
+    {
+        SplitWorld w;
+        const QString archive = w.world.home() + "/in/folders.zip";
+        QDir().mkpath(w.world.home() + "/in");
+        QCOMPARE(run("python3", {"-c", "import zipfile,sys\nwith zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                       "    [z.writestr('f%03d/sub/' % i, b'') for i in range(300)]",
+                                 archive}),
+                 0);
+        w.form.setOptionValue(w.form.Option2, true);
+        w.form.Text3->setText("3");
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(), QStringList{"Done."});
+        QCOMPARE(w.outputFiles().size(), 3);
+        QCOMPARE(w.unionOfParts(), entriesOf(archive));
+        QVERIFY(w.clean());
+    }
+
+    // A download or a sync client rewriting the archive while zipsplit reads it.
+    void anArchiveChangedMidSplitIsNotSplit()
+    {
+        SplitWorld w;
+        w.world.context().toolSource = kStandIn;
+        qputenv("QM_STAND_IN", "rewrite");
+        const QString archive = noisyZip(w.world.home() + "/in/download.zip", 4, 400 * 1024, 41);
+        const QByteArray before = readAll(archive);
+        w.form.Text2->setText("1");
+        w.form.fileList().append(archive);
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.messageTexts(),
+                 QStringList{"This archive could not be split:\r\n" + archive + ": it changed while it was being split."});
+        QCOMPARE(readAll(archive), before); // the stand-in put its bytes back
+        QVERIFY(w.outputFiles().isEmpty());
+        QVERIFY(w.clean());
+    }
+
+    // Without a size to split by, nothing is split (not every archive into its smallest parts).
+    void aSizeThatIsNotANumberSplitsNothing_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::newRow("ten") << "ten";
+        QTest::newRow("1,5") << "1,5";
+    }
+    void aSizeThatIsNotANumberSplitsNothing()
+    {
+        QFETCH(QString, size);
+        SplitWorld w;
+        w.form.Text2->setText(size);
+        w.form.fileList().append(noisyZip(w.world.home() + "/in/a.zip", 4, 40000, 51));
+        w.form.PushButton2_Click();
+
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(" at line 126"), qPrintable(boxes[0]));
+        QVERIFY(w.outputFiles().isEmpty());
+        QVERIFY(w.clean());
+        QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
     }
 
     void largestEntryIsTheBiggestCompressedSize()

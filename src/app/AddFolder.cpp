@@ -37,23 +37,10 @@ bool isDotOrDotDot(const char *name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// The name as text, or a null string when its bytes do not survive the locale's encoding (such
-// a name could never be opened again from the row that shows it).
+// The name as text; bytes that are not UTF-8 are kept as escapes, so the row opens this file.
 QString representableName(const char *raw)
 {
-    const QByteArray bytes(raw);
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QString name = QFile::decodeName(bytes);
-    if (QFile::encodeName(name) != bytes)
-        return QString();
-    return name;
+    return paths::fromRaw(QByteArray(raw));
 }
 
 // Is the entry a folder, following links? Entries that vanished count as no folder.
@@ -175,7 +162,7 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
     std::set<FolderId> seen;
     struct stat st;
     for (const QString &f : std::as_const(folders))
-        if (stat(QFile::encodeName(f).constData(), &st) == 0)
+        if (stat(paths::toRaw(f).constData(), &st) == 0)
             seen.insert({st.st_dev, st.st_ino});
 
     QStringList unreadable;
@@ -190,7 +177,7 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
                 folders.append(next);
                 return;
             }
-            DirHandle dir(opendir(QFile::encodeName(folder).constData()));
+            DirHandle dir(opendir(paths::toRaw(folder).constData()));
             if (!dir) {
                 if (errno != ENOENT && errno != ENOTDIR)
                     unreadable.append(paths::withoutTrailingSeparator(folder));
@@ -225,7 +212,7 @@ QStringList ListFiles(const QString &folder, const QString &pattern, WalkTurns *
 {
     QStringList names;
     names.reserve(100);
-    DirHandle dir(opendir(QFile::encodeName(paths::withTrailingSeparator(folder)).constData()));
+    DirHandle dir(opendir(paths::toRaw(paths::withTrailingSeparator(folder)).constData()));
     if (!dir)
         return names;
     const bool everything = pattern == QStringLiteral("*.*") || pattern == QStringLiteral("*");

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Settings.h"
 #include "common/Context.h"
+#include "common/Paths.h"
 #include "common/SignalWatcher.h"
 #include "common/Toolkit.h"
 #include "split/SplitHost.h"
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -82,7 +84,20 @@ public:
     {
         const QString outcome = failure.isEmpty() ? QStringLiteral("%1 part%2").arg(parts).arg(parts == 1 ? "" : "s")
                                                   : failure;
-        print(m_err, QStringLiteral("[%1/%2] %3: %4").arg(row).arg(rows).arg(QFileInfo(archive).fileName(), outcome));
+        print(m_err, QStringLiteral("[%1/%2] %3: %4").arg(row).arg(rows).arg(QFileInfo(paths::shown(archive)).fileName(), outcome));
+    }
+
+    void archivePlanned(int row, int rows, const QString &archive, const PartPlan &plan) override
+    {
+        const QLocale english(QLocale::English);
+        const qsizetype parts = qsizetype(plan.parts.size());
+        print(m_err, QStringLiteral("[%1/%2] %3: %4 part%5, largest %6 bytes, split size %7")
+                         .arg(row)
+                         .arg(rows)
+                         .arg(QFileInfo(paths::shown(archive)).fileName())
+                         .arg(parts)
+                         .arg(parts == 1 ? "" : "s")
+                         .arg(english.toString(qlonglong(plan.largest())), english.toString(qlonglong(plan.splitSize))));
     }
 
 private:
@@ -106,6 +121,7 @@ int RunBatchSplit(const CommandLine &line, std::FILE *err)
     Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
     BatchHost host(line, err);
     SplitRun run(host, context);
+    run.setDryRun(line.dryRun);
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::received, [&run] { run.stop(); });
     run.execute();

@@ -48,6 +48,8 @@ CommandLine ParseCommandLine(const QStringList &args)
             return line;
         } else if (arg == QLatin1String("--split")) {
             split = true;
+        } else if (arg == QLatin1String("--dry-run")) {
+            line.dryRun = true;
         } else if (arg == QLatin1String("--size") || arg == QLatin1String("--parts")) {
             if (sized)
                 return usage(QStringLiteral("give either --size or --parts, once."));
@@ -61,8 +63,8 @@ CommandLine ParseCommandLine(const QStringList &args)
         }
     }
     if (!split) {
-        if (sized || !line.output.isEmpty())
-            return usage(QStringLiteral("--size, --parts and --output go with --split."));
+        if (sized || !line.output.isEmpty() || line.dryRun)
+            return usage(QStringLiteral("--size, --parts, --output and --dry-run go with --split."));
         return line;
     }
     if (!sized)
@@ -90,12 +92,13 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: quillmere [FILE...]\n"
-        "       quillmere --split (--size MB | --parts N) --output DIR [--] FILE...\n"
+        "       quillmere --split (--size MB | --parts N) --output DIR [--dry-run] [--] FILE...\n"
         "       quillmere --help | --version\n"
         "\n"
         "Without --split, opens the window with the FILEs (and the archives in folders) listed.\n"
         "With --split, splits every FILE into DIR without a window; progress and reasons go to\n"
-        "standard error. Exit status: 0 every archive split, 1 some could not be, 2 usage error.\n");
+        "standard error. --dry-run prints each archive's parts and writes nothing. Exit status:\n"
+        "0 every archive split, 1 some could not be, 2 usage error.\n");
 }
 
 } // namespace qm

@@ -7,7 +7,8 @@ namespace qm {
 
 // What the program was asked to do on its command line:
 //   quillmere [FILE...]                                               the window, FILEs listed
-//   quillmere --split (--size MB | --parts N) --output DIR [--] FILE...  split without a window
+//   quillmere --split (--size MB | --parts N) --output DIR [--dry-run] [--] FILE...
+//                                                                     split without a window
 //   quillmere --help | --version
 struct CommandLine
 {
@@ -17,6 +18,7 @@ struct CommandLine
     bool byParts = false;
     QString number; // MB or parts, as typed
     QString output;
+    bool dryRun = false; // plan and print, write nothing
     QString error;  // Usage: what was wrong, in a short sentence
 };
 

@@ -1,5 +1,7 @@
 #include "app/FileListModel.h"
 
+#include "common/Paths.h"
+
 #include "app/AddFolder.h"
 #include "common/AppError.h"
 
@@ -16,7 +18,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return {};
     // No tooltip of its own: over the rows, too, the list's tooltip says how to use it.
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return m_rows.at(index.row());
+        return paths::shown(m_rows.at(index.row()));
     return {};
 }
 

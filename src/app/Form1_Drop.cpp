@@ -24,7 +24,7 @@ namespace {
 bool isWalkableFolder(const QString &path)
 {
     struct stat st;
-    if (stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (stat(paths::toRaw(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
     const QString trimmed = paths::withoutTrailingSeparator(path);
     if (paths::isRoot(trimmed))

@@ -2,7 +2,9 @@
 
 #include "archive/UnzipLibrary.h"
 #include "common/AppError.h"
+#include "common/Paths.h"
 
+#include <sys/stat.h>
 #include <QFileInfo>
 
 #include <cstring>
@@ -120,7 +122,8 @@ std::int32_t cUnzip::Directory()
     m_dcl.nvflag = 1;
     // Room for the entries a listing of this size can hold, within reason: the split run lists
     // archives of 100,000 entries and more.
-    const qint64 length = QFileInfo(m_zipFile).size();
+    struct stat st {};
+    const qint64 length = ::stat(paths::toRaw(m_zipFile).constData(), &st) == 0 ? st.st_size : 0;
     if (length > 0) {
         const qint64 guess = std::min<qint64>(length / 96, 1 << 18); // at most 12 MB
         m_entries.reserve(m_entries.size() + static_cast<size_t>(guess));

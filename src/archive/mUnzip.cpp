@@ -2,6 +2,7 @@
 
 #include "archive/UnzipLibrary.h"
 #include "archive/cUnzip.h"
+#include "common/Paths.h"
 
 #include <cstring>
 #include <vector>
@@ -37,7 +38,7 @@ std::vector<char *> nameSlots(std::int32_t count, const QStringList &names,
 
 QByteArray encodeText(const QString &text)
 {
-    return text.isNull() ? QByteArray() : text.toLocal8Bit();
+    return text.isNull() ? QByteArray() : paths::toRaw(text);
 }
 
 const char *pointerTo(const QByteArray &bytes)

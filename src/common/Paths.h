@@ -17,4 +17,12 @@ QString join(const QString &folder, const QString &name);
 // Collapses the doubled separator a join onto the root leaves ("//x" becomes "/x").
 QString repairRootJoin(const QString &path);
 
+// File names are bytes, and not every name is UTF-8 (old tools, Windows shares, other locales).
+// A name's bytes that are not UTF-8 travel through the program's text as lone surrogates
+// U+DC80..U+DCFF, one per byte, so that every name comes back to the very bytes it had.
+QString fromRaw(const QByteArray &bytes);
+QByteArray toRaw(const QString &name);
+// The name for people to read: each byte that is not UTF-8 becomes U+FFFD.
+QString shown(const QString &name);
+
 } // namespace qm::paths

@@ -1,3 +1,4 @@
+#include "common/Paths.h"
 #include "split/ArchiveSplit.h"
 
 #include "common/UniqueFd.h"
@@ -20,7 +21,7 @@ namespace {
 // The row's file, opened once: a regular file, and never a pipe that would block the open.
 UniqueFd openSource(const QString &archive)
 {
-    UniqueFd fd(::open(QFile::encodeName(archive).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    UniqueFd fd(::open(paths::toRaw(archive).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
         return UniqueFd();

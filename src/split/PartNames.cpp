@@ -1,5 +1,7 @@
 #include "split/PartNames.h"
 
+#include "common/Paths.h"
+
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
@@ -13,7 +15,7 @@ constexpr int kNameMax = 255; // bytes in one file name on Linux file systems
 // The archive's name up to its first dot: what zipsplit builds part names from.
 QString stemOf(const QString &sourceArchive)
 {
-    const QString name = QFileInfo(sourceArchive).fileName();
+    const QString name = QFileInfo(paths::shown(sourceArchive)).fileName();
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }
@@ -70,7 +72,7 @@ QString NameShowingSource(const QString &sourceArchive, const QString &partName,
     if (!part.suffix().isEmpty())
         rest += QLatin1Char('.') + part.suffix();
     const qsizetype room = kNameMax - rest.toUtf8().size();
-    return cutToBytes(QFileInfo(sourceArchive).completeBaseName(), room) + rest;
+    return cutToBytes(QFileInfo(paths::shown(sourceArchive)).completeBaseName(), room) + rest;
 }
 
 } // namespace qm

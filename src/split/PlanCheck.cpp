@@ -37,7 +37,9 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
 {
     if (comment.isEmpty())
         return true;
-    const QByteArray length{char(comment.size() & 0xFF), char(comment.size() >> 8)};
+    QByteArray length(2, '\0');
+    length[0] = char(comment.size() & 0xFF);
+    length[1] = char(comment.size() >> 8);
     for (const StagingFolder::StagedPart &part : parts) {
         const UniqueFd fd = openPart(stagingFolder, part.name, O_RDWR);
         char end[kEndRecord];

@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <limits>
+#include <sys/stat.h>
 
 namespace qm {
 
@@ -53,12 +54,12 @@ std::int32_t TimesKilo(std::int32_t value)
 
 std::int64_t FileLen(const QString &path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        throw AppError::fileNotFound(path);
-    if (info.isDir())
-        throw AppError::pathFileAccess(path);
-    return info.size();
+    struct stat st {};
+    if (path.isEmpty() || ::stat(paths::toRaw(path).constData(), &st) != 0)
+        throw AppError::fileNotFound(paths::shown(path));
+    if (S_ISDIR(st.st_mode))
+        throw AppError::pathFileAccess(paths::shown(path));
+    return st.st_size;
 }
 
 QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed,
@@ -72,7 +73,7 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
                            ? QStringLiteral("This archive could not be split:")
                            : QStringLiteral("These %1 archives could not be split:").arg(failures.size());
         for (const SplitFailure &failure : failures)
-            text += QStringLiteral("\r\n") + failure.archive + QStringLiteral(": ") + failure.reason;
+            text += QStringLiteral("\r\n") + paths::shown(failure.archive) + QStringLiteral(": ") + failure.reason;
         blocks << text;
     }
     if (!stopped.isEmpty()) {
@@ -80,7 +81,7 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
                                            : QStringLiteral("Splitting was stopped; these %1 archives were not split:")
                                                  .arg(stopped.size());
         for (const QString &archive : stopped)
-            text += QStringLiteral("\r\n") + archive + QStringLiteral(": stopped before it was split.");
+            text += QStringLiteral("\r\n") + paths::shown(archive) + QStringLiteral(": stopped before it was split.");
         blocks << text;
     }
     if (!renamed.isEmpty()) {
@@ -88,14 +89,14 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
                                       "parts were saved under other names:");
         for (const RenamedPart &part : renamed)
             text += QStringLiteral("\r\n") + part.savedAs + QStringLiteral(" (") + part.zipSplitName
-                    + QStringLiteral(" of ") + part.archive + QLatin1Char(')');
+                    + QStringLiteral(" of ") + paths::shown(part.archive) + QLatin1Char(')');
         blocks << text;
     }
     if (!oversized.isEmpty()) {
         QString text = QStringLiteral("Some parts are larger than the size asked for, because one entry does "
                                       "not fit in a smaller part:");
         for (const OversizedArchive &archive : oversized)
-            text += QStringLiteral("\r\n%1: %2 (%3 bytes)").arg(archive.archive, archive.entry).arg(archive.entrySize);
+            text += QStringLiteral("\r\n%1: %2 (%3 bytes)").arg(paths::shown(archive.archive), archive.entry).arg(archive.entrySize);
         blocks << text;
     }
     return blocks.join(QStringLiteral("\r\n\r\n"));

@@ -1,7 +1,9 @@
 #include "split/ZipSplit.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "common/Paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 
 namespace qm {
@@ -102,16 +104,17 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome)
 
 QString SourceFileProblem(const QString &archivePath)
 {
-    const QFileInfo info(archivePath);
-    if (!info.exists())
+    const QByteArray raw = paths::toRaw(archivePath);
+    struct stat st {};
+    if (::stat(raw.constData(), &st) != 0)
         return QStringLiteral("the file no longer exists.");
-    if (info.isDir())
+    if (S_ISDIR(st.st_mode))
         return QStringLiteral("it is a folder, not a ZIP archive.");
-    if (!info.isFile())
+    if (!S_ISREG(st.st_mode))
         return QStringLiteral("it is a device, pipe or socket, not a ZIP archive.");
-    if (!info.isReadable())
+    if (::access(raw.constData(), R_OK) != 0)
         return QStringLiteral("the file cannot be read.");
-    if (info.size() == 0)
+    if (st.st_size == 0)
         return QStringLiteral("the file is empty.");
     return QString();
 }
