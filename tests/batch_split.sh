@@ -23,6 +23,22 @@ tail -n 1 "$work/err" | grep -qx 'Done.' || { echo "no summary:"; cat "$work/err
 entries=$(for f in "$work/out"/*.zip; do unzip -tqq "$f" >/dev/null && unzip -Z1 "$f"; done | sort | xargs)
 [ "$entries" = "part1.bin part1.bin part2.bin part2.bin part3.bin part4.bin" ] || { echo "entries: $entries"; exit 1; }
 
+# A name in Windows-1251 ("Отчёт.zip", not UTF-8): opened by its bytes, parts named in UTF-8.
+eight="$work/in/$(printf '\316\362\367\270\362').zip"
+cp "$work/in/Фото.zip" "$eight"
+mkdir -p "$work/out8"
+quiet --split --size 1 --output "$work/out8" "$eight" 2>"$work/err" || { echo "8-bit name:"; cat "$work/err"; exit 1; }
+[ "$(find "$work/out8" -name '*.zip' | wc -l)" -eq 2 ] || { echo "8-bit name: parts"; ls "$work/out8"; exit 1; }
+for f in "$work/out8"/*; do
+    basename "$f" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 || { echo "not UTF-8: $f"; exit 1; }
+done
+
+# A dry run prints the plan and writes nothing.
+mkdir -p "$work/dry"
+quiet --split --parts 2 --dry-run --output "$work/dry" "$work/in/Фото.zip" 2>"$work/err" || { cat "$work/err"; exit 1; }
+grep -Eqx '\[1/1\] Фото.zip: 2 parts, largest [0-9,]+ bytes, split size [0-9,]+' "$work/err" || { cat "$work/err"; exit 1; }
+[ -z "$(ls -A "$work/dry")" ] || { echo "a dry run wrote"; ls -A "$work/dry"; exit 1; }
+
 echo "plain text" >"$work/in/readme.zip"
 status=0
 quiet --split --parts 2 --output "$work/out" "$work/in/readme.zip" 2>"$work/err" || status=$?
@@ -49,4 +65,4 @@ grep -q 'Splitting was stopped' "$work/err" || { echo "no stop summary:"; cat "$
 grep -q 'm60.zip: stopped before it was split.' "$work/err" || { cat "$work/err"; exit 1; }
 for f in "$work/out2"/*.zip; do unzip -tqq "$f" >/dev/null || { echo "damaged part $f"; exit 1; }; done
 [ -z "$(find "$work/out" "$work/out2" "$HOME" -name '.quillmere-*')" ] || { echo "left behind"; exit 1; }
-echo "batch mode: splits, reports, exit statuses 0, 1, 2, Ctrl+C stops cleanly, no settings, nothing left behind"
+echo "batch mode: splits (8-bit names too), dry runs, reports, exit statuses 0, 1, 2, Ctrl+C stops cleanly, no settings, nothing left behind"

@@ -7,6 +7,8 @@ usage: make_split_fixtures.py KIND OUT [COUNT SIZE]
   python          the same written to a seekable file
   lying-offset    one stored entry whose central record points past the end of the file
   lying-size      one stored entry whose central record claims 0x7FFFFFF0 compressed bytes
+  into-directory  one stored entry whose data, by its size, runs 40 bytes into the central
+                  directory (still inside the file)
   size-2^63       the compressed size 2^63-1 in a Zip64 extra field
   size-2^64       the compressed size 2^64-1 in a Zip64 extra field
 """
@@ -74,6 +76,8 @@ def main():
         one_entry(out, offset=1 << 20)
     elif kind == "lying-size":
         one_entry(out, comp_size=0x7FFFFFF0)
+    elif kind == "into-directory":
+        one_entry(out, comp_size=len(b"hello, world\n" * 40) + 40)
     elif kind == "size-2^63":
         one_entry(out, zip64_size=(1 << 63) - 1)
     elif kind == "size-2^64":

@@ -429,6 +429,7 @@ private Q_SLOTS:
         const QString outside = "it is damaged: its directory places entries outside the file.";
         QTest::newRow("offset past the end") << "lying-offset" << outside;
         QTest::newRow("size past the end") << "lying-size" << outside;
+        QTest::newRow("data into the directory") << "into-directory" << outside;
         QTest::newRow("size 2^63-1") << "size-2^63" << outside;
         QTest::newRow("size 2^64-1") << "size-2^64" << outside;
         QTest::newRow("text without extension") << "text" << "it is not a ZIP archive, or it is damaged.";
