@@ -155,7 +155,9 @@ save("bad_zip64_locator.zip", bytes(bad))
 # Directories that put an entry's data outside the archive: sizes and offsets that libzip opens.
 small = build([("a.txt", b"abc")], zipfile.ZIP_STORED)
 at = small.index(b"PK\x01\x02")
-for name, field, value in (("outside_size.zip", 20, 0xFFFFFFF0), ("outside_offset.zip", 42, len(small) + 1000)):
+# into_directory.zip: inside the file, but the data runs 20 bytes into the central directory.
+for name, field, value in (("outside_size.zip", 20, 0xFFFFFFF0), ("outside_offset.zip", 42, len(small) + 1000),
+                           ("into_directory.zip", 20, 3 + 20)):
     bad = bytearray(small)
     struct.pack_into("<I", bad, at + field, value)
     save(name, bytes(bad))

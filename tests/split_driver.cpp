@@ -1,5 +1,7 @@
 // Headless split runs for bench/split_run and the tests that start whole processes.
-//   split_driver sizes <size|parts> <number> <archive>...   the split size the run uses, per archive
+//   split_driver sizes <size|parts> <number> <archive>...   the -n zipsplit gets in a run, per archive
+//   split_driver plan <size|parts> <number> <archive>
+//       reads the archive's directory and plans its parts, as a run does; prints plan_ms and n
 //   split_driver run <size|parts> <number> <output folder> <archive>...
 //       one Start Splitting over the archives; prints run_ms, boxes and done (1 when every
 //       archive was split: the box begins with "Done.")
@@ -19,6 +21,8 @@
 #include "common/NumberConversion.h"
 #include "split/LargestEntrySize.h"
 #include "split/PartCheck.h"
+#include "split/PartPlan.h"
+#include "split/ZipDirectory.h"
 #include "split/SplitRun.h"
 
 #include <QApplication>
@@ -30,6 +34,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -37,14 +44,32 @@
 
 namespace {
 
+qm::PartPlan planOf(bool byParts, const QString &number, const QString &archive)
+{
+    const int fd = ::open(QFile::encodeName(archive).constData(), O_RDONLY | O_CLOEXEC);
+    const qm::ZipDirectory directory = qm::ReadZipDirectory(fd);
+    ::close(fd);
+    const qm::PartPlanner planner(directory);
+    const int parts = qm::ToInteger(number);
+    return byParts ? planner.forParts(parts, qm::SplitSizeFromParts(QFileInfo(archive).size(), std::int16_t(parts)))
+                   : planner.forSize(std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number)))));
+}
+
 int printSizes(bool byParts, const QString &number, const QStringList &archives)
 {
-    for (const QString &archive : archives) {
-        std::int64_t size = byParts ? qm::SplitSizeFromParts(QFileInfo(archive).size(), qm::ToInteger(number))
-                                    : std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number))));
-        size = std::max(size, qm::MinimumSplitSize(qm::LargestEntrySize(archive)));
-        std::printf("%lld %s\n", static_cast<long long>(size), qPrintable(archive));
-    }
+    for (const QString &archive : archives)
+        std::printf("%lld %s\n", static_cast<long long>(planOf(byParts, number, archive).zipSplitSize),
+                    qPrintable(archive));
+    return 0;
+}
+
+int printPlanCost(bool byParts, const QString &number, const QString &archive)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const qm::PartPlan plan = planOf(byParts, number, archive);
+    std::printf("plan_ms=%.1f\nplan_n=%lld\nplan_parts=%d\n", clock.nsecsElapsed() / 1e6,
+                static_cast<long long>(plan.zipSplitSize), int(plan.parts.size()));
     return 0;
 }
 
@@ -120,6 +145,8 @@ int main(int argc, char *argv[])
         return checkParts(args[2], args.mid(3));
     if (mode == QLatin1String("sizes") && args.size() >= 5)
         return printSizes(args[2] == QLatin1String("parts"), args[3], args.mid(4));
+    if (mode == QLatin1String("plan") && args.size() == 5)
+        return printPlanCost(args[2] == QLatin1String("parts"), args[3], args[4]);
     if (mode == QLatin1String("run") && args.size() >= 6)
         return splitRun(args[2] == QLatin1String("parts"), args[3], args[4], args.mid(5), -1);
     if (mode == QLatin1String("stop") && args.size() >= 7)

@@ -319,6 +319,7 @@ private Q_SLOTS:
         QTest::newRow("size 2^63-1") << QStringLiteral("outside_size63.zip") << int(PK_BADERR) << 1;
         QTest::newRow("size 2^64-1") << QStringLiteral("outside_size64.zip") << int(PK_BADERR) << 1;
         QTest::newRow("offset past the end") << QStringLiteral("outside_offset.zip") << int(PK_BADERR) << 1;
+        QTest::newRow("data into the directory") << QStringLiteral("into_directory.zip") << int(PK_BADERR) << 1;
         QTest::newRow("offset 2^63-16") << QStringLiteral("outside_offset63.zip") << int(PK_BADERR) << 1;
         QTest::newRow("offset 2^64-16") << QStringLiteral("outside_offset64.zip") << int(PK_BADERR) << 0;
     }
