@@ -19,7 +19,6 @@
 #include "archive/UnzipLibrary.h"
 #include "common/Context.h"
 #include "common/NumberConversion.h"
-#include "split/LargestEntrySize.h"
 #include "split/PartCheck.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
@@ -44,11 +43,11 @@
 
 namespace {
 
+qm::ZipDirectory directoryOf(const QString &path);
+
 qm::PartPlan planOf(bool byParts, const QString &number, const QString &archive)
 {
-    const int fd = ::open(QFile::encodeName(archive).constData(), O_RDONLY | O_CLOEXEC);
-    const qm::ZipDirectory directory = qm::ReadZipDirectory(fd);
-    ::close(fd);
+    const qm::ZipDirectory directory = directoryOf(archive);
     const qm::PartPlanner planner(directory);
     const int parts = qm::ToInteger(number);
     return byParts ? planner.forParts(parts, qm::SplitSizeFromParts(QFileInfo(archive).size(), std::int16_t(parts)))
@@ -73,9 +72,16 @@ int printPlanCost(bool byParts, const QString &number, const QString &archive)
     return 0;
 }
 
+qm::ZipDirectory directoryOf(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    qm::ZipDirectory directory = qm::ReadZipDirectory(fd);
+    ::close(fd);
+    return directory;
+}
+
 int checkParts(const QString &output, const QStringList &archives)
 {
-    const auto library = std::make_shared<qm::UnzipLibrary>();
     const QStringList names = QDir(output).entryList(QDir::Files);
     QElapsedTimer clock;
     clock.start();
@@ -83,11 +89,11 @@ int checkParts(const QString &output, const QStringList &archives)
     for (const QString &archive : archives) {
         const QRegularExpression own('^' + QRegularExpression::escape(QFileInfo(archive).completeBaseName().left(7))
                                      + QStringLiteral("\\d+\\.zip$"));
-        QVector<qm::PartToCheck> parts;
+        QVector<qm::WrittenPart> parts;
         for (const QString &name : names)
             if (own.match(name).hasMatch())
-                parts.append({output + '/' + name, name});
-        failed += !qm::CheckParts(library, archive, parts).isEmpty();
+                parts.append({name, directoryOf(output + '/' + name)});
+        failed += !qm::CheckParts(directoryOf(archive), parts).isEmpty();
     }
     std::printf("check_ms=%.1f\nfailed=%d\n", clock.nsecsElapsed() / 1e6, failed);
     return failed ? 1 : 0;

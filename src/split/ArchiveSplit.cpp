@@ -163,16 +163,12 @@ private:
             && !AddArchiveComment(m_staging.handle(), staged, m_source.directory.comment))
             return QStringLiteral("the archive's comment could not be added to its parts.");
         const QString &archive = m_request.archive;
+        QVector<WrittenPart> written;
         const QString problem = CompareWithPlan(
             m_staging.handle(), staged, m_source.plan, m_source.directory, linkName,
-            [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); });
-        if (!problem.isEmpty())
-            return problem;
-        QVector<PartToCheck> parts;
-        for (const StagingFolder::StagedPart &part : staged)
-            parts.append({HandlePath(m_staging.handle()) + QLatin1Char('/') + QFile::decodeName(part.name),
-                          QFile::decodeName(part.name)});
-        return CheckParts(m_request.library, HandlePath(m_source.fd.get()), parts);
+            [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); },
+            &written);
+        return problem.isEmpty() ? CheckParts(m_source.directory, written) : problem;
     }
 
     ProcessCommand command(std::int64_t size) const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "split/LargestEntrySize.h"
 #include "split/PartPlan.h"
 #include "split/StagingFolder.h"
 
@@ -16,17 +15,14 @@ namespace qm {
 class DeployedTool;
 class ProcessStopper;
 class Toolkit;
-class UnzipLibrary;
 
-// One archive to split: the size the run worked out for it and what its directory told.
+// One archive to split and the size the run worked out for it.
 struct ArchiveSplitRequest
 {
     QString archive;
     const DeployedTool *tool = nullptr; // none: the tool could not be written
     std::int64_t askedSize = 0; // from the size option, or the file length / parts
     int parts = 0;              // by parts: at most this many; 0 splits by size
-    ArchiveListing listing;
-    std::shared_ptr<UnzipLibrary> library; // the archive library, to check the parts
     bool dryRun = false;                   // plan only: nothing is written
 };
 

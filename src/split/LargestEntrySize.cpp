@@ -1,9 +1,7 @@
 #include "split/LargestEntrySize.h"
 
 #include "archive/cUnzip.h"
-#include "unzip32/unzip32.h"
 
-#include <limits>
 #include <memory>
 
 namespace qm {
@@ -38,24 +36,6 @@ ArchiveListing ListArchive(const QString &sPath)
 std::int64_t LargestEntrySize(const QString &sPath)
 {
     return ListArchive(sPath).largestSize;
-}
-
-std::int64_t MinimumSplitSize(std::int64_t largestEntrySize)
-{
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    return largestEntrySize > kMax - 256 ? kMax : largestEntrySize + 256;
-}
-
-QString ListingProblem(std::int32_t code)
-{
-    switch (code) {
-    case PK_BADERR:
-        return QStringLiteral("it is damaged: its directory places entries outside the file.");
-    case PK_EOF:
-        return QStringLiteral("it is damaged: the file ends before its directory does.");
-    default:
-        return QString();
-    }
 }
 
 } // namespace qm

@@ -10,7 +10,8 @@ namespace qm {
 class cUnzip;
 class UnzipLibrary;
 
-// What the split run learns from an archive's directory.
+// What the archive reader learns from an archive's directory: its largest entry. The split run
+// plans its parts from the directory itself (PartPlan.h), which also tells where each entry lies.
 struct ArchiveListing
 {
     std::int64_t largestSize = 0;   // compressed size of the largest entry, 0 for none
@@ -28,12 +29,5 @@ ArchiveListing ListArchive(const QString &sPath);
 // Size of the archive's largest entry as the archive reader records it (its compressed size),
 // 0 when the reader lists no entries; the library beside the program.
 std::int64_t LargestEntrySize(const QString &sPath);
-
-// Largest entry + 256, held at the 64-bit limit instead of overflowing for lying sizes.
-std::int64_t MinimumSplitSize(std::int64_t largestEntrySize);
-
-// Why a listing's code rules the archive out ("it is damaged: ..."); empty when it does not.
-// An archive that is no ZIP at all is left to the splitting tool, which says so itself.
-QString ListingProblem(std::int32_t code);
 
 } // namespace qm

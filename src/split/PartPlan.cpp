@@ -62,6 +62,11 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
                       ? std::numeric_limits<std::int64_t>::max()
                       : m_total + m_written.back();
     }
+    m_largestFirst.resize(m_estimate.size());
+    std::iota(m_largestFirst.begin(), m_largestFirst.end(), std::size_t(0));
+    // glibc's qsort is a merge sort, so equal estimates keep their order, as here.
+    std::stable_sort(m_largestFirst.begin(), m_largestFirst.end(),
+                     [this](std::size_t a, std::size_t b) { return m_estimate[a] > m_estimate[b]; });
 }
 
 std::int64_t PartPlanner::endBytes(std::size_t entries) const
@@ -93,11 +98,7 @@ std::vector<std::size_t> PartPlanner::packSimple(std::uint64_t capacity, std::si
 std::vector<std::size_t> PartPlanner::packGreedy(std::uint64_t capacity, std::size_t &bins) const
 {
     const std::size_t n = m_estimate.size();
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t(0));
-    // glibc's qsort is a merge sort, so equal estimates keep their order, as here.
-    std::stable_sort(order.begin(), order.end(),
-                     [this](std::size_t a, std::size_t b) { return m_estimate[a] > m_estimate[b]; });
+    const std::vector<std::size_t> &order = m_largestFirst;
     // Tries with fewer parts than these bounds fail for certain and are skipped: the total, and
     // entries over half a part (one each) or over a third (two at most).
     std::uint64_t total = 0;

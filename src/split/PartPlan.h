@@ -53,6 +53,7 @@ private:
 
     const ZipDirectory &m_directory;
     std::vector<std::uint64_t> m_estimate; // zipsplit's estimate per entry
+    std::vector<std::size_t> m_largestFirst; // entries by estimate, largest first, equals in order
     std::vector<std::int64_t> m_written;   // bytes written per entry: local record and central
     std::uint64_t m_largestEstimate = 0;
     std::int64_t m_total = 0;

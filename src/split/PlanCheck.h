@@ -1,5 +1,6 @@
 #pragma once
 
+#include "split/PartCheck.h"
 #include "split/PartPlan.h"
 #include "split/StagingFolder.h"
 
@@ -23,9 +24,9 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
 // Holds what zipsplit wrote in the staging folder against the plan: the same parts under the
 // names zipsplit gives them, each of the planned size with the planned entries in order.
 // Returns why not, in plain words, naming parts by `shownName` (part number, count); empty
-// when every part is as planned.
+// when every part is as planned. The parts' directories, as read, go to `written`.
 QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
                         const ZipDirectory &source, const QByteArray &linkName,
-                        const std::function<QString(int, int)> &shownName);
+                        const std::function<QString(int, int)> &shownName, QVector<WrittenPart> *written);
 
 } // namespace qm

@@ -7,9 +7,7 @@
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
-#include "archive/UnzipLibrary.h"
 #include "split/ArchiveSplit.h"
-#include "split/LargestEntrySize.h"
 #include "split/SplitHost.h"
 #include "split/ToolFile.h"
 #include "split/ZipSplit.h"
@@ -103,7 +101,7 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
 }
 
 SplitRun::SplitRun(SplitHost &host, Context &context)
-    : m_host(host), m_ctx(context), m_library(std::make_shared<UnzipLibrary>(context.unzipLibrary))
+    : m_host(host), m_ctx(context)
 {
 }
 
@@ -215,16 +213,14 @@ void SplitRun::splitRow(ReportingHandler &h, int row)
             v.splitSize = SplitSizeFromParts(FileLen(archive), wanted);
             parts = wanted <= 0 ? 1 : wanted;
         });
-    ArchiveListing listing;
-    // The plan raises the size where one entry needs more, to what that entry's part takes.
-    h.step(150, [&] { listing = ListArchive(archive, m_library); });
+    // 150-154 raised the size to the largest entry + 256; the plan now raises it where one entry
+    // needs more, to exactly what that entry's part takes, from the directory it reads.
     if (archive.isEmpty())
         return;
     h.step(156, [&] { v.toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
     if (!m_dryRun)
         h.step(158, [&] { prepareStaging(v.outputFolder); });
-    h.step(160, [&] { splitOne({archive, m_tool.get(), v.splitSize, parts, listing, m_library, m_dryRun}); });
-    m_lastListing = listing; // its reader stays alive until the next replaces it
+    h.step(160, [&] { splitOne({archive, m_tool.get(), v.splitSize, parts, m_dryRun}); });
     h.begin(162);
 }
 
@@ -277,11 +273,6 @@ void SplitRun::splitOne(const ArchiveSplitRequest &request)
     }
     if (!m_staging) {
         recordFailure(archive, m_stagingProblem);
-        return;
-    }
-    const QString damage = ListingProblem(request.listing.code);
-    if (!damage.isEmpty()) {
-        recordFailure(archive, damage);
         return;
     }
     const ArchiveSplitResult result = SplitArchive(m_ctx.toolkit, request, *m_staging, m_stopper);

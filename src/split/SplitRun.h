@@ -92,8 +92,6 @@ private:
 
     SplitHost &m_host;
     Context &m_ctx;
-    std::shared_ptr<UnzipLibrary> m_library; // one per run, loaded on first use
-    ArchiveListing m_lastListing;
     LoopValues m_values;
     std::unique_ptr<DeployedTool> m_tool; // none: every launch fails
     std::unique_ptr<StagingFolder> m_staging;

@@ -112,21 +112,47 @@ bool findEnd(int fd, std::uint64_t fileSize, EndRecord &end)
     return false;
 }
 
-bool readLocal(int fd, StoredZipEntry &entry)
+// Local headers read in file order through one window, so an archive of small entries costs a
+// few reads rather than one per entry.
+class HeaderWindow
 {
-    QByteArray header;
-    if (!readAt(fd, entry.localOffset, kLocalHeader, header) || le32(bytes(header)) != 0x04034b50)
+public:
+    explicit HeaderWindow(int fd) : m_fd(fd) {}
+
+    // The length bytes at offset; null when the file has fewer.
+    const unsigned char *at(std::uint64_t offset, std::size_t length)
+    {
+        if (offset < m_start || offset + length > m_start + std::uint64_t(m_window.size())) {
+            const std::size_t span = std::max<std::size_t>(length, kWindow);
+            if (!readAt(m_fd, offset, span, m_window) && !readAt(m_fd, offset, length, m_window))
+                return nullptr;
+            m_start = offset;
+        }
+        return bytes(m_window, offset - m_start);
+    }
+
+private:
+    static constexpr std::size_t kWindow = 256 * 1024;
+    int m_fd;
+    QByteArray m_window;
+    std::uint64_t m_start = 0;
+};
+
+bool readLocal(HeaderWindow &headers, StoredZipEntry &entry)
+{
+    const unsigned char *header = headers.at(entry.localOffset, kLocalHeader);
+    if (!header || le32(header) != 0x04034b50)
         return false;
-    entry.localName = le16(bytes(header, 26));
-    entry.localExtra = le16(bytes(header, 28));
+    entry.localName = le16(header + 26);
+    entry.localExtra = le16(header + 28);
     const std::uint64_t limit = 0xFFFFFFFF;
     if (entry.compressedSize <= limit && entry.uncompressedSize <= limit && entry.localName != 1)
         return true;
-    QByteArray rest;
-    if (!readAt(fd, entry.localOffset + kLocalHeader, std::size_t(entry.localName) + entry.localExtra, rest))
+    const unsigned char *rest = headers.at(entry.localOffset + kLocalHeader, std::size_t(entry.localName) + entry.localExtra);
+    if (!rest)
         return false;
-    entry.localZip64 = entry.localName != 1 || rest.startsWith('-');
-    const unsigned char *extra = bytes(rest, entry.localName);
+    entry.localZip64 = entry.localName != 1 || rest[0] == '-';
+    const unsigned char *extra = rest + entry.localName;
     for (std::uint32_t pos = 0; pos + 4 <= entry.localExtra; pos += 4 + le16(extra + pos + 2))
         if (le16(extra + pos) == 1) {
             entry.localZip64Data = le16(extra + pos + 2);
@@ -135,9 +161,38 @@ bool readLocal(int fd, StoredZipEntry &entry)
     return true;
 }
 
+// Whether the entry's header and data end before the central directory (the sum cannot overflow:
+// each term is checked against what is left).
+bool endsBefore(const StoredZipEntry &entry, std::uint64_t centralStart)
+{
+    if (entry.localOffset > centralStart)
+        return false;
+    const std::uint64_t room = centralStart - entry.localOffset;
+    const std::uint64_t header = kLocalHeader + entry.localName + entry.localExtra;
+    return header <= room && entry.compressedSize <= room - header;
+}
+
+bool readLocals(int fd, ZipDirectory &directory)
+{
+    std::vector<std::size_t> order(directory.entries.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return directory.entries[a].localOffset < directory.entries[b].localOffset;
+    });
+    HeaderWindow headers(fd);
+    for (const std::size_t i : order) {
+        StoredZipEntry &entry = directory.entries[i];
+        if (entry.localOffset >= directory.centralStart || !readLocal(headers, entry)
+            || !endsBefore(entry, directory.centralStart))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-ZipDirectory ReadZipDirectory(int fd)
+ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals)
 {
     ZipDirectory directory;
     struct stat st {};
@@ -163,6 +218,7 @@ ZipDirectory ReadZipDirectory(int fd)
         StoredZipEntry entry;
         const std::uint16_t nameLength = le16(p + 28);
         entry.flags = le16(p + 8);
+        entry.crc = le32(p + 16);
         entry.compressedSize = le32(p + 20);
         entry.uncompressedSize = le32(p + 24);
         entry.centralExtra = le16(p + 30);
@@ -174,10 +230,6 @@ ZipDirectory ReadZipDirectory(int fd)
         entry.name = central.mid(qsizetype(pos + kCentralRecord), nameLength);
         applyZip64(entry, p + kCentralRecord + nameLength, entry.centralExtra, le32(p + 24) == 0xFFFFFFFF,
                    le32(p + 20) == 0xFFFFFFFF, le32(p + 42) == 0xFFFFFFFF);
-        if (!readLocal(fd, entry)) {
-            directory.problem = QStringLiteral("it is damaged: an entry's local header is missing.");
-            return directory;
-        }
         directory.entries.push_back(std::move(entry));
         pos += record;
     }
@@ -185,6 +237,8 @@ ZipDirectory ReadZipDirectory(int fd)
     const std::uint64_t found = directory.entries.size();
     if (found != end.entries && (found & 0xFFFF) != end.entries && end.entries != 0xFFFF)
         directory.problem = QStringLiteral("it is damaged: its directory does not hold the entries it counts.");
+    else if (locals == LocalHeaders::Read && !readLocals(fd, directory))
+        directory.problem = QStringLiteral("it is damaged: its directory places entries outside the file.");
     return directory;
 }
 

@@ -14,6 +14,7 @@ struct StoredZipEntry
 {
     QByteArray name; // the central record's name, raw bytes
     std::uint16_t flags = 0;
+    std::uint32_t crc = 0;
     std::uint64_t compressedSize = 0;
     std::uint64_t uncompressedSize = 0;
     std::uint64_t localOffset = 0;
@@ -39,7 +40,9 @@ struct ZipDirectory
     QString problem; // why the directory could not be read; empty when it was
 };
 
-// Reads the directory of the open archive fd (with pread; the file position is left alone).
-ZipDirectory ReadZipDirectory(int fd);
+// Reads the directory of the open archive fd (with pread; the file position is left alone), and
+// unless told otherwise each entry's local header, which must lie before the directory.
+enum class LocalHeaders { Read, Skip };
+ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals = LocalHeaders::Read);
 
 } // namespace qm
