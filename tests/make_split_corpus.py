@@ -93,6 +93,10 @@ def special(out, large):
             info = zipfile.ZipInfo("f%d.txt" % i)
             info.filename = "f%d_\u00e9\u00e8.txt" % i
             z.writestr(info, rng.randbytes(30000))
+    # Six stored entries of 400 kB: by 3 parts, 3 parts (not 6).
+    with zipfile.ZipFile(os.path.join(out, "py_six400k.zip"), "w") as z:
+        for i in range(6):
+            z.writestr("photo%d.jpg" % i, rng.randbytes(400000))
     with zipfile.ZipFile(os.path.join(out, "py_oneentry.zip"), "w") as z:
         z.writestr("big.bin", rng.randbytes(2500000))
         z.writestr("small.txt", b"x" * 100)
