@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "common/Main.h"
@@ -89,4 +93,19 @@ QStringList rows(qm::Form1 &form)
     for (int i = 1; i <= form.rowCount(); ++i)
         out << form.rowText(i);
     return out;
+}
+
+void startSplittingAndWait(qm::Form1 &form, const std::function<void()> &eachTurn)
+{
+    form.PushButton2_Click();
+    QElapsedTimer clock;
+    clock.start();
+    while (form.isRunning() && clock.elapsed() < 300000) {
+        if (eachTurn)
+            eachTurn();
+        QTimer wakeUp; // the next turn comes with the next event, or within 20 ms
+        wakeUp.start(20);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -8,6 +8,8 @@
 
 #include <ctime>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 
@@ -68,3 +70,7 @@ struct ZoneForTest {
 
 // The list's rows, top to bottom.
 QStringList rows(qm::Form1 &form);
+
+// Start Splitting, then the event loop runs (calling eachTurn, when given, on every turn) until
+// the run has ended and its box was shown, as a user waits for it.
+void startSplittingAndWait(qm::Form1 &form, const std::function<void()> &eachTurn = {});

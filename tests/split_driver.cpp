@@ -13,6 +13,7 @@
 //       check_ms
 // APPDATA is a fresh temporary folder unless the environment sets it.
 #include "ScriptedToolkit.h"
+#include "TestSupport.h"
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
@@ -118,13 +119,12 @@ int splitRun(bool byParts, const QString &number, const QString &output, const Q
 
     QElapsedTimer clock, sinceStop;
     clock.start();
-    toolkit.onDoEvents = [&] {
+    startSplittingAndWait(form, [&] {
         if (stopAfterMs >= 0 && !sinceStop.isValid() && clock.elapsed() >= stopAfterMs) {
             sinceStop.start();
             form.PushButton2_Click(); // "Stop Splitting"
         }
-    };
-    form.PushButton2_Click();
+    });
     const double ms = clock.nsecsElapsed() / 1e6;
     if (stopAfterMs >= 0) {
         std::printf("stop_ms=%.1f\n", sinceStop.isValid() ? sinceStop.nsecsElapsed() / 1e6 : -1.0);

@@ -42,11 +42,14 @@ private Q_SLOTS:
         row("value missing", {"--split", "--output"}, M::Usage, {}, "--output needs a value.");
         row("unknown option", {"--frobnicate"}, M::Usage, {}, "unknown option --frobnicate.");
         row("size without --split", {"--size", "1", "a"}, M::Usage, {},
-            "--size, --parts, --output and --dry-run go with --split.");
+            "--size, --parts, --output, --jobs and --dry-run go with --split.");
         row("dry run", {"--split", "--dry-run", "--parts", "4", "--output", "o", "a"}, M::Split, {"a"},
             "parts 4 o dry");
+        row("jobs", {"--split", "--jobs", "3", "--size", "1", "--output", "o", "a"}, M::Split, {"a"}, "size 1 o");
+        row("jobs 0", {"--split", "--jobs", "0", "--size", "1", "--output", "o", "a"}, M::Usage, {},
+            "--jobs takes a whole number from 1 to 256.");
         row("dry run without --split", {"--dry-run", "a"}, M::Usage, {},
-            "--size, --parts, --output and --dry-run go with --split.");
+            "--size, --parts, --output, --jobs and --dry-run go with --split.");
     }
     void parse()
     {

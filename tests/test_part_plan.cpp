@@ -179,7 +179,7 @@ private Q_SLOTS:
         for (const QString &name : QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name))
             archives << corpus() + QLatin1Char('/') + name;
         form.fileList().append(archives);
-        form.PushButton2_Click();
+        startSplittingAndWait(form);
         qunsetenv("APPDATA");
 
         QCOMPARE(form.failures, QStringList());

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cstdint>
@@ -115,7 +116,7 @@ private Q_SLOTS:
         QTest::newRow("parts not a number: base size") << "zip:5000" << true << "20" << "x" << qint64(20971520)
                                                        << "148";
         QTest::newRow("by parts, 0-byte file") << "raw:0" << true << "20" << "5" << qint64(-1) << "";
-        QTest::newRow("by parts, vanished file") << "none" << true << "20" << "5" << qint64(-1) << "146 148";
+        QTest::newRow("by parts, vanished file") << "none" << true << "20" << "5" << qint64(-1) << "";
     }
     void splitSizeEachArchiveGets()
     {
@@ -140,7 +141,10 @@ private Q_SLOTS:
             host.rows << makeZip(world.home() + "/a.zip", {{"a.bin", filled(length)}}, {"-0"});
         else
             host.rows << (file == "none" ? world.home() + "/gone.zip" : world.makeFile("a.raw", filled(length)));
-        SplitRun(host, world.context()).execute();
+        SplitRun run(host, world.context());
+        QSignalSpy ended(&run, &SplitRun::ended);
+        if (run.start())
+            QVERIFY(ended.wait(30000));
         qunsetenv("APPDATA");
 
         QFile args(world.home() + "/args");

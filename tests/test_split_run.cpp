@@ -130,6 +130,7 @@ struct SplitWorld
         QDir().mkpath(appData);
         QDir().mkpath(out);
         qputenv("APPDATA", QFile::encodeName(appData));
+        world.context().splitJobs = 1; // one at a time, so tests can act between archives
         form.Text1->setText(out);
         form.Text2->setText(QStringLiteral("20"));
         form.Text3->setText(QStringLiteral("5"));
@@ -210,7 +211,7 @@ private Q_SLOTS:
         QFETCH(QString, folderAfter);
         SplitWorld w;
         w.form.Text1->setText(QString(folder).replace("<out>", w.out));
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
         const auto boxes = w.world.toolkit().messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, message);
@@ -256,7 +257,7 @@ private Q_SLOTS:
         w.form.Text3->setText(parts);
         w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
         w.form.fileList().append(QStringList{a, b, c});
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QString done = "Done.";
         if (!larger.isEmpty())
@@ -305,7 +306,7 @@ private Q_SLOTS:
         w.form.setOptionValue(w.form.Option2, true);
         w.form.Text3->setText(QString::number(parts));
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(), QStringList{"Done."});
         QCOMPARE(w.outputFiles(), QDir(bare).entryList(QDir::Files | QDir::Hidden, QDir::Name));
@@ -337,7 +338,7 @@ private Q_SLOTS:
         const QString decoy = noisyZip(w.world.home() + "/in/report.zip", 1, 1000, 99);
         w.form.Text2->setText("1");
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(), QStringList{"Done."});
         const QList<QByteArray> raw = rawNames(w.out);
@@ -392,7 +393,7 @@ private Q_SLOTS:
         w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
         (byParts ? w.form.Text3 : w.form.Text2)->setText(number);
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(), QStringList{"Done."});
         if (byParts)
@@ -414,7 +415,7 @@ private Q_SLOTS:
                                         {{longName, noise(50000, 8)}, {"small.txt", "small"}}, {"-0"});
         w.form.Text2->setText("0");
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
         QCOMPARE(w.messageTexts(),
                  QStringList{"Done.\r\n\r\nSome parts are larger than the size asked for, because one entry does not "
                              "fit in a smaller part:\r\n" + archive + ": " + longName + " (50000 bytes)"});
@@ -453,7 +454,7 @@ private Q_SLOTS:
             w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
             w.form.fileList().clear();
             w.form.fileList().append(QStringList{archive, good});
-            w.form.PushButton2_Click();
+            startSplittingAndWait(w.form);
             QCOMPARE(w.messageTexts(), QStringList{"This archive could not be split:\r\n" + archive + ": " + reason});
             QCOMPARE(w.unionOfParts(), entriesOf(good));
             QVERIFY(w.clean());
@@ -470,7 +471,7 @@ private Q_SLOTS:
         QCOMPARE(::rename(QFile::encodeName(made).constData(), raw.constData()), 0);
         w.form.Text2->setText("1");
         w.form.fileList().append(paths::fromRaw(raw));
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(), QStringList{"Done."});
         const QList<QByteArray> parts = rawNames(w.out);
@@ -495,7 +496,7 @@ private Q_SLOTS:
         QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
         w.form.Text2->setText("1");
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(), QStringList{"Done."});
         QCOMPARE(w.outputFiles().size(), 3);
@@ -521,7 +522,7 @@ private Q_SLOTS:
         w.form.setOptionValue(w.form.Option2, true);
         w.form.Text3->setText("3");
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(), QStringList{"Done."});
         QCOMPARE(w.outputFiles().size(), 3);
@@ -539,7 +540,7 @@ private Q_SLOTS:
         const QByteArray before = readAll(archive);
         w.form.Text2->setText("1");
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         QCOMPARE(w.messageTexts(),
                  QStringList{"This archive could not be split:\r\n" + archive + ": it changed while it was being split."});
@@ -561,7 +562,7 @@ private Q_SLOTS:
         SplitWorld w;
         w.form.Text2->setText(size);
         w.form.fileList().append(noisyZip(w.world.home() + "/in/a.zip", 4, 40000, 51));
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 1);
@@ -592,7 +593,7 @@ private Q_SLOTS:
         const QString y2022 = noisyZip(w.world.home() + "/in/backup_2022.zip", 3, 200 * 1024, 70);
         w.form.Text2->setText("0");
         w.form.fileList().append(y2021);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
         const QStringList first = w.outputFiles();
         QCOMPARE(first.size(), 3);
         QMap<QString, QByteArray> before;
@@ -602,7 +603,7 @@ private Q_SLOTS:
         w.world.toolkit().shown.clear();
         w.form.fileList().clear();
         w.form.fileList().append(y2022);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         for (const QString &name : first)
             QCOMPARE(readAll(w.out + "/" + name), before[name]); // the first run's parts survive
@@ -635,7 +636,7 @@ private Q_SLOTS:
         QVERIFY(run(QStringLiteral("mkfifo"), {fifo}) == 0);
         const QByteArray notZipBytes = readAll(notZip);
         w.form.fileList().append(QStringList{good, notZip, empty, folder, gone, fifo, other});
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
 
         const auto boxes = w.world.toolkit().messages();
         QCOMPARE(boxes.size(), 1);
@@ -677,7 +678,7 @@ private Q_SLOTS:
         qputenv("QM_STAND_IN", mode);
         const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
         w.form.fileList().append(a);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
         QCOMPARE(w.messageTexts(), QStringList{"This archive could not be split:\r\n" + a + ": " + reason});
         QCOMPARE(w.outputFiles(), QStringList());
         QVERIFY(w.clean());
@@ -715,7 +716,7 @@ private Q_SLOTS:
             QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
         }
         bool done = false;
-        w.world.toolkit().onDoEvents = [&] {
+        const auto eachTurn = [&] {
             const QStringList runs = QDir(folder).entryList({".quillmere-*"}, QDir::Dirs | QDir::Hidden);
             if (done || runs.isEmpty())
                 return;
@@ -729,7 +730,7 @@ private Q_SLOTS:
                 command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
             QCOMPARE(run(otherUser ? "setpriv" : command.takeFirst(), command), 0);
         };
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form, eachTurn);
         QVERIFY(done);
         QCOMPARE(w.logLines(log), 2);
         QVERIFY(!QFile::exists(hijacked));
@@ -740,48 +741,52 @@ private Q_SLOTS:
         QCOMPARE(w.unionOfParts(), expected);
     }
 
+    // The run holds the output folder it opened: a field changed mid-run changes nothing, and a
+    // folder deleted, or renamed with a link left in its place, takes no part anywhere else.
     void outputFolderGoneOrChangedDuringTheRun_data()
     {
         QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("firstReason");  // empty: the first archive is split
-        QTest::addColumn<QString>("secondFolder"); // "<out>" = the output folder
-        QTest::newRow("deleted") << "delete" << "the output folder was removed during the split." << "<out>";
-        QTest::newRow("cleared") << "clear" << "" << "";
-        QTest::newRow("changed to a file") << "file" << "" << "<out>/file";
+        QTest::addColumn<QString>("reason"); // of both archives; empty: both are split
+        QTest::newRow("deleted") << "delete" << "the output folder was removed during the split.";
+        QTest::newRow("field cleared") << "clear" << "";
+        QTest::newRow("renamed, a link in its place") << "link"
+                                                      << "the output folder \"<out>\" was moved or replaced during "
+                                                         "the run, so nothing was written.";
     }
     void outputFolderGoneOrChangedDuringTheRun()
     {
         QFETCH(QString, change);
-        QFETCH(QString, firstReason);
-        QFETCH(QString, secondFolder);
+        QFETCH(QString, reason);
         SplitWorld w;
         w.world.context().toolSource = kStandIn;
-        qputenv("QM_STAND_IN", "real");
+        qputenv("QM_STAND_IN", "slow:200");
         const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 1);
         const QString b = noisyZip(w.world.home() + "/in/b.zip", 1, 1000, 2);
+        const QString elsewhere = w.world.home() + "/elsewhere";
+        QDir().mkpath(elsewhere);
         w.form.fileList().append(QStringList{a, b});
-        secondFolder.replace("<out>", w.out);
-        w.world.toolkit().onDoEvents = [&] {
+        reason.replace("<out>", w.out);
+        bool changed = false;
+        startSplittingAndWait(w.form, [&] {
+            if (changed || !w.form.isRunning())
+                return;
+            changed = true;
             if (change == "delete")
                 QDir(w.out).removeRecursively();
-            else if (change == "clear" || w.world.makeFile("out/file").size() > 0)
-                w.form.Text1->setText(secondFolder);
-        };
-        const QString cwd = QDir::currentPath();
-        QDir::setCurrent(w.world.home() + "/in");
-        w.form.PushButton2_Click();
-        QDir::setCurrent(cwd);
-        const QStringList boxes = w.messageTexts();
-        QCOMPARE(boxes.size(), 1);
-        const QString bLine = b + ": the output folder \"" + secondFolder + "\" is not an existing folder, so nothing "
-                              "was written.";
-        if (firstReason.isEmpty())
-            QCOMPARE(boxes[0], "This archive could not be split:\r\n" + bLine);
-        else
-            QCOMPARE(boxes[0], "These 2 archives could not be split:\r\n" + a + ": " + firstReason + "\r\n" + bLine);
-        // Nothing anywhere else: not in the working folder, not beside the file the field names.
-        QCOMPARE(QDir(w.world.home() + "/in").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList({"a.zip", "b.zip"}));
+            else if (change == "clear")
+                w.form.Text1->setText(QString());
+            else
+                QVERIFY(QFile::rename(w.out, w.out + "-moved") && QFile::link(elsewhere, w.out));
+        });
+        QVERIFY(changed);
+        if (reason.isEmpty()) {
+            QCOMPARE(w.messageTexts(), QStringList{"Done."});
+            QCOMPARE(w.outputFiles(), QStringList({"a1.zip", "b1.zip"}));
+        } else {
+            QCOMPARE(w.messageTexts(),
+                     QStringList{"These 2 archives could not be split:\r\n" + a + ": " + reason + "\r\n" + b + ": " + reason});
+        }
+        QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         QVERIFY(w.noTool());
     }
 
@@ -804,7 +809,7 @@ private Q_SLOTS:
         const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
         const QString b = noisyZip(w.world.home() + "/in/b.zip", 1, 1000, 6);
         w.form.fileList().append(QStringList{a, b});
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 2);
         QVERIFY(boxes[0].contains(QStringLiteral("PushButton2_Click at line %1\r\r").arg(line)));
@@ -837,7 +842,7 @@ private Q_SLOTS:
         w.form.fileList().append(archives);
         w.form.show();
         bool pressed = false;
-        w.world.toolkit().onDoEvents = [&] {
+        const auto eachTurn = [&] {
             if (pressed || w.logLines(log) != stopAt)
                 return;
             pressed = true;
@@ -851,7 +856,7 @@ private Q_SLOTS:
             else
                 w.form.PushButton2->click();
         };
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form, eachTurn);
         QVERIFY(pressed);
         QCOMPARE(w.logLines(log), stopAt); // nothing started after the stop
         QString box = QStringLiteral("Splitting was stopped; ")
@@ -892,7 +897,7 @@ private Q_SLOTS:
         w.form.setOptionValue(w.form.Option2, true);
         w.form.Text3->setText("3");
         w.form.fileList().append(archive);
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form);
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 1);
         const QRegularExpression expected("^This archive could not be split:\r\n" + QRegularExpression::escape(archive)
@@ -929,7 +934,7 @@ private Q_SLOTS:
                                              noisyZip(w.world.home() + "/in/c.zip", 2, 1000, 3)});
         w.form.show();
         bool sent = false;
-        w.world.toolkit().onDoEvents = [&] {
+        const auto eachTurn = [&] {
             if (w.logLines(log) != 2 || sent)
                 return;
             sent = true;
@@ -940,7 +945,7 @@ private Q_SLOTS:
         };
         QElapsedTimer clock;
         clock.start();
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form, eachTurn);
         QVERIFY(clock.elapsed() < 10000);
         QCOMPARE(received, signalNumber);
         QVERIFY(!w.form.isVisible());
@@ -968,13 +973,14 @@ private Q_SLOTS:
         w.form.fileList().append(mine);
         other.fileList().append(theirs);
         bool started = false;
-        w.world.toolkit().onDoEvents = [&] {
+        const auto eachTurn = [&] {
             if (!started) {
                 started = true; // the other window's whole run happens inside this run's first wait
                 other.PushButton2_Click();
             }
         };
-        w.form.PushButton2_Click();
+        startSplittingAndWait(w.form, eachTurn);
+        QTRY_VERIFY_WITH_TIMEOUT(!other.isRunning(), 60000);
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 2);
         for (const QString &box : boxes)

@@ -108,8 +108,10 @@ private Q_SLOTS:
         QCOMPARE(::flock(liveLock.get(), LOCK_EX | LOCK_NB), 0);
         if (prefix.contains("tool"))
             DeployedTool("x", world.home());
-        else
-            StagingFolder staging(world.home());
+        else {
+            const UniqueFd home(::open(QFile::encodeName(world.home()).constData(), O_RDONLY | O_DIRECTORY));
+            StagingFolder staging(world.home(), home.get());
+        }
         QVERIFY(!QFile::exists(QFileInfo(dead).path()));
         QVERIFY(QFile::exists(live));
         QVERIFY(QFile::exists(victim));

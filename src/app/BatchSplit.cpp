@@ -1,19 +1,17 @@
 #include "app/BatchSplit.h"
 
 #include "app/CommandLine.h"
-#include "app/Settings.h"
-#include "common/Context.h"
+#include "common/AppError.h"
 #include "common/Paths.h"
 #include "common/SignalWatcher.h"
-#include "common/Toolkit.h"
-#include "split/SplitHost.h"
+#include "split/SplitJob.h"
 #include "split/SplitRun.h"
+#include "split/ToolFile.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QThread>
 
 namespace qm {
 
@@ -27,85 +25,39 @@ void print(std::FILE *err, const QString &text)
     std::fflush(err);
 }
 
-// Boxes become lines on standard error; there is nothing to choose and no pointer to show.
-class ConsoleToolkit : public Toolkit
+QString outcomeLine(const ArchiveOutcome &o, int rows, bool dryRun)
 {
-public:
-    explicit ConsoleToolkit(std::FILE *err) : m_err(err) {}
-
-    QStringList openFileNames(const QString &, const QString &, const QString &, const QString &) override { return {}; }
-    QString chooseFolder(const QString &, const QString &) override { return QString(); }
-    bool openFolder(const QString &) override { return false; }
-    void doEvents() override { QCoreApplication::processEvents(); }
-    void waitForEvents(int maxMs) override
-    {
-        QTimer wakeUp;
-        wakeUp.setSingleShot(true);
-        wakeUp.start(maxMs);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    void setMousePointer(QWidget *, int, const QCursor *) override {}
-
-protected:
-    int showMessage(const QString &text, int, int, const QString &) override
-    {
-        print(m_err, text);
-        return vbOK;
-    }
-    QString showInput(const QString &, const QString &, const QString &) override { return QString(); }
-
-private:
-    std::FILE *m_err;
-};
-
-// The options of the command line in place of the window's fields.
-class BatchHost : public SplitHost
-{
-public:
-    BatchHost(const CommandLine &line, std::FILE *err) : m_line(line), m_err(err)
-    {
-        m_output = QFileInfo(line.output).absoluteFilePath();
-        for (const QString &file : line.files)
-            m_rows << QFileInfo(file).absoluteFilePath();
-    }
-
-    QString outputFolderText() const override { return m_output; }
-    void setOutputFolderText(const QString &text) override { m_output = text; }
-    void focusOutputFolder() override {}
-    QString sizeText() const override { return m_line.byParts ? QStringLiteral("20") : m_line.number; }
-    bool partsSelected() const override { return m_line.byParts; }
-    QString partsText() const override { return m_line.byParts ? m_line.number : QStringLiteral("5"); }
-    int rowCount() const override { return int(m_rows.size()); }
-    QString rowText(int index) const override { return m_rows.value(index - 1); }
-    void setProgress(double) override {}
-    void setMousePointer(int) override {}
-    void setRunning(bool) override {}
-    void archiveDone(int row, int rows, const QString &archive, int parts, const QString &failure) override
-    {
-        const QString outcome = failure.isEmpty() ? QStringLiteral("%1 part%2").arg(parts).arg(parts == 1 ? "" : "s")
-                                                  : failure;
-        print(m_err, QStringLiteral("[%1/%2] %3: %4").arg(row).arg(rows).arg(QFileInfo(paths::shown(archive)).fileName(), outcome));
-    }
-
-    void archivePlanned(int row, int rows, const QString &archive, const PartPlan &plan) override
-    {
+    const QString name = QFileInfo(paths::shown(o.archive)).fileName();
+    const QString head = QStringLiteral("[%1/%2] %3: ").arg(o.index + 1).arg(rows).arg(name);
+    if (o.stopped)
+        return head + QStringLiteral("stopped before it was split.");
+    if (!o.result.failure.isEmpty())
+        return head + o.result.failure;
+    const PartPlan &plan = o.result.plan;
+    const qsizetype parts = dryRun ? qsizetype(plan.parts.size()) : o.result.parts.size();
+    QString line = head + QStringLiteral("%1 part%2").arg(parts).arg(parts == 1 ? "" : "s");
+    if (dryRun) {
         const QLocale english(QLocale::English);
-        const qsizetype parts = qsizetype(plan.parts.size());
-        print(m_err, QStringLiteral("[%1/%2] %3: %4 part%5, largest %6 bytes, split size %7")
-                         .arg(row)
-                         .arg(rows)
-                         .arg(QFileInfo(paths::shown(archive)).fileName())
-                         .arg(parts)
-                         .arg(parts == 1 ? "" : "s")
-                         .arg(english.toString(qlonglong(plan.largest())), english.toString(qlonglong(plan.splitSize))));
+        line += QStringLiteral(", largest %1 bytes, split size %2")
+                    .arg(english.toString(qlonglong(plan.largest())), english.toString(qlonglong(plan.splitSize)));
     }
+    return line;
+}
 
-private:
-    const CommandLine &m_line;
-    std::FILE *m_err;
-    QString m_output;
-    QStringList m_rows;
-};
+// The command line's request: the same the window builds from its fields.
+SplitRequest requestFrom(const CommandLine &line)
+{
+    SplitRequest request;
+    request.outputFolder = QFileInfo(line.output).absoluteFilePath();
+    for (const QString &file : line.files)
+        request.archives << QFileInfo(file).absoluteFilePath();
+    const qint64 number = line.number.trimmed().toLongLong();
+    request.parts = line.byParts ? int(number) : 0;
+    request.sizeBytes = line.byParts ? 0 : number * 1024 * 1024;
+    request.jobs = line.jobs > 0 ? line.jobs : QThread::idealThreadCount();
+    request.dryRun = line.dryRun;
+    return request;
+}
 
 } // namespace
 
@@ -115,17 +67,26 @@ int RunBatchSplit(const CommandLine &line, std::FILE *err)
         print(err, QStringLiteral("quillmere: %1 is not an existing folder.").arg(line.output));
         return kExitUsage;
     }
-    ConsoleToolkit toolkit(err);
-    QTemporaryDir scratch; // a settings store nobody reads: the window's own is never touched
-    SettingsStore settings(scratch.filePath(QStringLiteral("unused.conf")));
-    Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
-    BatchHost host(line, err);
-    SplitRun run(host, context);
-    run.setDryRun(line.dryRun);
+    SplitRequest request = requestFrom(line);
+    if (!request.dryRun) {
+        try {
+            request.tool = std::make_shared<DeployedTool>(LoadToolBytes(), ToolFolder());
+        } catch (const AppError &) {
+            // Without the tool every archive fails with the reason that says so.
+        }
+    }
+    const int rows = int(request.archives.size());
+    SplitJob job(std::move(request));
+    QEventLoop loop;
+    QObject::connect(&job, &SplitJob::archiveFinished, &job,
+                     [&](const ArchiveOutcome &o) { print(err, outcomeLine(o, rows, line.dryRun)); });
+    QObject::connect(&job, &SplitJob::finished, &loop, &QEventLoop::quit);
     SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::received, [&run] { run.stop(); });
-    run.execute();
-    return run.allSplit() ? kExitAllSplit : kExitSomeFailed;
+    QObject::connect(&watcher, &SignalWatcher::received, &job, [&job] { job.stop(); });
+    job.start();
+    loop.exec();
+    print(err, RunSummaryText(job.summary()));
+    return job.summary().allSplit() ? kExitAllSplit : kExitSomeFailed;
 }
 
 } // namespace qm

@@ -35,7 +35,7 @@ CommandLine ParseCommandLine(const QStringList &args)
             continue;
         }
         const bool takesValue = arg == QLatin1String("--size") || arg == QLatin1String("--parts")
-                                || arg == QLatin1String("--output");
+                                || arg == QLatin1String("--output") || arg == QLatin1String("--jobs");
         if (takesValue && i + 1 >= args.size())
             return usage(QStringLiteral("%1 needs a value.").arg(arg));
         if (arg == QLatin1String("--")) {
@@ -58,13 +58,17 @@ CommandLine ParseCommandLine(const QStringList &args)
             line.number = args[++i];
         } else if (arg == QLatin1String("--output")) {
             line.output = args[++i];
+        } else if (arg == QLatin1String("--jobs")) {
+            if (!isCount(args[++i], 1, 256))
+                return usage(QStringLiteral("--jobs takes a whole number from 1 to 256."));
+            line.jobs = args[i].trimmed().toInt();
         } else {
             return usage(QStringLiteral("unknown option %1.").arg(arg));
         }
     }
     if (!split) {
-        if (sized || !line.output.isEmpty() || line.dryRun)
-            return usage(QStringLiteral("--size, --parts, --output and --dry-run go with --split."));
+        if (sized || !line.output.isEmpty() || line.dryRun || line.jobs)
+            return usage(QStringLiteral("--size, --parts, --output, --jobs and --dry-run go with --split."));
         return line;
     }
     if (!sized)
@@ -92,12 +96,13 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: quillmere [FILE...]\n"
-        "       quillmere --split (--size MB | --parts N) --output DIR [--dry-run] [--] FILE...\n"
+        "       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--dry-run] [--] FILE...\n"
         "       quillmere --help | --version\n"
         "\n"
         "Without --split, opens the window with the FILEs (and the archives in folders) listed.\n"
         "With --split, splits every FILE into DIR without a window; progress and reasons go to\n"
-        "standard error. --dry-run prints each archive's parts and writes nothing. Exit status:\n"
+        "standard error. --jobs N splits N archives at once (default: one per core). --dry-run\n"
+        "prints each archive's parts and writes nothing. Exit status:\n"
         "0 every archive split, 1 some could not be, 2 usage error.\n");
 }
 

@@ -132,7 +132,7 @@ private:
     int m_mousePointer = 0;
     bool m_running = false;
     int m_importDepth = 0;  // folder imports in progress (a second one can start mid-walk)
-    SplitRun *m_activeRun = nullptr; // the run in progress, for closing the window mid-run
+    std::unique_ptr<SplitRun> m_activeRun; // the run in progress: Stop Splitting, closing mid-run
 };
 
 // Settings keys of the folders the dialogs last worked in.

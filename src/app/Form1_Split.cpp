@@ -15,10 +15,13 @@ void Form1::PushButton2_Click()
     }
     if (m_running)
         return;
-    SplitRun run(*this, m_ctx);
-    m_activeRun = &run;
-    run.execute();
-    m_activeRun = nullptr;
+    m_activeRun = std::make_unique<SplitRun>(*this, m_ctx);
+    connect(m_activeRun.get(), &SplitRun::ended, this, [this] {
+        // Not from inside its own signal: the run goes once the box is closed and this returns.
+        m_activeRun.release()->deleteLater();
+    });
+    if (!m_activeRun->start())
+        m_activeRun.reset();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -17,6 +17,7 @@ struct Context
     QString toolSource;          // file holding the splitting tool; empty: the program's resource
     int walkTurnIntervalMs = 10; // folder walks let the window run at most this often (0: always)
     QString unzipLibrary{};      // archive library file; empty: libunzip32.so beside the program
+    int splitJobs = 0;           // archives the window splits at once; 0: one per core
 };
 
 } // namespace qm

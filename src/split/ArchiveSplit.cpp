@@ -47,6 +47,8 @@ struct FileState
     }
 };
 
+} // namespace
+
 // The source read and planned: the open file, its state when planned, its directory, the plan.
 struct PlannedSource
 {
@@ -56,6 +58,8 @@ struct PlannedSource
     PartPlan plan;
     QString failure;
 };
+
+namespace {
 
 PlannedSource planSource(const ArchiveSplitRequest &request)
 {
@@ -70,7 +74,8 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     if (!source.failure.isEmpty())
         return source;
     const PartPlanner planner(source.directory);
-    source.plan = request.parts > 0 ? planner.forParts(request.parts, request.askedSize)
+    // By parts, no smaller than the file's length / parts.
+    source.plan = request.parts > 0 ? planner.forParts(request.parts, source.state.st.st_size / request.parts)
                                     : planner.forSize(request.askedSize);
     if (source.plan.parts.empty())
         source.failure = QStringLiteral("it holds no entries, so there is nothing to split.");
@@ -95,105 +100,98 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
                             plan.largest()};
 }
 
-class Splitter
-{
-public:
-    Splitter(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging, ProcessStopper &stopper)
-        : m_toolkit(toolkit), m_request(request), m_staging(staging), m_stopper(stopper)
-    {
-    }
-
-    ArchiveSplitResult run()
-    {
-        m_source = planSource(m_request);
-        m_result.plan = m_source.plan;
-        if (!m_source.failure.isEmpty())
-            return failed(m_source.failure);
-        m_link = m_staging.useSource(m_source.fd.get());
-        if (m_link.isEmpty())
-            return failed(QStringLiteral("no working folder could be made in the output folder %1; it may be "
-                                         "missing, read-only or full.").arg(m_staging.outputFolder()));
-        const QString failure = runZipSplit();
-        if (!failure.isEmpty())
-            return failed(failure);
-        const QString problem = checkParts();
-        if (!problem.isEmpty())
-            return failed(problem);
-        if (!m_staging.nameParts(m_request.archive))
-            return failed(QStringLiteral("its parts could not be named."));
-        if (!m_staging.moveParts(m_request.archive, &m_result.parts))
-            return failed(QStringLiteral("its parts could not be moved into the output folder."));
-        m_result.oversized = oversizedBy(m_request, m_source);
-        return m_result;
-    }
-
-private:
-    ArchiveSplitResult failed(QString reason)
-    {
-        if (!m_staging.exists())
-            reason = QStringLiteral("the output folder was removed during the split.");
-        m_staging.clear(); // whatever zipsplit left of this archive goes now
-        m_result.failure = reason;
-        m_result.parts.clear();
-        return m_result;
-    }
-
-    QString runZipSplit()
-    {
-        ProcessOutcome outcome;
-        RunAndWait(m_toolkit, command(m_source.plan.zipSplitSize), 0, &outcome, &m_stopper);
-        const QString reason = ZipSplitFailureReason(outcome);
-        if (!reason.isEmpty()) {
-            const QString problem = outcome.started ? SourceFileProblem(m_request.archive) : QString();
-            return problem.isEmpty() || outcome.stopped ? reason : problem;
-        }
-        FileState after;
-        if (!after.read(m_source.fd.get()) || !(after == m_source.state))
-            return QStringLiteral("it changed while it was being split.");
-        return QString();
-    }
-
-    // The parts are the plan to the byte, the comment added, and hold the source's entries;
-    // checked where zipsplit left them, through the handles, before anything is moved.
-    QString checkParts()
-    {
-        const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
-        const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
-        if (staged.size() == qsizetype(m_source.plan.parts.size())
-            && !AddArchiveComment(m_staging.handle(), staged, m_source.directory.comment))
-            return QStringLiteral("the archive's comment could not be added to its parts.");
-        const QString &archive = m_request.archive;
-        QVector<WrittenPart> written;
-        const QString problem = CompareWithPlan(
-            m_staging.handle(), staged, m_source.plan, m_source.directory, linkName,
-            [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); },
-            &written);
-        return problem.isEmpty() ? CheckParts(m_source.directory, written) : problem;
-    }
-
-    ProcessCommand command(std::int64_t size) const
-    {
-        const DeployedTool *tool = m_request.tool;
-        return ZipSplitStagedCommand({tool ? tool->path() : QString(), tool ? tool->program() : QString()}, size,
-                                     {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive,
-                                     QFile::decodeName(m_link));
-    }
-
-    Toolkit &m_toolkit;
-    const ArchiveSplitRequest &m_request;
-    StagingFolder &m_staging;
-    ProcessStopper &m_stopper;
-    PlannedSource m_source;
-    QByteArray m_link;
-    ArchiveSplitResult m_result;
-};
-
 } // namespace
 
-ArchiveSplitResult SplitArchive(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging,
-                                ProcessStopper &stopper)
+ArchiveTask::ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, QObject *parent)
+    : QObject(parent), m_request(std::move(request)), m_staging(staging)
 {
-    return Splitter(toolkit, request, staging, stopper).run();
+}
+
+ArchiveTask::~ArchiveTask() = default;
+
+void ArchiveTask::start()
+{
+    m_source = std::make_unique<PlannedSource>(planSource(m_request));
+    m_result.plan = m_source->plan;
+    if (!m_source->failure.isEmpty())
+        return fail(m_source->failure);
+    m_link = m_staging.useSource(m_source->fd.get());
+    if (m_link.isEmpty())
+        return fail(QStringLiteral("no working folder could be made in the output folder %1; it may be "
+                                   "missing, read-only or full.").arg(m_staging.outputFolder()));
+    const DeployedTool *tool = m_request.tool;
+    const ProcessCommand command = ZipSplitStagedCommand(
+        {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
+        {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
+    m_tool = std::make_unique<ToolProcess>();
+    if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0)
+        fail(ZipSplitFailureReason(m_tool->outcome()));
+}
+
+void ArchiveTask::stop()
+{
+    if (m_tool)
+        m_tool->stop();
+}
+
+bool ArchiveTask::stopped() const
+{
+    return m_tool && m_tool->stopRequested();
+}
+
+void ArchiveTask::zipSplitEnded()
+{
+    const ProcessOutcome &outcome = m_tool->outcome();
+    QString reason = ZipSplitFailureReason(outcome);
+    if (!reason.isEmpty()) {
+        const QString problem = SourceFileProblem(m_request.archive);
+        return fail(problem.isEmpty() || outcome.stopped ? reason : problem);
+    }
+    FileState after;
+    if (!after.read(m_source->fd.get()) || !(after == m_source->state))
+        return fail(QStringLiteral("it changed while it was being split."));
+    reason = checkParts();
+    if (!reason.isEmpty())
+        return fail(reason);
+    if (!m_staging.nameParts(m_request.archive))
+        return fail(QStringLiteral("its parts could not be named."));
+    m_result.oversized = oversizedBy(m_request, *m_source);
+    Q_EMIT done();
+}
+
+void ArchiveTask::fail(QString reason)
+{
+    if (!m_staging.exists())
+        reason = QStringLiteral("the output folder was removed during the split.");
+    m_staging.clear(); // whatever zipsplit left of this archive goes now
+    m_result.failure = reason;
+    m_result.parts.clear();
+    m_result.oversized.reset();
+    Q_EMIT done();
+}
+
+void ArchiveTask::moveParts()
+{
+    if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, &m_result.parts))
+        fail(QStringLiteral("its parts could not be moved into the output folder."));
+}
+
+// The parts are the plan to the byte, the comment added, and hold the source's entries;
+// checked where zipsplit left them, through the handles, before anything is moved.
+QString ArchiveTask::checkParts()
+{
+    const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
+    const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
+    if (staged.size() == qsizetype(m_source->plan.parts.size())
+        && !AddArchiveComment(m_staging.handle(), staged, m_source->directory.comment))
+        return QStringLiteral("the archive's comment could not be added to its parts.");
+    const QString &archive = m_request.archive;
+    QVector<WrittenPart> written;
+    const QString problem = CompareWithPlan(
+        m_staging.handle(), staged, m_source->plan, m_source->directory, linkName,
+        [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); },
+        &written);
+    return problem.isEmpty() ? CheckParts(m_source->directory, written) : problem;
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)

@@ -3,6 +3,7 @@
 #include "split/PartPlan.h"
 #include "split/StagingFolder.h"
 
+#include <QObject>
 #include <QString>
 #include <QVector>
 
@@ -13,17 +14,16 @@
 namespace qm {
 
 class DeployedTool;
-class ProcessStopper;
-class Toolkit;
+class ToolProcess;
+struct PlannedSource;
 
 // One archive to split and the size the run worked out for it.
 struct ArchiveSplitRequest
 {
     QString archive;
     const DeployedTool *tool = nullptr; // none: the tool could not be written
-    std::int64_t askedSize = 0; // from the size option, or the file length / parts
+    std::int64_t askedSize = 0; // by size: the size asked for
     int parts = 0;              // by parts: at most this many; 0 splits by size
-    bool dryRun = false;                   // plan only: nothing is written
 };
 
 // An archive whose parts came out larger than asked, because one entry cannot fit in less.
@@ -43,12 +43,41 @@ struct ArchiveSplitResult
     std::optional<OversizedArchive> oversized;
 };
 
-// Splits one archive into the staging folder and moves its parts into the output folder.
-// zipsplit reads exactly the file the row names, opened once here. Every part is planned first,
-// from the archive's directory, and zipsplit runs once with the -n of the plan; what it writes
-// must then be the plan to the byte, and the file must not have changed meanwhile.
-ArchiveSplitResult SplitArchive(Toolkit &toolkit, const ArchiveSplitRequest &request, StagingFolder &staging,
-                                ProcessStopper &stopper);
+// Splits one archive into its staging folder. zipsplit reads exactly the file the row names,
+// opened once here. Every part is planned first, from the archive's directory, and zipsplit runs
+// once with the -n of the plan; what it writes must then be the plan to the byte, and the file
+// must not have changed meanwhile. `done` follows the end, at once or when zipsplit has ended;
+// the parts then wait in the staging folder until moveParts() puts them into the output folder.
+class ArchiveTask : public QObject
+{
+    Q_OBJECT
+public:
+    ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, QObject *parent = nullptr);
+    ~ArchiveTask() override;
+
+    void start();
+    void stop(); // zipsplit ends; the archive fails as stopped
+    bool stopped() const;
+    const ArchiveSplitResult &result() const { return m_result; }
+    const QString &archive() const { return m_request.archive; }
+    // Moves the checked parts into the output folder under their names (or free ones).
+    void moveParts();
+
+Q_SIGNALS:
+    void done();
+
+private:
+    void zipSplitEnded();
+    void fail(QString reason);
+    QString checkParts();
+
+    ArchiveSplitRequest m_request;
+    StagingFolder &m_staging;
+    std::unique_ptr<ToolProcess> m_tool;
+    std::unique_ptr<PlannedSource> m_source;
+    QByteArray m_link;
+    ArchiveSplitResult m_result;
+};
 
 // The plan alone, for a dry run: nothing is written.
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request);

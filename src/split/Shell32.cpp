@@ -1,13 +1,16 @@
 #include "split/Shell32.h"
 
-#include "common/Toolkit.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
 
 namespace qm {
 
@@ -18,30 +21,7 @@ int ClampWindowStyle(std::optional<int> windowStyle)
     return *windowStyle;
 }
 
-void ProcessStopper::stop(int graceMs)
-{
-    m_requested = true;
-    if (!m_process || m_process->state() == QProcess::NotRunning)
-        return;
-    m_process->terminate();
-    if (!m_process->waitForFinished(graceMs)) {
-        m_process->kill();
-        m_process->waitForFinished(2000);
-    }
-}
-
 namespace {
-
-// Clears the stopper's view of the process however the wait ends.
-struct StopperLink
-{
-    QProcess **slot;
-    ~StopperLink()
-    {
-        if (slot)
-            *slot = nullptr;
-    }
-};
 
 bool textFileBusy(const QProcess &process)
 {
@@ -50,52 +30,79 @@ bool textFileBusy(const QProcess &process)
 
 } // namespace
 
-int RunAndWait(Toolkit &toolkit, const ProcessCommand &command, std::optional<int> windowStyle,
-               ProcessOutcome *outcome, ProcessStopper *stopper)
+ToolProcess::ToolProcess(QObject *parent) : QObject(parent) {}
+
+ToolProcess::~ToolProcess()
 {
-    (void)ClampWindowStyle(windowStyle); // kept for the callers' sake; there is no window to style
-    ProcessOutcome local;
-    ProcessOutcome &result = outcome ? *outcome : local;
-    result = ProcessOutcome();
+    if (running()) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(2000);
+    }
+}
 
-    if (stopper && stopper->requested())
+bool ToolProcess::running() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
+}
+
+void ToolProcess::stop(int graceMs)
+{
+    m_stopRequested = true;
+    if (!running())
+        return;
+    m_process->terminate();
+    QPointer<QProcess> process(m_process);
+    QTimer::singleShot(graceMs, this, [process] {
+        if (process && process->state() != QProcess::NotRunning)
+            process->kill();
+    });
+}
+
+void ToolProcess::finish()
+{
+    m_outcome.output = m_process->readAll();
+    m_outcome.crashed = m_process->exitStatus() == QProcess::CrashExit;
+    m_outcome.stopped = m_stopRequested;
+    m_outcome.exitCode = m_process->exitCode();
+    Q_EMIT ended();
+}
+
+int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<int> windowStyle,
+               std::function<void(int)> done)
+{
+    (void)ClampWindowStyle(windowStyle); // the tool has no window to style
+    tool.m_outcome = ProcessOutcome();
+    if (tool.m_stopRequested)
         return kLaunchFailureBase + 5;
-
-    QProcess process;
-    process.setProgram(command.program);
-    process.setArguments(command.arguments);
-    process.setStandardInputFile(QProcess::nullDevice()); // the tool can never wait for an answer
-    process.setProcessChannelMode(QProcess::MergedChannels);
+    delete tool.m_process;
+    auto *process = tool.m_process = new QProcess(&tool);
+    process->setProgram(command.program);
+    process->setArguments(command.arguments);
+    process->setStandardInputFile(QProcess::nullDevice()); // the tool can never wait for an answer
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    // The tool dies with the program: an orphan would race the next run over its folder.
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     if (!command.workingDirectory.isEmpty())
-        process.setWorkingDirectory(command.workingDirectory);
-
+        process->setWorkingDirectory(command.workingDirectory);
     // A writer that has only just closed the file can leave exec briefly refusing it (ETXTBSY).
     for (int attempt = 0;; ++attempt) {
-        process.start();
-        if (process.waitForStarted(-1))
+        process->start();
+        if (process->waitForStarted(-1))
             break;
-        if (attempt < 10 && textFileBusy(process)) {
+        if (attempt < 10 && textFileBusy(*process)) {
             QThread::msleep(20);
             continue;
         }
-        const int number = QFileInfo::exists(command.program) ? 75 : 53;
-        return kLaunchFailureBase + number;
+        return kLaunchFailureBase + (QFileInfo::exists(command.program) ? 75 : 53);
     }
-    result.started = true;
-
-    StopperLink link{stopper ? &stopper->m_process : nullptr};
-    if (stopper)
-        stopper->m_process = &process;
-
-    // The process's end wakes the event loop itself, so the wait ends the moment it exits.
-    while (process.state() != QProcess::NotRunning)
-        toolkit.waitForEvents(100);
-
-    result.output = process.readAll();
-    result.crashed = process.exitStatus() == QProcess::CrashExit;
-    result.stopped = stopper && stopper->requested();
-    result.exitCode = process.exitCode();
-    return result.exitCode;
+    tool.m_outcome.started = true;
+    QObject::connect(process, &QProcess::finished, &tool, [&tool, done = std::move(done)] {
+        tool.finish();
+        if (done)
+            done(tool.m_outcome.exitCode);
+    });
+    return 0;
 }
 
 } // namespace qm

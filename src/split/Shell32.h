@@ -4,13 +4,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <QObject>
+
+#include <functional>
 #include <optional>
 
 class QProcess;
 
 namespace qm {
-
-class Toolkit;
 
 // Show-window style: 0..6 as given, anything else (or none) is 6. No visible effect on Linux:
 // the tool has no window.
@@ -39,24 +40,38 @@ struct ProcessOutcome
     QByteArray output;        // standard output and error, merged
 };
 
-// Lets the window end the process that a RunAndWait is waiting for (window closed mid-run).
-class ProcessStopper
+// One started tool: its end arrives through Qt's event loop (`ended`), never by a loop that
+// waits. stop() asks it to end and returns at once; the destructor ends it for certain.
+class ToolProcess : public QObject
 {
+    Q_OBJECT
 public:
-    // SIGTERM, then SIGKILL when the process has not ended after graceMs; returns once it ended.
-    void stop(int graceMs = 5000);
-    bool requested() const { return m_requested; }
+    explicit ToolProcess(QObject *parent = nullptr);
+    ~ToolProcess() override;
+
+    bool running() const;
+    const ProcessOutcome &outcome() const { return m_outcome; }
+    // SIGTERM now and SIGKILL after graceMs if it still runs; a tool stopped before it starts
+    // never starts.
+    void stop(int graceMs = 150);
+    bool stopRequested() const { return m_stopRequested; }
+
+Q_SIGNALS:
+    void ended();
 
 private:
-    friend int RunAndWait(Toolkit &, const ProcessCommand &, std::optional<int>, ProcessOutcome *, ProcessStopper *);
+    friend int RunAndWait(ToolProcess &, const ProcessCommand &, std::optional<int>, std::function<void(int)>);
+    void finish();
+
     QProcess *m_process = nullptr;
-    bool m_requested = false;
+    ProcessOutcome m_outcome;
+    bool m_stopRequested = false;
 };
 
-// Starts the command with standard input on the null device and waits for it while the window
-// keeps processing events (through toolkit); returns as soon as the process ends. Result: the exit code, or a
-// negative launch-failure code (nothing is shown). Failures after the launch throw AppError.
-int RunAndWait(Toolkit &toolkit, const ProcessCommand &command, std::optional<int> windowStyle = std::nullopt,
-               ProcessOutcome *outcome = nullptr, ProcessStopper *stopper = nullptr);
+// Starts the command with standard input on the null device, never through a shell. Returns a
+// negative launch-failure code at once (nothing is shown, `done` is not called), else 0; then
+// hands the exit code to `done` when the process ends.
+int RunAndWait(ToolProcess &process, const ProcessCommand &command, std::optional<int> windowStyle,
+               std::function<void(int)> done);
 
 } // namespace qm

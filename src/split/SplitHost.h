@@ -1,7 +1,5 @@
 #pragma once
 
-#include "split/PartPlan.h"
-
 #include <QString>
 
 namespace qm {
@@ -29,11 +27,7 @@ public:
     {
         Q_UNUSED(row) Q_UNUSED(rows) Q_UNUSED(archive) Q_UNUSED(parts) Q_UNUSED(failure)
     }
-    // A dry run planned row `row`'s archive.
-    virtual void archivePlanned(int row, int rows, const QString &archive, const PartPlan &plan)
-    {
-        Q_UNUSED(row) Q_UNUSED(rows) Q_UNUSED(archive) Q_UNUSED(plan)
-    }
+
 };
 
 } // namespace qm

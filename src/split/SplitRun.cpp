@@ -7,12 +7,12 @@
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
-#include "split/ArchiveSplit.h"
 #include "split/SplitHost.h"
 #include "split/ToolFile.h"
 #include "split/ZipSplit.h"
 
 #include <QFileInfo>
+#include <QThread>
 #include <QStringList>
 
 #include <limits>
@@ -20,22 +20,6 @@
 
 namespace qm {
 
-namespace {
-
-// The list stays locked from the hourglass to the end of the run, however the run ends.
-class RunningLock
-{
-public:
-    explicit RunningLock(SplitHost &host) : m_host(host) { m_host.setRunning(true); }
-    ~RunningLock() { m_host.setRunning(false); }
-    RunningLock(const RunningLock &) = delete;
-    RunningLock &operator=(const RunningLock &) = delete;
-
-private:
-    SplitHost &m_host;
-};
-
-} // namespace
 
 std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts)
 {
@@ -100,53 +84,50 @@ QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<Rena
     return blocks.join(QStringLiteral("\r\n\r\n"));
 }
 
-SplitRun::SplitRun(SplitHost &host, Context &context)
-    : m_host(host), m_ctx(context)
+QString RunSummaryText(const SplitSummary &summary)
+{
+    return RunSummaryText(summary.failures, summary.renamed, summary.oversized, summary.notSplit);
+}
+
+SplitRun::SplitRun(SplitHost &host, Context &context, QObject *parent)
+    : QObject(parent), m_host(host), m_ctx(context)
 {
 }
 
-SplitRun::~SplitRun()
-{
-    removeStaging();
-}
+SplitRun::~SplitRun() = default;
 
-void SplitRun::execute()
+bool SplitRun::start()
 {
     ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton2_Click"));
     if (!passChecks(h))
-        return;
+        return false;
     h.step(118, [&] { m_host.setMousePointer(vbHourglass); });
-    RunningLock lock(m_host);
-    if (h.test(120, [&] { return m_host.rowCount() > 0; })) {
-        if (!prepare(h)) {
-            // No size to split by: nothing is written, and the user goes to the field.
-            removeTool();
-            h.step(174, [&] { m_host.setMousePointer(vbDefault); });
-            m_host.focusSizeField();
-            return;
-        }
-        int rows = 0;
-        h.step(132, [&] { rows = m_host.rowCount(); });
-        m_rows = rows;
-        for (m_row = 1; m_row <= rows && !m_aborted; ++m_row) {
-            if (m_stopped)
-                recordNotSplit(m_host.rowText(m_row));
-            else
-                splitRow(h, m_row);
-        }
-        if (m_aborted) {
-            // The window is closing: no more boxes.
-            removeStaging();
-            removeTool();
-            m_host.setProgress(0);
-            m_host.setMousePointer(vbDefault);
-            return;
-        }
-        finish(h);
-    } else {
+    if (!h.test(120, [&] { return m_host.rowCount() > 0; })) {
         h.step(172, [&] { m_ctx.toolkit.msgBox(QStringLiteral("No files added.")); });
+        h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+        return false;
     }
-    h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+    SplitRequest request;
+    if (!prepare(h, request)) {
+        // No size to split by: nothing is written, and the user goes to the field.
+        h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+        m_host.focusSizeField();
+        return false;
+    }
+    readRows(h, request);
+    m_rows = int(request.archives.size());
+    m_job = std::make_unique<SplitJob>(std::move(request));
+    connect(m_job.get(), &SplitJob::progress, this,
+            [this](int finished, int total) { m_host.setProgress(double(finished) / total * 100.0); });
+    connect(m_job.get(), &SplitJob::archiveFinished, this, [this](const ArchiveOutcome &o) {
+        const QString failure = o.stopped ? QStringLiteral("stopped before it was split.") : o.result.failure;
+        m_host.archiveDone(o.index + 1, m_rows, o.archive,
+                           int(o.result.parts.size()), failure);
+    });
+    connect(m_job.get(), &SplitJob::finished, this, &SplitRun::finish);
+    m_host.setRunning(true);
+    m_job->start();
+    return true;
 }
 
 bool SplitRun::passChecks(ReportingHandler &h)
@@ -174,162 +155,71 @@ bool SplitRun::passChecks(ReportingHandler &h)
     return true;
 }
 
-bool SplitRun::prepare(ReportingHandler &h)
+bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
 {
     QByteArray toolBytes;
     h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
     h.step(124, [&] {
         const QString folder = ToolFolder();
-        if (!toolBytes.isEmpty() && !m_dryRun)
-            m_tool = std::make_unique<DeployedTool>(toolBytes, folder);
+        if (!toolBytes.isEmpty())
+            request.tool = std::make_shared<DeployedTool>(toolBytes, folder);
     });
     // Without a size the split by size would fall to each archive's smallest part: thousands
-    // of tiny files. By parts the size serves only for an empty file, which fails anyway.
-    const bool sized = h.step(126, [&] { m_values.baseSize = TimesKilo(ToLong(m_host.sizeText())); })
-                       && h.step(128, [&] { m_values.baseSize = TimesKilo(m_values.baseSize); });
+    // of tiny files. By parts the size is not used.
+    std::int32_t baseSize = 0;
+    const bool sized = h.step(126, [&] { baseSize = TimesKilo(ToLong(m_host.sizeText())); })
+                       && h.step(128, [&] { baseSize = TimesKilo(baseSize); });
     h.begin(130);
+    request.sizeBytes = baseSize;
     return sized || m_host.partsSelected();
 }
 
-void SplitRun::splitRow(ReportingHandler &h, int row)
+// The rows and fields, read once: the run keeps to them whatever changes in the window meanwhile.
+void SplitRun::readRows(ReportingHandler &h, SplitRequest &request)
 {
-    LoopValues &v = m_values;
-    h.step(134, [&] {
-        const int now = m_host.rowCount();
-        if (now <= 0)
-            throw AppError(11, QStringLiteral("Division by zero"));
-        m_host.setProgress(static_cast<double>(row) / now * 100.0);
-    });
-    // Never the previous row's archive: a run must not split one archive twice.
-    QString archive;
-    h.step(136, [&] { archive = m_host.rowText(row); });
-    h.step(138, [&] { m_host.setMousePointer(vbHourglass); });
-    h.step(140, [&] { v.outputFolder = m_host.outputFolderText(); });
-    h.step(142, [&] { v.splitSize = v.baseSize; });
-    int parts = 0; // by size
-    if (h.test(144, [&] { return m_host.partsSelected(); }) && h.test(146, [&] { return FileLen(archive) > 0; }))
+    int rows = 0;
+    h.step(132, [&] { rows = m_host.rowCount(); });
+    for (int row = 1; row <= rows; ++row)
+        h.step(136, [&] { request.archives << m_host.rowText(row); });
+    h.step(140, [&] { request.outputFolder = m_host.outputFolderText(); });
+    if (h.test(144, [&] { return m_host.partsSelected(); }))
         h.step(148, [&] {
             const std::int16_t wanted = ToInteger(m_host.partsText());
-            v.splitSize = SplitSizeFromParts(FileLen(archive), wanted);
-            parts = wanted <= 0 ? 1 : wanted;
+            request.parts = wanted <= 0 ? 1 : wanted;
         });
-    // 150-154 raised the size to the largest entry + 256; the plan now raises it where one entry
-    // needs more, to exactly what that entry's part takes, from the directory it reads.
-    if (archive.isEmpty())
-        return;
-    h.step(156, [&] { v.toolCommand = QLatin1Char('"') + (m_tool ? m_tool->path() : QString()) + QLatin1Char('"'); });
-    if (!m_dryRun)
-        h.step(158, [&] { prepareStaging(v.outputFolder); });
-    h.step(160, [&] { splitOne({archive, m_tool.get(), v.splitSize, parts, m_dryRun}); });
-    h.begin(162);
+    request.jobs = m_ctx.splitJobs > 0 ? m_ctx.splitJobs : QThread::idealThreadCount();
 }
 
-void SplitRun::finish(ReportingHandler &h)
+void SplitRun::finish(const SplitSummary &summary)
 {
-    h.step(164, [&] {
-        removeStaging();
-        removeTool();
-    });
+    m_summary = summary;
+    ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton2_Click"));
+    // 164: the job removed its staging folders and the tool went with the request.
     h.step(166, [&] { m_host.setProgress(0); });
     h.step(168, [&] { m_host.setMousePointer(vbDefault); });
+    m_host.setRunning(false);
     h.step(170, [&] {
-        m_ctx.toolkit.msgBox(RunSummaryText(m_failures, m_renamed, m_oversized, m_notSplit), vbOKOnly,
-                    m_failures.isEmpty() ? vbNoIcon : vbExclamation);
+        m_ctx.toolkit.msgBox(RunSummaryText(summary), vbOKOnly, summary.failures.isEmpty() ? vbNoIcon : vbExclamation);
     });
-}
-
-void SplitRun::prepareStaging(const QString &outputFolder)
-{
-    m_stagingProblem.clear();
-    // The folder field may have been cleared or changed since the checks.
-    if (outputFolder.trimmed().isEmpty() || !QFileInfo(outputFolder).isDir()) {
-        m_staging.reset();
-        m_stagingProblem = QStringLiteral("the output folder \"%1\" is not an existing folder, so nothing was "
-                                          "written.").arg(outputFolder);
-        return;
-    }
-    // One staging folder serves every archive that goes to the same output folder.
-    if (!m_staging || m_staging->outputFolder() != outputFolder || !m_staging->clear()) {
-        m_staging.reset();
-        m_staging = std::make_unique<StagingFolder>(outputFolder);
-    }
-    if (!m_staging->isValid()) {
-        m_staging.reset();
-        m_stagingProblem = QStringLiteral("no working folder could be made in the output folder %1; it may be "
-                                          "missing, read-only or full.").arg(outputFolder);
-    }
-}
-
-void SplitRun::splitOne(const ArchiveSplitRequest &request)
-{
-    const QString &archive = request.archive;
-    if (m_dryRun) {
-        const ArchiveSplitResult result = PlanArchive(request);
-        if (result.failure.isEmpty())
-            m_host.archivePlanned(m_row, m_rows, archive, result.plan);
-        else
-            recordFailure(archive, result.failure);
-        return;
-    }
-    if (!m_staging) {
-        recordFailure(archive, m_stagingProblem);
-        return;
-    }
-    const ArchiveSplitResult result = SplitArchive(m_ctx.toolkit, request, *m_staging, m_stopper);
-    if (m_aborted)
-        return;
-    if (m_stopped && !result.failure.isEmpty()) {
-        recordNotSplit(archive); // its partial parts went with the staging folder's content
-        return;
-    }
-    if (!result.failure.isEmpty())
-        recordFailure(archive, result.failure);
-    else
-        m_host.archiveDone(m_row, m_rows, archive, int(result.parts.size()), QString());
-    for (const StagingFolder::Part &part : result.parts)
-        if (part.renamed())
-            m_renamed.append({archive, part.zipSplitName, part.savedAs});
-    if (result.oversized)
-        m_oversized.append(*result.oversized);
-}
-
-void SplitRun::abort()
-{
-    // The archive being split still uses the staging folder and the tool: the run removes them
-    // as it unwinds, right after zipsplit has stopped.
-    m_aborted = true;
-    m_stopper.stop();
-}
-
-void SplitRun::recordFailure(const QString &archive, const QString &reason)
-{
-    m_failures.append({archive, reason});
-    m_host.archiveDone(m_row, m_rows, archive, 0, reason);
-}
-
-void SplitRun::recordNotSplit(const QString &archive)
-{
-    m_notSplit.append(archive);
-    m_host.archiveDone(m_row, m_rows, archive, 0, QStringLiteral("stopped before it was split."));
+    h.step(174, [&] { m_host.setMousePointer(vbDefault); });
+    Q_EMIT ended();
 }
 
 void SplitRun::stop()
 {
-    m_stopped = true;
-    // zipsplit ends on SIGTERM at once; a short grace keeps the window's answer quick.
-    m_stopper.stop(150);
+    if (m_job)
+        m_job->stop();
 }
 
-void SplitRun::removeStaging()
+void SplitRun::abort()
 {
-    if (m_staging)
-        m_staging->remove();
-    m_staging.reset();
-}
-
-void SplitRun::removeTool()
-{
-    m_tool.reset();
+    if (!m_job)
+        return;
+    m_job->disconnect(this);
+    m_job.reset(); // ends zipsplit and removes the staging folders and the tool now
+    m_host.setProgress(0);
+    m_host.setMousePointer(vbDefault);
+    m_host.setRunning(false);
 }
 
 } // namespace qm

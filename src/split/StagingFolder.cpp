@@ -20,11 +20,11 @@ constexpr char kPrefix[] = ".quillmere-split-";
 
 } // namespace
 
-StagingFolder::StagingFolder(const QString &outputFolder) : m_outputFolder(outputFolder)
+StagingFolder::StagingFolder(const QString &outputFolder, int outputHandle) : m_outputFolder(outputFolder)
 {
-    if (outputFolder.isEmpty())
+    if (outputHandle < 0)
         return;
-    m_output.reset(::open(QFile::encodeName(outputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    m_output.reset(::fcntl(outputHandle, F_DUPFD_CLOEXEC, 0));
     if (!m_output.isValid())
         return;
     RunFolder::removeDead(m_output.get(), kPrefix);

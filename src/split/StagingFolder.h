@@ -33,7 +33,9 @@ public:
         std::int64_t size = 0;
     };
 
-    explicit StagingFolder(const QString &outputFolder);
+    // In the output folder the run holds open as outputHandle (the folder is never opened again
+    // by its path); outputFolder names it in messages.
+    StagingFolder(const QString &outputFolder, int outputHandle);
     ~StagingFolder();
     StagingFolder(const StagingFolder &) = delete;
     StagingFolder &operator=(const StagingFolder &) = delete;

@@ -1,0 +1,191 @@
+#include "split/SplitJob.h"
+
+#include "common/Paths.h"
+#include "common/UniqueFd.h"
+#include "split/StagingFolder.h"
+#include "split/ToolFile.h"
+
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace qm {
+
+void SplitSummary::add(const ArchiveOutcome &outcome)
+{
+    if (outcome.stopped) {
+        notSplit << outcome.archive;
+        return;
+    }
+    if (!outcome.result.failure.isEmpty()) {
+        failures.append({outcome.archive, outcome.result.failure});
+        return;
+    }
+    for (const StagingFolder::Part &part : outcome.result.parts)
+        if (part.renamed())
+            renamed.append({outcome.archive, part.zipSplitName, part.savedAs});
+    if (outcome.result.oversized)
+        oversized.append(*outcome.result.oversized);
+}
+
+// A staging folder and the archive it serves (-1: free).
+struct SplitJob::Slot
+{
+    std::unique_ptr<StagingFolder> staging;
+    int index = -1;
+};
+
+// The output folder as the run opened it: every part lands through this handle.
+struct SplitJob::OutputFolder
+{
+    UniqueFd fd;
+    struct stat st {};
+};
+
+SplitJob::SplitJob(SplitRequest request, QObject *parent) : QObject(parent), m_request(std::move(request)) {}
+
+SplitJob::~SplitJob()
+{
+    m_tasks.clear(); // their zipsplit ends here
+    m_slots.clear(); // and the staging folders go
+}
+
+void SplitJob::start()
+{
+    const int count = int(m_request.archives.size());
+    m_running = true;
+    m_tasks.resize(std::size_t(count));
+    m_outcomes.resize(std::size_t(count));
+    m_done.assign(std::size_t(count), false);
+    if (!m_request.dryRun) {
+        m_output = std::make_unique<OutputFolder>();
+        m_output->fd.reset(::open(paths::toRaw(m_request.outputFolder).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (m_output->fd.isValid())
+            ::fstat(m_output->fd.get(), &m_output->st);
+    }
+    for (int i = 0; i < std::max(1, m_request.jobs); ++i)
+        m_slots.push_back(std::make_unique<Slot>());
+    QTimer::singleShot(0, this, [this] { pump(); });
+}
+
+void SplitJob::stop()
+{
+    m_stopped = true;
+    for (const auto &task : m_tasks)
+        if (task)
+            task->stop();
+    QTimer::singleShot(0, this, [this] { pump(); });
+}
+
+QString SplitJob::outputProblem() const
+{
+    const QString folder = m_request.outputFolder;
+    struct stat now {};
+    if (!m_output->fd.isValid())
+        return QStringLiteral("the output folder \"%1\" is not an existing folder, so nothing was written.").arg(folder);
+    if (::fstat(m_output->fd.get(), &now) != 0 || now.st_nlink == 0)
+        return QStringLiteral("the output folder was removed during the split.");
+    // Renamed, or another folder or a link put in its place: nothing follows the new path.
+    if (::stat(paths::toRaw(folder).constData(), &now) != 0 || now.st_dev != m_output->st.st_dev
+        || now.st_ino != m_output->st.st_ino)
+        return QStringLiteral("the output folder \"%1\" was moved or replaced during the run, so nothing was "
+                              "written.").arg(folder);
+    return QString();
+}
+
+// Starts archives in list order while a slot is free; dry runs and archives that cannot start
+// are done at once.
+void SplitJob::launchNext()
+{
+    for (const auto &slot : m_slots) {
+        while (slot->index < 0 && m_nextToStart < int(m_outcomes.size()) && !m_stopped) {
+            const int i = m_nextToStart++;
+            ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
+            outcome.index = i;
+            outcome.archive = m_request.archives[i];
+            const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.sizeBytes,
+                                              m_request.parts};
+            if (m_request.dryRun) {
+                outcome.result = PlanArchive(request);
+                m_done[std::size_t(i)] = true;
+                continue;
+            }
+            outcome.result.failure = outputProblem();
+            if (outcome.result.failure.isEmpty() && (!slot->staging || !slot->staging->clear()))
+                slot->staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
+            if (outcome.result.failure.isEmpty() && !slot->staging->isValid())
+                outcome.result.failure = QStringLiteral("no working folder could be made in the output folder %1; it "
+                                                        "may be missing, read-only or full.")
+                                             .arg(paths::shown(m_request.outputFolder));
+            if (!outcome.result.failure.isEmpty()) {
+                m_done[std::size_t(i)] = true;
+                continue;
+            }
+            slot->index = i;
+            auto &task = m_tasks[std::size_t(i)];
+            task = std::make_unique<ArchiveTask>(request, *slot->staging);
+            connect(task.get(), &ArchiveTask::done, this, [this, i] { m_done[std::size_t(i)] = true; pump(); },
+                    Qt::QueuedConnection);
+            task->start();
+        }
+    }
+}
+
+// Reports finished archives in list order, moving each one's parts into the output folder first.
+bool SplitJob::reportReady()
+{
+    bool any = false;
+    while (m_nextToReport < int(m_outcomes.size())) {
+        const std::size_t i = std::size_t(m_nextToReport);
+        ArchiveOutcome &outcome = m_outcomes[i];
+        const bool started = m_nextToReport < m_nextToStart;
+        if ((started && !m_done[i]) || (!started && !m_stopped))
+            break; // running, or waiting for a free slot
+        if (!started) { // a stop came first
+            outcome.index = int(i);
+            outcome.archive = m_request.archives[int(i)];
+            outcome.stopped = true;
+        } else if (const auto &task = m_tasks[i]) {
+            const QString moved = task->result().failure.isEmpty() ? outputProblem() : QString();
+            if (moved.isEmpty())
+                task->moveParts();
+            outcome.result = task->result();
+            if (!moved.isEmpty())
+                outcome.result.failure = moved;
+            outcome.stopped = task->stopped() && !outcome.result.failure.isEmpty();
+            for (const auto &slot : m_slots)
+                if (slot->index == int(i))
+                    slot->index = -1;
+            m_tasks[i].reset();
+        }
+        m_summary.add(outcome);
+        ++m_nextToReport;
+        any = true;
+        Q_EMIT archiveFinished(outcome);
+        Q_EMIT progress(m_nextToReport, int(m_outcomes.size()));
+    }
+    return any;
+}
+
+void SplitJob::pump()
+{
+    if (!m_running)
+        return;
+    do
+        launchNext();
+    while (reportReady());
+    if (m_nextToReport == int(m_outcomes.size()))
+        finishRun();
+}
+
+void SplitJob::finishRun()
+{
+    m_running = false;
+    m_slots.clear();
+    m_request.tool.reset();
+    Q_EMIT finished(m_summary);
+}
+
+} // namespace qm

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "split/ArchiveSplit.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+class ArchiveTask;
+class DeployedTool;
+class StagingFolder;
+
+// What to split, typed: the archives (paths as the program holds names, see paths::fromRaw), the
+// output folder, the rule, and how many archives may be split at once.
+struct SplitRequest
+{
+    QStringList archives;
+    QString outputFolder;
+    std::int64_t sizeBytes = 0; // by size
+    int parts = 0;              // by parts, at most this many; 0 splits by size
+    int jobs = 1;
+    bool dryRun = false;        // plan every archive, write nothing
+    std::shared_ptr<const DeployedTool> tool; // none: every launch fails
+};
+
+// One archive, finished: split (its parts), planned (a dry run), stopped, or failed with why.
+struct ArchiveOutcome
+{
+    int index = 0; // in the request's list
+    QString archive;
+    ArchiveSplitResult result;
+    bool stopped = false; // a stop ended it, or came before it started
+};
+
+// One failed archive, and why.
+struct SplitFailure
+{
+    QString archive;
+    QString reason;
+};
+// One part that went into the output folder under another name than zipsplit gave it.
+struct RenamedPart
+{
+    QString archive;
+    QString zipSplitName;
+    QString savedAs;
+};
+
+// What a whole run came to, in list order.
+struct SplitSummary
+{
+    QVector<SplitFailure> failures;
+    QVector<RenamedPart> renamed;
+    QVector<OversizedArchive> oversized;
+    QStringList notSplit; // archives a stop left unsplit
+    bool allSplit() const { return failures.isEmpty() && notSplit.isEmpty(); }
+    void add(const ArchiveOutcome &outcome);
+};
+
+// Splits a request's archives, up to `jobs` at once, each in a staging folder of its own in the
+// output folder, which is opened once and held for the whole run. Parts are moved into the output
+// folder in list order, so every name is the one a one-at-a-time run gives; `archiveFinished`
+// comes in list order too. Everything waits through Qt's event loop; start() returns at once.
+class SplitJob : public QObject
+{
+    Q_OBJECT
+public:
+    // Not to be deleted from a slot of its own signals: deleteLater() there.
+    explicit SplitJob(SplitRequest request, QObject *parent = nullptr);
+    ~SplitJob() override; // a run still going is ended at once and leaves nothing behind
+
+    void start();
+    // Every running zipsplit ends and the archives not split yet are named; parts already moved
+    // into the output folder stay. `finished` follows.
+    void stop();
+    bool running() const { return m_running; }
+    const SplitSummary &summary() const { return m_summary; }
+
+Q_SIGNALS:
+    void archiveFinished(const qm::ArchiveOutcome &outcome);
+    void progress(int finished, int total);
+    void finished(const qm::SplitSummary &summary);
+
+private:
+    struct Slot;
+    void pump();
+    void launchNext();
+    bool reportReady();
+    void finishRun();
+    QString outputProblem() const;
+
+    SplitRequest m_request;
+    std::vector<std::unique_ptr<Slot>> m_slots;
+    std::vector<std::unique_ptr<ArchiveTask>> m_tasks; // by list index, made when started
+    std::vector<ArchiveOutcome> m_outcomes;
+    std::vector<bool> m_done;
+    int m_nextToStart = 0;
+    int m_nextToReport = 0;
+    int m_finished = 0;
+    bool m_running = false;
+    bool m_stopped = false;
+    struct OutputFolder;
+    std::unique_ptr<OutputFolder> m_output;
+    SplitSummary m_summary;
+};
+
+} // namespace qm
