@@ -64,17 +64,6 @@ void ScriptedToolkit::doEvents()
     QCoreApplication::processEvents();
 }
 
-void ScriptedToolkit::waitForEvents(int maxMs)
-{
-    ++doEventsCount;
-    if (onDoEvents)
-        onDoEvents();
-    QTimer wakeUp;
-    wakeUp.setSingleShot(true);
-    wakeUp.start(maxMs);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 void ScriptedToolkit::setMousePointer(QWidget *, int shape, const QCursor *custom)
 {
     pointerHistory.append(shape);

@@ -15,6 +15,7 @@
 //               real, then spoil the parts: an entry deleted from the first part, the first
 //               part's first entry added to the last part, the first part cut short, a 65,000-byte
 //               comment added to the first part
+//   stubborn    leave half a part, then wait; SIGTERM exits 9 and leaves the half part behind
 //   rewrite     4 KB of the archive rewritten in place, the real zipsplit, then the bytes put back
 //               (a download or sync client writing the file mid-split)
 // Every start appends a line to $QM_STAND_IN_LOG when that is set.
@@ -154,6 +155,13 @@ int main(int argc, char **argv)
     if (mode == "hang") {
         std::signal(SIGTERM, onTerm);
         writeHalfPart(outputFolder(argc, argv));
+        for (int i = 0; i < 600; ++i)
+            ::usleep(100000);
+        return 0;
+    }
+    if (mode == "stubborn") {
+        writeHalfPart(outputFolder(argc, argv));
+        std::signal(SIGTERM, [](int) { ::_exit(9); });
         for (int i = 0; i < 600; ++i)
             ::usleep(100000);
         return 0;

@@ -65,15 +65,6 @@ void QtToolkit::doEvents()
     QCoreApplication::processEvents();
 }
 
-void QtToolkit::waitForEvents(int maxMs)
-{
-    // The timer only guarantees a wake-up; any earlier event ends the wait.
-    QTimer wakeUp;
-    wakeUp.setSingleShot(true);
-    wakeUp.start(maxMs);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 void QtToolkit::setMousePointer(QWidget *window, int shape, const QCursor *custom)
 {
     if (!window)

@@ -13,7 +13,6 @@ public:
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     bool openFolder(const QString &folder) override;
     void doEvents() override;
-    void waitForEvents(int maxMs) override;
     void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
 
 protected:

@@ -45,8 +45,6 @@ public:
     virtual bool openFolder(const QString &folder) = 0;
     // Lets the window process its pending events once.
     virtual void doEvents() = 0;
-    // Blocks until at least one event arrives (or maxMs passed), then processes the pending ones.
-    virtual void waitForEvents(int maxMs) = 0;
     // Shows pointer `shape` over `window`; `custom` is the loaded hand cursor (or null).
     virtual void setMousePointer(QWidget *window, int shape, const QCursor *custom) = 0;
 

@@ -35,7 +35,7 @@ struct ProcessOutcome
 {
     bool started = false;
     bool crashed = false;     // ended by a signal
-    bool stopped = false;     // ended through ProcessStopper
+    bool stopped = false;     // ended by ToolProcess::stop()
     int exitCode = 0;
     QByteArray output;        // standard output and error, merged
 };

@@ -37,9 +37,6 @@ struct HeldPath
 ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
                                      const QString &archivePath, const QString &sourceLink);
 
-// zipsplit's exit code for an entry too large for the part size.
-constexpr int kZipSplitEntryTooBig = 6;
-
 // Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
 // code and the "zipsplit error:" lines it prints, never from the exit code alone.
 QString ZipSplitFailureReason(const ProcessOutcome &outcome);

@@ -1,0 +1,184 @@
+// The split engine on its own: a typed request, archives side by side, results in list order.
+#include "TestSupport.h"
+
+#include "common/UniqueFd.h"
+#include "split/SplitJob.h"
+#include "split/StagingFolder.h"
+#include "split/ToolFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+QString zipOf(const QString &path, int entries, int size, int seed)
+{
+    QList<QPair<QString, QByteArray>> content;
+    for (int i = 0; i < entries; ++i) {
+        QByteArray data(size, Qt::Uninitialized);
+        for (int b = 0; b < size; ++b)
+            data[b] = char((b * 7919 + seed * 104729 + i * 13) >> 3);
+        content.append({QStringLiteral("e%1.bin").arg(i), data});
+    }
+    QDir().mkpath(QFileInfo(path).path());
+    return makeZip(path, content, {QStringLiteral("-0")});
+}
+
+// A job over the archives with the stand-in tool (or zipsplit itself when mode is "real").
+struct JobWorld
+{
+    TestWorld world;
+    QString out = world.home() + QStringLiteral("/out");
+    QVector<ArchiveOutcome> outcomes;
+
+    JobWorld(const char *mode)
+    {
+        QDir().mkpath(out);
+        qputenv("APPDATA", QFile::encodeName(world.home()));
+        qputenv("QM_STAND_IN", mode);
+    }
+    ~JobWorld() { qunsetenv("QM_STAND_IN"); }
+
+    SplitRequest request(const QStringList &archives, int jobs)
+    {
+        SplitRequest r;
+        r.archives = archives;
+        r.outputFolder = out;
+        r.parts = 2;
+        r.jobs = jobs;
+        r.tool = std::make_shared<DeployedTool>(LoadToolBytes(QUILLMERE_STAND_IN_TOOL), ToolFolder());
+        return r;
+    }
+    // Runs the job to its end; `during` runs once the first zipsplit has started.
+    SplitSummary run(SplitRequest r, const std::function<void(SplitJob &)> &during = {})
+    {
+        SplitJob job(std::move(r));
+        QObject::connect(&job, &SplitJob::archiveFinished, [this](const ArchiveOutcome &o) { outcomes << o; });
+        QSignalSpy finished(&job, &SplitJob::finished);
+        job.start();
+        if (during) {
+            QTest::qWait(150);
+            during(job);
+        }
+        if (finished.isEmpty())
+            finished.wait(120000);
+        return job.summary();
+    }
+    QStringList left() const
+    {
+        return QDir(out).entryList({QStringLiteral(".quillmere-*")}, QDir::AllEntries | QDir::Hidden);
+    }
+};
+
+QMap<QString, QByteArray> digests(const QString &folder)
+{
+    QMap<QString, QByteArray> all;
+    for (const QFileInfo &f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
+        QFile file(f.filePath());
+        file.open(QIODevice::ReadOnly);
+        all[f.fileName()] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+    }
+    return all;
+}
+
+} // namespace
+
+class SplitJobTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Split, failed and not a ZIP at all: reported in list order, whatever order they end in.
+    void outcomesComeInListOrder()
+    {
+        JobWorld w("real");
+        const QString a = zipOf(w.world.home() + "/in/a.zip", 4, 30000, 1);
+        const QString text = w.world.makeFile("in/notes.zip", "plain text");
+        const QString c = zipOf(w.world.home() + "/in/c.zip", 4, 30000, 3);
+        const SplitSummary summary = w.run(w.request({a, text, c}, 3));
+        QCOMPARE(w.outcomes.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(w.outcomes[i].index, i);
+        QCOMPARE(w.outcomes[0].result.parts.size(), 2);
+        QCOMPARE(w.outcomes[1].result.failure, QStringLiteral("it is not a ZIP archive, or it is damaged."));
+        QCOMPARE(w.outcomes[2].result.parts.size(), 2);
+        QCOMPARE(summary.failures.size(), 1);
+        QCOMPARE(QDir(w.out).entryList(QDir::Files), QStringList({"a1.zip", "a2.zip", "c1.zip", "c2.zip"}));
+        QVERIFY(w.left().isEmpty());
+    }
+
+    // Names that collide across 300 archives come out the same, byte for byte, one at a time
+    // or four at once.
+    void sideBySideGivesWhatOneAtATimeGives()
+    {
+        JobWorld w("real");
+        QStringList archives;
+        for (int i = 0; i < 300; ++i) // every name's parts are report_1.zip and report_2.zip
+            archives << zipOf(w.world.home() + QStringLiteral("/in/report-%1.zip").arg(i, 3, 10, QLatin1Char('0')), 2,
+                              2000 + i, i);
+        QMap<QString, QByteArray> results[2];
+        QStringList renamed[2];
+        for (int round = 0; round < 2; ++round) {
+            SplitRequest r = w.request(archives, round == 0 ? 1 : 4);
+            r.outputFolder = w.world.home() + QStringLiteral("/out%1").arg(round);
+            QDir().mkpath(r.outputFolder);
+            const SplitSummary summary = w.run(r);
+            QVERIFY(summary.allSplit());
+            results[round] = digests(r.outputFolder);
+            for (const RenamedPart &part : summary.renamed)
+                renamed[round] << QFileInfo(part.archive).fileName() + part.zipSplitName + part.savedAs;
+        }
+        QCOMPARE(results[0].size(), 600);
+        QCOMPARE(results[1], results[0]);
+        QCOMPARE(renamed[1], renamed[0]);
+    }
+
+    // Stop with several archives running: every zipsplit ends at once, none of their parts
+    // (not even what a tool left behind) reaches the output folder, nothing stays.
+    void stopEndsEveryRunningArchive()
+    {
+        JobWorld w("stubborn");
+        QStringList archives;
+        for (int i = 0; i < 5; ++i)
+            archives << zipOf(w.world.home() + QStringLiteral("/in/s%1.zip").arg(i), 2, 3000, i);
+        QElapsedTimer sinceStop;
+        const SplitSummary summary = w.run(w.request(archives, 3), [&](SplitJob &job) {
+            sinceStop.start();
+            job.stop();
+        });
+        QVERIFY2(sinceStop.elapsed() < 1000, qPrintable(QString::number(sinceStop.elapsed())));
+        QCOMPARE(summary.notSplit, archives);
+        QVERIFY(QDir(w.out).entryList(QDir::Files).isEmpty());
+        QVERIFY(w.left().isEmpty());
+        QCOMPARE(QProcess::execute("pgrep", {"-f", "quillmere-tool"}), 1); // no tool left running
+    }
+
+    // The staging folder's source link never goes through a link planted where its folder goes.
+    void aLinkInTheStagingFolderIsNotFollowed()
+    {
+        TestWorld world;
+        const QString out = world.home() + "/out";
+        const QString target = world.home() + "/target";
+        QDir().mkpath(out);
+        QDir().mkpath(target);
+        const UniqueFd output(::open(QFile::encodeName(out).constData(), O_RDONLY | O_DIRECTORY));
+        StagingFolder staging(out, output.get());
+        QVERIFY(staging.isValid());
+        QCOMPARE(::symlinkat(QFile::encodeName(target).constData(), staging.handle(), "src"), 0);
+        const UniqueFd source(::open("/dev/null", O_RDONLY));
+        QVERIFY(staging.useSource(source.get()).isEmpty());
+        QVERIFY(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(SplitJobTest)
+#include "test_split_job.moc"
