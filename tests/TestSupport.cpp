@@ -107,5 +107,4 @@ void startSplittingAndWait(qm::Form1 &form, const std::function<void()> &eachTur
         wakeUp.start(20);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

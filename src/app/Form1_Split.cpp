@@ -9,19 +9,15 @@ namespace qm {
 void Form1::PushButton2_Click()
 {
     // While a run lasts the button reads "Stop Splitting": one run at a time, and a click stops it.
-    if (m_activeRun) {
+    if (m_activeRun && m_activeRun->running()) {
         m_activeRun->stop();
         return;
     }
     if (m_running)
         return;
+    // The last run, ended, goes now (never from inside one of its own signals).
     m_activeRun = std::make_unique<SplitRun>(*this, m_ctx);
-    connect(m_activeRun.get(), &SplitRun::ended, this, [this] {
-        // Not from inside its own signal: the run goes once the box is closed and this returns.
-        m_activeRun.release()->deleteLater();
-    });
-    if (!m_activeRun->start())
-        m_activeRun.reset();
+    m_activeRun->start();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
