@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libzip-dev zip unzip p7zip-full libarchive-tools ziptool
+    libzip-dev zip unzip p7zip-full libarchive-tools ziptool strace
     xvfb xauth fonts-liberation
     clang libclang-rt-14-dev
     dpkg-dev file desktop-file-utils appstream man-db

@@ -33,6 +33,16 @@ for f in "$work/out8"/*; do
     basename "$f" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 || { echo "not UTF-8: $f"; exit 1; }
 done
 
+# The tool is written only as a new file, never through a link (O_EXCL, O_NOFOLLOW), and the
+# staging folder's source folder is entered without following links.
+mkdir -p "$work/traced"
+strace -f -qq -e trace=openat -o "$work/trace" env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY \
+    "$program" --split --size 1 --output "$work/traced" "$work/in/Фото.zip" 2>/dev/null
+grep -q '"zipsplit", O_WRONLY|O_CREAT|O_EXCL|O_NOFOLLOW|O_CLOEXEC' "$work/trace" \
+    || { echo "the tool was not written as a new file without following links:"; grep zipsplit "$work/trace"; exit 1; }
+grep '"src", ' "$work/trace" | grep -q 'O_NOFOLLOW' \
+    || { echo "the staging source folder was opened following links:"; grep '"src"' "$work/trace"; exit 1; }
+
 # A dry run prints the plan and writes nothing.
 mkdir -p "$work/dry"
 quiet --split --parts 2 --dry-run --output "$work/dry" "$work/in/Фото.zip" 2>"$work/err" || { cat "$work/err"; exit 1; }

@@ -71,7 +71,8 @@ void ToolProcess::finish()
 int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<int> windowStyle,
                std::function<void(int)> done)
 {
-    (void)ClampWindowStyle(windowStyle); // the tool has no window to style
+    // The style keeps its documented range for callers; a tool without a window has no use for it.
+    (void)ClampWindowStyle(windowStyle);
     tool.m_outcome = ProcessOutcome();
     if (tool.m_stopRequested)
         return kLaunchFailureBase + 5;

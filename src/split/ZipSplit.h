@@ -14,7 +14,8 @@ namespace qm {
 QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
                                   const QString &outputFolder, const QString &archivePath);
 
-// The command built from those pieces: its text is the pieces joined; its program and arguments
+// The command built from those pieces: its text is the pieces joined (the command's documented
+// form, kept for people reading it; nothing parses it back); its program and arguments
 // are the same pieces unquoted, each path exactly one argument. A path that starts with "-" is
 // handed over as "./-..." so zipsplit cannot mistake it for an option.
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
