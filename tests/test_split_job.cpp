@@ -162,6 +162,21 @@ private Q_SLOTS:
         QCOMPARE(QProcess::execute("pgrep", {"-f", "quillmere-tool"}), 1); // no tool left running
     }
 
+    // An archive large enough for the disk to be the limit is split alone: nothing beside it.
+    void largeArchivesAreSplitAlone()
+    {
+        JobWorld w("slow:300");
+        const QString a = zipOf(w.world.home() + "/in/a.zip", 2, 3000, 1);
+        const QString big = zipOf(w.world.home() + "/in/big.zip", 2, 60000, 2);
+        const QString c = zipOf(w.world.home() + "/in/c.zip", 2, 3000, 3);
+        SplitRequest r = w.request({a, big, c}, 3);
+        r.aloneFrom = QFileInfo(big).size();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(w.run(r).allSplit());
+        QVERIFY2(clock.elapsed() >= 850, qPrintable(QString::number(clock.elapsed()))); // a, then big, then c
+    }
+
     // The staging folder's source link never goes through a link planted where its folder goes.
     void aLinkInTheStagingFolderIsNotFollowed()
     {

@@ -58,6 +58,7 @@ void SplitJob::start()
     m_tasks.resize(std::size_t(count));
     m_outcomes.resize(std::size_t(count));
     m_done.assign(std::size_t(count), false);
+    m_large.assign(std::size_t(count), false);
     if (!m_request.dryRun) {
         m_output = std::make_unique<OutputFolder>();
         m_output->fd.reset(::open(paths::toRaw(m_request.outputFolder).constData(),
@@ -95,12 +96,30 @@ QString SplitJob::outputProblem() const
     return QString();
 }
 
+// Whether archive i may start beside those running: archives so large that the disk is the
+// limit run alone.
+bool SplitJob::mayStart(int i) const
+{
+    struct stat st {};
+    const bool large = ::stat(paths::toRaw(m_request.archives[i]).constData(), &st) == 0 && st.st_size >= m_request.aloneFrom;
+    bool running = false;
+    for (int k = m_nextToReport; k < m_nextToStart; ++k)
+        if (m_tasks[std::size_t(k)] && !m_done[std::size_t(k)]) {
+            running = true;
+            if (m_large[std::size_t(k)])
+                return false;
+        }
+    m_large[std::size_t(i)] = large;
+    return !running || !large;
+}
+
 // Starts archives in list order while a slot is free; dry runs and archives that cannot start
 // are done at once.
 void SplitJob::launchNext()
 {
     for (const auto &slot : m_slots) {
-        while (slot->index < 0 && m_nextToStart < int(m_outcomes.size()) && !m_stopped) {
+        while (slot->index < 0 && m_nextToStart < int(m_outcomes.size()) && !m_stopped
+               && (m_request.dryRun || mayStart(m_nextToStart))) {
             const int i = m_nextToStart++;
             ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
             outcome.index = i;

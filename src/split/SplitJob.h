@@ -17,6 +17,10 @@ class ArchiveTask;
 class DeployedTool;
 class StagingFolder;
 
+// Two large copies at once make a disk seek between them. Side by side still won for archives
+// of 256 MB, read warm or cold (bench), so only archives from 1 GiB on are split alone.
+constexpr std::int64_t kRunsAlone = std::int64_t(1) << 30;
+
 // What to split, typed: the archives (paths as the program holds names, see paths::fromRaw), the
 // output folder, the rule, and how many archives may be split at once.
 struct SplitRequest
@@ -26,6 +30,7 @@ struct SplitRequest
     std::int64_t sizeBytes = 0; // by size
     int parts = 0;              // by parts, at most this many; 0 splits by size
     int jobs = 1;
+    std::int64_t aloneFrom = kRunsAlone; // archives of this size or more are split alone
     bool dryRun = false;        // plan every archive, write nothing
     std::shared_ptr<const DeployedTool> tool; // none: every launch fails
 };
@@ -92,6 +97,7 @@ private:
     struct Slot;
     void pump();
     void launchNext();
+    bool mayStart(int index) const;
     bool reportReady();
     void finishRun();
     QString outputProblem() const;
@@ -101,6 +107,7 @@ private:
     std::vector<std::unique_ptr<ArchiveTask>> m_tasks; // by list index, made when started
     std::vector<ArchiveOutcome> m_outcomes;
     std::vector<bool> m_done;
+    mutable std::vector<bool> m_large; // started alone: the disk is its limit
     int m_nextToStart = 0;
     int m_nextToReport = 0;
     int m_finished = 0;
