@@ -20,3 +20,7 @@ if(QUILLMERE_TESTS AND TARGET quillmere)
     set_tests_properties(batch_split_no_display PROPERTIES
         ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
 endif()
+# test_runandwait kills a driver mid-run to see its tool go with it.
+if(TARGET test_runandwait)
+    add_dependencies(test_runandwait split_driver)
+endif()

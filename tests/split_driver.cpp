@@ -11,7 +11,8 @@
 //   split_driver check <output folder> <archive>...
 //       checks each archive's parts (named as zipsplit names them) the way a run does; prints
 //       check_ms
-// APPDATA is a fresh temporary folder unless the environment sets it.
+// APPDATA is a fresh temporary folder unless the environment sets it; QM_DRIVER_TOOL names a
+// program to run in zipsplit's place.
 #include "ScriptedToolkit.h"
 #include "TestSupport.h"
 #include "app/FileListModel.h"
@@ -109,7 +110,8 @@ int splitRun(bool byParts, const QString &number, const QString &output, const Q
     qm::ScriptedToolkit toolkit;
     QTemporaryDir settingsFolder; // never the user's own settings
     qm::SettingsStore settings(settingsFolder.filePath(QStringLiteral("Quillmere.conf")));
-    qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
+    // QM_DRIVER_TOOL: another program in zipsplit's place (the tests' stand-in).
+    qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), qEnvironmentVariable("QM_DRIVER_TOOL")};
     qm::Form1 form(context);
     form.Text1->setText(output);
     form.Text2->setText(byParts ? QStringLiteral("20") : number);

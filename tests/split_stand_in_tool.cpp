@@ -18,7 +18,8 @@
 //   stubborn    leave half a part, then wait; SIGTERM exits 9 and leaves the half part behind
 //   rewrite     4 KB of the archive rewritten in place, the real zipsplit, then the bytes put back
 //               (a download or sync client writing the file mid-split)
-// Every start appends a line to $QM_STAND_IN_LOG when that is set.
+// Every start appends a line to $QM_STAND_IN_LOG when that is set, and its process id to
+// $QM_STAND_IN_PIDS.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -103,6 +104,12 @@ int main(int argc, char **argv)
     if (const char *log = std::getenv("QM_STAND_IN_LOG")) {
         if (FILE *f = std::fopen(log, "a")) {
             std::fprintf(f, "%s\n", argc > 1 ? argv[argc - 1] : "");
+            std::fclose(f);
+        }
+    }
+    if (const char *pids = std::getenv("QM_STAND_IN_PIDS")) {
+        if (FILE *f = std::fopen(pids, "a")) {
+            std::fprintf(f, "%d\n", int(::getpid()));
             std::fclose(f);
         }
     }

@@ -6,8 +6,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace qm;
 
@@ -144,6 +147,36 @@ private Q_SLOTS:
         QVERIFY(tool.outcome().stopped);
         QVERIFY(!QFile::exists(folder + "/stand-in1.zip")); // removed its own half part
         QVERIFY(runToEnd(tool, standIn()) < 0); // nothing starts after a stop
+    }
+
+    // A program killed outright (kill -9, OOM) takes its running tool with it: no orphan keeps
+    // writing into a folder that the next run sweeps.
+    void theToolDiesWithTheProgram()
+    {
+        TestWorld world;
+        const QString pids = world.home() + "/pids";
+        const QString archive = makeZip(world.home() + "/a.zip", {{"a.txt", QByteArray(5000, 'a')}});
+        QDir().mkpath(world.home() + "/out");
+        QProcess driver;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QM_STAND_IN", "hang");
+        env.insert("QM_STAND_IN_PIDS", pids);
+        env.insert("QM_DRIVER_TOOL", kStandIn);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        driver.setProcessEnvironment(env);
+        driver.start(QStringLiteral(QUILLMERE_BIN_DIR "/split_driver"), {"run", "size", "1", world.home() + "/out", archive});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(pids).size() > 0, 20000);
+        QFile file(pids);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray tool = file.readAll().trimmed();
+        ::kill(pid_t(driver.processId()), SIGKILL);
+        driver.waitForFinished(5000);
+        // Gone, or a zombie about to be reaped: never still running.
+        const auto alive = [&] {
+            QFile stat("/proc/" + tool + "/stat");
+            return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(), 3000);
     }
 };
 
