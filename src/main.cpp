@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
         std::printf("quillmere %s\n", QUILLMERE_VERSION);
         return 0;
     case qm::CommandLine::Mode::Usage:
-        std::fprintf(stderr, "quillmere: %s\n%s", qPrintable(line.error), qPrintable(qm::UsageText()));
+        std::fprintf(stderr, "quillmere: %s\nTry 'quillmere --help' for more information.\n", qPrintable(line.error));
         return qm::kExitUsage;
     case qm::CommandLine::Mode::Split:
         break;
@@ -79,5 +79,5 @@ int main(int argc, char *argv[])
     // No window and no display: the batch run needs neither.
     QCoreApplication app(argc, argv);
     nameTheProgram();
-    return qm::RunBatchSplit(line, stderr);
+    return qm::RunBatchSplit(line, stdout, stderr);
 }

@@ -23,6 +23,27 @@ tail -n 1 "$work/err" | grep -qx 'Done.' || { echo "no summary:"; cat "$work/err
 entries=$(for f in "$work/out"/*.zip; do unzip -tqq "$f" >/dev/null && unzip -Z1 "$f"; done | sort | xargs)
 [ "$entries" = "part1.bin part1.bin part2.bin part2.bin part3.bin part4.bin" ] || { echo "entries: $entries"; exit 1; }
 
+# Scripts: a folder that does not exist yet is made, standard output lists every part made,
+# --quiet leaves standard error to failures, a usage error is one line and a hint.
+quiet --split --parts=2 --quiet --output="$work/new/deeper" "$work/in/Фото.zip" "$work/in/notes" \
+    >"$work/parts" 2>"$work/err" || { cat "$work/err"; exit 1; }
+[ ! -s "$work/err" ] || { echo "--quiet still wrote:"; cat "$work/err"; exit 1; }
+[ "$(wc -l <"$work/parts")" -eq "$(find "$work/new/deeper" -name '*.zip' | wc -l)" ] || { cat "$work/parts"; exit 1; }
+while read -r part; do unzip -tqq "$part" >/dev/null || { echo "listed part $part"; exit 1; }; done <"$work/parts"
+touch "$work/a-file"
+status=0
+quiet --split --size 1 --output "$work/a-file" "$work/in/notes" 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 2 ] || { echo "exit $status"; cat "$work/err"; exit 1; }
+grep -qx "Try 'quillmere --help' for more information." "$work/err" || { cat "$work/err"; exit 1; }
+
+# A reader that goes away (| head -1) does not end the run: every archive is split, nothing stays.
+mkdir -p "$work/piped"
+for i in 1 2 3 4 5 6; do cp "$work/in/Фото.zip" "$work/in/p$i.zip"; done
+status=0
+quiet --split --size 1 --output "$work/piped" "$work/in"/p?.zip 2>&1 | head -1 >/dev/null || status=$?
+[ "$(find "$work/piped" -name '*.zip' | wc -l)" -eq 12 ] || { echo "a closed pipe cut the run short"; ls -A "$work/piped"; exit 1; }
+[ -z "$(find "$work/piped" -name '.quillmere-*')" ] || { echo "a closed pipe left a folder behind"; exit 1; }
+
 # A name in Windows-1251 ("Отчёт.zip", not UTF-8): opened by its bytes, parts named in UTF-8.
 eight="$work/in/$(printf '\316\362\367\270\362').zip"
 cp "$work/in/Фото.zip" "$eight"

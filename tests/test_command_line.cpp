@@ -42,14 +42,24 @@ private Q_SLOTS:
         row("value missing", {"--split", "--output"}, M::Usage, {}, "--output needs a value.");
         row("unknown option", {"--frobnicate"}, M::Usage, {}, "unknown option --frobnicate.");
         row("size without --split", {"--size", "1", "a"}, M::Usage, {},
-            "--size, --parts, --output, --jobs and --dry-run go with --split.");
+            "--size, --parts, --output, --jobs, --quiet and --dry-run go with --split.");
         row("dry run", {"--split", "--dry-run", "--parts", "4", "--output", "o", "a"}, M::Split, {"a"},
             "parts 4 o dry");
         row("jobs", {"--split", "--jobs", "3", "--size", "1", "--output", "o", "a"}, M::Split, {"a"}, "size 1 o");
+        row("--opt=value forms", {"--split", "--size=1", "--output=/o=x", "--jobs=2", "a"}, M::Split, {"a"}, "size 1 /o=x");
+        row("--parts=N", {"--split", "--parts=3", "--output", "o", "--quiet", "a"}, M::Split, {"a"}, "parts 3 o");
+        row("an empty value", {"--split", "--size=", "--output", "o", "a"}, M::Usage, {},
+            "--size takes a whole number of megabytes from 1 to 2047.");
+        row("size 0", {"--split", "--size", "0", "--output", "o", "a"}, M::Usage, {},
+            "--size takes a whole number of megabytes from 1 to 2047.");
+        row("a value where none is taken", {"--split=yes", "--size", "1", "--output", "o", "a"}, M::Usage, {},
+            "--split takes no value.");
+        row("an empty FILE", {"--split", "--size", "1", "--output", "o", "--", ""}, M::Usage, {},
+            "an empty FILE names no file.");
         row("jobs 0", {"--split", "--jobs", "0", "--size", "1", "--output", "o", "a"}, M::Usage, {},
             "--jobs takes a whole number from 1 to 256.");
         row("dry run without --split", {"--dry-run", "a"}, M::Usage, {},
-            "--size, --parts, --output, --jobs and --dry-run go with --split.");
+            "--size, --parts, --output, --jobs, --quiet and --dry-run go with --split.");
     }
     void parse()
     {

@@ -8,10 +8,13 @@
 #include "split/SplitRun.h"
 #include "split/ToolFile.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QThread>
+
+#include <csignal>
 
 namespace qm {
 
@@ -61,12 +64,21 @@ SplitRequest requestFrom(const CommandLine &line)
 
 } // namespace
 
-int RunBatchSplit(const CommandLine &line, std::FILE *err)
+int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err)
 {
-    if (!QFileInfo(line.output).isDir()) {
-        print(err, QStringLiteral("quillmere: %1 is not an existing folder.").arg(line.output));
+    const QFileInfo output(line.output);
+    if (output.exists() && !output.isDir()) {
+        print(err, QStringLiteral("quillmere: %1 is not a folder.\nTry 'quillmere --help' for more information.")
+                       .arg(line.output));
         return kExitUsage;
     }
+    // As unzip -d and 7z -o do: the folder is made, with its parents.
+    if (!output.exists() && !line.dryRun && !QDir().mkpath(line.output)) {
+        print(err, QStringLiteral("quillmere: the folder %1 could not be made.").arg(line.output));
+        return kExitSomeFailed;
+    }
+    // A reader that goes away (| head) never ends the run half-way: writes to it just fail.
+    std::signal(SIGPIPE, SIG_IGN);
     SplitRequest request = requestFrom(line);
     if (!request.dryRun) {
         try {
@@ -76,16 +88,25 @@ int RunBatchSplit(const CommandLine &line, std::FILE *err)
         }
     }
     const int rows = int(request.archives.size());
+    const QString folder = request.outputFolder;
     SplitJob job(std::move(request));
     QEventLoop loop;
-    QObject::connect(&job, &SplitJob::archiveFinished, &job,
-                     [&](const ArchiveOutcome &o) { print(err, outcomeLine(o, rows, line.dryRun)); });
+    QObject::connect(&job, &SplitJob::archiveFinished, &job, [&](const ArchiveOutcome &o) {
+        const bool failed = o.stopped || !o.result.failure.isEmpty();
+        if (failed || !line.quiet)
+            print(err, outcomeLine(o, rows, line.dryRun));
+        for (const StagingFolder::Part &part : o.result.parts) { // the path's own bytes, for scripts
+            std::fputs((paths::toRaw(folder + QLatin1Char('/') + part.savedAs) + '\n').constData(), out);
+            std::fflush(out);
+        }
+    });
     QObject::connect(&job, &SplitJob::finished, &loop, &QEventLoop::quit);
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::received, &job, [&job] { job.stop(); });
     job.start();
     loop.exec();
-    print(err, RunSummaryText(job.summary()));
+    if (!line.quiet || !job.summary().allSplit())
+        print(err, RunSummaryText(job.summary()));
     return job.summary().allSplit() ? kExitAllSplit : kExitSomeFailed;
 }
 

@@ -24,6 +24,86 @@ bool isCount(const QString &text, int low, int high)
 
 } // namespace
 
+namespace {
+
+// One option and its value, whichever form it came in ("--size 5" or "--size=5").
+struct Option
+{
+    QString name;
+    QString value;
+    bool hasValue = false;
+};
+
+Option optionAt(const QStringList &args, int &i)
+{
+    Option option;
+    option.name = args[i];
+    const qsizetype equals = option.name.indexOf(QLatin1Char('='));
+    if (option.name.startsWith(QLatin1String("--")) && equals > 2) {
+        option.value = option.name.mid(equals + 1);
+        option.name.truncate(equals);
+        option.hasValue = true;
+    }
+    const bool takesValue = option.name == QLatin1String("--size") || option.name == QLatin1String("--parts")
+                            || option.name == QLatin1String("--output") || option.name == QLatin1String("--jobs");
+    if (takesValue && !option.hasValue && i + 1 < args.size()) {
+        option.value = args[++i];
+        option.hasValue = true;
+    }
+    return option;
+}
+
+// Applies one option; an error text when it is wrong.
+QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
+{
+    const bool takesValue = o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")
+                            || o.name == QLatin1String("--output") || o.name == QLatin1String("--jobs");
+    if (takesValue && !o.hasValue)
+        return QStringLiteral("%1 needs a value.").arg(o.name);
+    if (!takesValue && o.hasValue)
+        return QStringLiteral("%1 takes no value.").arg(o.name);
+    if (o.name == QLatin1String("--split")) {
+        split = true;
+    } else if (o.name == QLatin1String("--dry-run")) {
+        line.dryRun = true;
+    } else if (o.name == QLatin1String("--quiet") || o.name == QLatin1String("-q")) {
+        line.quiet = true;
+    } else if (o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")) {
+        if (sized)
+            return QStringLiteral("give either --size or --parts, once.");
+        sized = true;
+        line.byParts = o.name == QLatin1String("--parts");
+        line.number = o.value;
+    } else if (o.name == QLatin1String("--output")) {
+        line.output = o.value;
+    } else if (o.name == QLatin1String("--jobs")) {
+        if (!isCount(o.value, 1, 256))
+            return QStringLiteral("--jobs takes a whole number from 1 to 256.");
+        line.jobs = o.value.trimmed().toInt();
+    } else {
+        return QStringLiteral("unknown option %1.").arg(o.name);
+    }
+    return QString();
+}
+
+QString checkSplit(const CommandLine &line, bool sized)
+{
+    if (!sized)
+        return QStringLiteral("--split needs --size MB or --parts N.");
+    if (line.byParts ? !isCount(line.number, 1, 32767) : !isCount(line.number, 1, 2047))
+        return line.byParts ? QStringLiteral("--parts takes a whole number from 1 to 32767.")
+                            : QStringLiteral("--size takes a whole number of megabytes from 1 to 2047.");
+    if (line.output.isEmpty())
+        return QStringLiteral("--split needs --output DIR.");
+    if (line.files.isEmpty())
+        return QStringLiteral("--split needs at least one FILE.");
+    if (line.files.contains(QString()))
+        return QStringLiteral("an empty FILE names no file.");
+    return QString();
+}
+
+} // namespace
+
 CommandLine ParseCommandLine(const QStringList &args)
 {
     CommandLine line;
@@ -34,52 +114,30 @@ CommandLine ParseCommandLine(const QStringList &args)
             line.files << arg;
             continue;
         }
-        const bool takesValue = arg == QLatin1String("--size") || arg == QLatin1String("--parts")
-                                || arg == QLatin1String("--output") || arg == QLatin1String("--jobs");
-        if (takesValue && i + 1 >= args.size())
-            return usage(QStringLiteral("%1 needs a value.").arg(arg));
         if (arg == QLatin1String("--")) {
             options = false;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            continue;
+        }
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             line.mode = CommandLine::Mode::Help;
             return line;
-        } else if (arg == QLatin1String("--version")) {
+        }
+        if (arg == QLatin1String("--version")) {
             line.mode = CommandLine::Mode::Version;
             return line;
-        } else if (arg == QLatin1String("--split")) {
-            split = true;
-        } else if (arg == QLatin1String("--dry-run")) {
-            line.dryRun = true;
-        } else if (arg == QLatin1String("--size") || arg == QLatin1String("--parts")) {
-            if (sized)
-                return usage(QStringLiteral("give either --size or --parts, once."));
-            sized = true;
-            line.byParts = arg == QLatin1String("--parts");
-            line.number = args[++i];
-        } else if (arg == QLatin1String("--output")) {
-            line.output = args[++i];
-        } else if (arg == QLatin1String("--jobs")) {
-            if (!isCount(args[++i], 1, 256))
-                return usage(QStringLiteral("--jobs takes a whole number from 1 to 256."));
-            line.jobs = args[i].trimmed().toInt();
-        } else {
-            return usage(QStringLiteral("unknown option %1.").arg(arg));
         }
+        const QString error = apply(optionAt(args, i), line, split, sized);
+        if (!error.isEmpty())
+            return usage(error);
     }
     if (!split) {
-        if (sized || !line.output.isEmpty() || line.dryRun || line.jobs)
-            return usage(QStringLiteral("--size, --parts, --output, --jobs and --dry-run go with --split."));
+        if (sized || !line.output.isEmpty() || line.dryRun || line.jobs || line.quiet)
+            return usage(QStringLiteral("--size, --parts, --output, --jobs, --quiet and --dry-run go with --split."));
         return line;
     }
-    if (!sized)
-        return usage(QStringLiteral("--split needs --size MB or --parts N."));
-    if (line.byParts ? !isCount(line.number, 1, 32767) : !isCount(line.number, 1, 2047))
-        return usage(line.byParts ? QStringLiteral("--parts takes a whole number from 1 to 32767.")
-                                  : QStringLiteral("--size takes a whole number of megabytes from 1 to 2047."));
-    if (line.output.isEmpty())
-        return usage(QStringLiteral("--split needs --output DIR."));
-    if (line.files.isEmpty())
-        return usage(QStringLiteral("--split needs at least one FILE."));
+    const QString error = checkSplit(line, sized);
+    if (!error.isEmpty())
+        return usage(error);
     line.mode = CommandLine::Mode::Split;
     return line;
 }
@@ -96,14 +154,17 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: quillmere [FILE...]\n"
-        "       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--dry-run] [--] FILE...\n"
+        "       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]\n"
+        "                 [--dry-run] [--] FILE...\n"
         "       quillmere --help | --version\n"
         "\n"
         "Without --split, opens the window with the FILEs (and the archives in folders) listed.\n"
         "With --split, splits every FILE into DIR without a window; progress and reasons go to\n"
-        "standard error. --jobs N splits N archives at once (default: one per core). --dry-run\n"
-        "prints each archive's parts and writes nothing. Exit status:\n"
-        "0 every archive split, 1 some could not be, 2 usage error.\n");
+        "standard error, the path of every part made to standard output, one per line. DIR is\n"
+        "made when it does not exist. --jobs N splits N archives at once (default: one per core);\n"
+        "--quiet leaves only failures on standard error; --dry-run prints each archive's parts and\n"
+        "writes nothing. Options take their value as --size 5 or --size=5. Exit status: 0 every\n"
+        "archive split, 1 some could not be, 2 usage error.\n");
 }
 
 } // namespace qm

@@ -7,7 +7,8 @@ namespace qm {
 
 // What the program was asked to do on its command line:
 //   quillmere [FILE...]                                               the window, FILEs listed
-//   quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--dry-run] [--] FILE...
+//   quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet] [--dry-run]
+//             [--] FILE...
 //                                                                     split without a window
 //   quillmere --help | --version
 struct CommandLine
@@ -20,6 +21,7 @@ struct CommandLine
     QString output;
     bool dryRun = false; // plan and print, write nothing
     int jobs = 0;        // archives split at once; 0: one per core
+    bool quiet = false;  // standard error only for failures
     QString error;  // Usage: what was wrong, in a short sentence
 };
 
