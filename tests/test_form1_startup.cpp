@@ -6,6 +6,7 @@
 #include "common/Main.h"
 #include "common/Toolkit.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QExposeEvent>
 #include <QFile>
@@ -447,6 +448,36 @@ private Q_SLOTS:
         QCOMPARE(form.Text2->accessibleName(), form.Option1->text());
         QCOMPARE(form.Text3->accessibleName(), form.Option2->text());
         QCOMPARE(form.Text1->accessibleName(), QStringLiteral("Split To This Folder"));
+    }
+
+    // Every caption stays readable on its background under a light and a dark theme.
+    void captionsReadableInEveryTheme_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(0x2b, 0x2b, 0x2b) << QColor(0xee, 0xee, 0xee);
+    }
+    void captionsReadableInEveryTheme()
+    {
+        QFETCH(QColor, window);
+        QFETCH(QColor, text);
+        const QPalette before = QApplication::palette();
+        QPalette theme = before;
+        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+            theme.setColor(role, window);
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            theme.setColor(role, text);
+        QApplication::setPalette(theme);
+        TestWorld world;
+        Form1 form(world.context());
+        for (QWidget *w : form.findChildren<QWidget *>()) {
+            const QPalette p = w->palette();
+            // The colours it paints with: its own background and text roles.
+            const int contrast = std::abs(p.color(w->foregroundRole()).lightness() - p.color(w->backgroundRole()).lightness());
+            QVERIFY2(contrast > 128, qPrintable(w->objectName()));
+        }
+        QApplication::setPalette(before);
     }
 };
 

@@ -156,11 +156,15 @@ void Form1::buildOptions()
     Text3->setGeometry(designRect(5160, 705, 2355, 345));
     Text3->setAccessibleName(Option2->text());
 
-    // The frame and its option buttons are white until a skin paints them.
+    // The frame and its option buttons are white until a skin paints them; their text is set dark
+    // with it, or a dark theme's light text would vanish on the white.
     for (QWidget *w : {static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Option1),
                        static_cast<QWidget *>(Option2)}) {
         QPalette pal = w->palette();
         pal.setColor(QPalette::Window, Qt::white);
+        pal.setColor(QPalette::Button, Qt::white); // what an option button fills its back with
+        pal.setColor(QPalette::WindowText, Qt::black);
+        pal.setColor(QPalette::ButtonText, Qt::black);
         w->setPalette(pal);
         w->setAutoFillBackground(true);
     }
