@@ -33,6 +33,8 @@ public:
 
     QVector<Shown> shown;          // every box and dialog, in order
     QStringList openedFolders;     // folders handed to the file manager
+    QStringList notifications;     // summary and body of each desktop notification
+    bool active = true;            // whether the window counts as the active one
     QVector<int> pointerHistory;   // every pointer shape set
     int doEventsCount = 0;
 
@@ -49,6 +51,8 @@ public:
                               const QString &startFolder) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     bool openFolder(const QString &folder) override;
+    void notify(const QString &summary, const QString &body) override { notifications << summary + '\n' + body; }
+    bool ownerActive() const override { return active; }
     void doEvents() override;
     void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
 

@@ -572,6 +572,47 @@ private Q_SLOTS:
         QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
     }
 
+    // The last box offers the folder when parts were written; a long run that ends while the
+    // window is not active says so on the desktop.
+    void theEndLeadsToTheParts_data()
+    {
+        QTest::addColumn<bool>("zip");         // false: the row is not a ZIP, nothing is written
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("opens");       // the file manager can open the folder
+        QTest::addColumn<bool>("active");      // the window is the active one when the run ends
+        QTest::addColumn<QStringList>("notes");
+        const QString done = "1 archive split into <out>\n";
+        QTest::newRow("Open Folder") << true << int(vbOpenFolder) << true << true << QStringList();
+        QTest::newRow("OK") << true << int(vbOK) << true << false << QStringList{done};
+        QTest::newRow("the folder cannot be opened") << true << int(vbOpenFolder) << false << true << QStringList();
+        QTest::newRow("nothing written") << false << int(vbOK) << true << false
+                                         << QStringList{"No archive was split\n1 archive could not be split."};
+    }
+    void theEndLeadsToTheParts()
+    {
+        QFETCH(bool, zip);
+        QFETCH(int, answer);
+        QFETCH(bool, opens);
+        QFETCH(bool, active);
+        QFETCH(QStringList, notes);
+        SplitWorld w;
+        w.world.context().notifyAfterMs = 0;
+        w.world.toolkit().msgAnswers.enqueue(answer);
+        w.world.toolkit().openFolderResult = opens;
+        w.world.toolkit().active = active;
+        w.form.fileList().append(zip ? noisyZip(w.world.home() + "/in/a.zip", 2, 1000, 1)
+                                     : w.world.makeFile("in/a.zip", "not a zip"));
+        startSplittingAndWait(w.form);
+
+        const auto boxes = w.world.toolkit().messages();
+        QCOMPARE(boxes[0].buttons, zip ? int(vbOKOpenFolder) : int(vbOKOnly));
+        QCOMPARE(w.world.toolkit().openedFolders, answer == vbOpenFolder ? QStringList{w.out} : QStringList());
+        QCOMPARE(boxes.size(), opens ? 1 : 2);
+        if (!opens)
+            QCOMPARE(boxes[1].text, "The folder " + w.out + " could not be opened.");
+        QCOMPARE(w.world.toolkit().notifications, notes.replaceInStrings("<out>", w.out));
+    }
+
     void largestEntryIsTheBiggestCompressedSize()
     {
         TestWorld world;

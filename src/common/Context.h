@@ -18,6 +18,7 @@ struct Context
     int walkTurnIntervalMs = 10; // folder walks let the window run at most this often (0: always)
     QString unzipLibrary{};      // archive library file; empty: libunzip32.so beside the program
     int splitJobs = 0;           // archives the window splits at once; 0: one per core
+    int notifyAfterMs = 10000;   // a run this long says so on the desktop when it ends unseen
 };
 
 } // namespace qm

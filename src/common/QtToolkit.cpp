@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QPushButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -23,16 +26,20 @@ int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QSt
     box.setIcon(icon == vbCritical ? QMessageBox::Critical
                 : icon == vbExclamation ? QMessageBox::Warning
                                         : QMessageBox::NoIcon);
+    QPushButton *openFolder = nullptr;
     if (buttons == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        if (buttons == vbOKOpenFolder)
+            openFolder = box.addButton(QStringLiteral("Open Folder"), QMessageBox::ActionRole);
     }
     const int answer = box.exec();
     if (buttons == vbYesNo)
         return answer == QMessageBox::Yes ? vbYes : vbNo;
-    return vbOK;
+    return openFolder && box.clickedButton() == openFolder ? vbOpenFolder : vbOK;
 }
 
 QString QtToolkit::showInput(const QString &prompt, const QString &title, const QString &defaultText)
@@ -53,6 +60,22 @@ QStringList QtToolkit::openFileNames(const QString &title, const QString &filter
 QString QtToolkit::chooseFolder(const QString &title, const QString &startFolder)
 {
     return QFileDialog::getExistingDirectory(owner(), title, startFolder, QFileDialog::ShowDirsOnly);
+}
+
+void QtToolkit::notify(const QString &summary, const QString &body)
+{
+    QDBusInterface notifications(QStringLiteral("org.freedesktop.Notifications"),
+                                 QStringLiteral("/org/freedesktop/Notifications"),
+                                 QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
+    if (!notifications.isValid())
+        return;
+    notifications.asyncCall(QStringLiteral("Notify"), kApplicationTitle, 0u, QStringLiteral("quillmere"), summary,
+                            body, QStringList(), QVariantMap(), -1);
+}
+
+bool QtToolkit::ownerActive() const
+{
+    return owner() && owner()->isActiveWindow();
 }
 
 bool QtToolkit::openFolder(const QString &folder)

@@ -12,6 +12,8 @@ public:
                               const QString &pattern, const QString &startFolder) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     bool openFolder(const QString &folder) override;
+    void notify(const QString &summary, const QString &body) override;
+    bool ownerActive() const override;
     void doEvents() override;
     void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
 

@@ -11,9 +11,9 @@ class QWidget;
 namespace qm {
 
 // Message-box numbers as the program uses them.
-enum MsgButtons { vbOKOnly = 0, vbYesNo = 4 };
+enum MsgButtons { vbOKOnly = 0, vbYesNo = 4, vbOKOpenFolder = 0x10000 }; // the last: OK and "Open Folder"
 enum MsgIcon { vbNoIcon = 0, vbCritical = 16, vbExclamation = 48 };
-enum MsgResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+enum MsgResult { vbOK = 1, vbYes = 6, vbNo = 7, vbOpenFolder = 100 };
 
 // Mouse pointer shapes of the main window.
 enum MousePointer { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
@@ -43,6 +43,10 @@ public:
     virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
     // Opens a folder in the desktop's file manager; false when that failed.
     virtual bool openFolder(const QString &folder) = 0;
+    // A desktop notification (freedesktop, over D-Bus); silently none where no service runs.
+    virtual void notify(const QString &summary, const QString &body) = 0;
+    // True while the owner window is the active one.
+    virtual bool ownerActive() const = 0;
     // Lets the window process its pending events once.
     virtual void doEvents() = 0;
     // Shows pointer `shape` over `window`; `custom` is the loaded hand cursor (or null).

@@ -22,6 +22,8 @@ void SplitSummary::add(const ArchiveOutcome &outcome)
         failures.append({outcome.archive, outcome.result.failure});
         return;
     }
+    ++split;
+    partsMade += int(outcome.result.parts.size());
     for (const StagingFolder::Part &part : outcome.result.parts)
         if (part.renamed())
             renamed.append({outcome.archive, part.zipSplitName, part.savedAs});

@@ -65,6 +65,8 @@ struct SplitSummary
     QVector<RenamedPart> renamed;
     QVector<OversizedArchive> oversized;
     QStringList notSplit; // archives a stop left unsplit
+    int split = 0;        // archives split
+    int partsMade = 0;    // parts moved into the output folder
     bool allSplit() const { return failures.isEmpty() && notSplit.isEmpty(); }
     void add(const ArchiveOutcome &outcome);
 };

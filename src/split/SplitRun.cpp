@@ -116,6 +116,8 @@ bool SplitRun::start()
     }
     readRows(h, request);
     m_rows = int(request.archives.size());
+    m_outputFolder = request.outputFolder;
+    m_clock.start();
     m_job = std::make_unique<SplitJob>(std::move(request));
     connect(m_job.get(), &SplitJob::progress, this,
             [this](int finished, int total) { m_host.setProgress(double(finished) / total * 100.0); });
@@ -199,10 +201,31 @@ void SplitRun::finish(const SplitSummary &summary)
     h.step(168, [&] { m_host.setMousePointer(vbDefault); });
     m_host.setRunning(false);
     h.step(170, [&] {
-        m_ctx.toolkit.msgBox(RunSummaryText(summary), vbOKOnly, summary.failures.isEmpty() ? vbNoIcon : vbExclamation);
+        if (m_clock.elapsed() >= m_ctx.notifyAfterMs && !m_ctx.toolkit.ownerActive())
+            notifyEnd(summary);
+        // Where parts were written, the box offers to go and see them.
+        const int buttons = summary.partsMade > 0 ? vbOKOpenFolder : vbOKOnly;
+        const int answer = m_ctx.toolkit.msgBox(RunSummaryText(summary), buttons,
+                                                summary.failures.isEmpty() ? vbNoIcon : vbExclamation);
+        if (answer == vbOpenFolder && !m_ctx.toolkit.openFolder(m_outputFolder))
+            m_ctx.toolkit.msgBox(QStringLiteral("The folder %1 could not be opened.").arg(paths::shown(m_outputFolder)),
+                                 vbOKOnly, vbExclamation);
     });
     h.step(174, [&] { m_host.setMousePointer(vbDefault); });
     Q_EMIT ended();
+}
+
+void SplitRun::notifyEnd(const SplitSummary &summary)
+{
+    const QString folder = paths::shown(m_outputFolder);
+    const int failed = int(summary.failures.size() + summary.notSplit.size());
+    const QString split = summary.split == 0   ? QStringLiteral("No archive was split")
+                          : summary.split == 1 ? QStringLiteral("1 archive split into %1").arg(folder)
+                                               : QStringLiteral("%1 archives split into %2").arg(summary.split).arg(folder);
+    const QString body = failed == 0   ? QString()
+                         : failed == 1 ? QStringLiteral("1 archive could not be split.")
+                                       : QStringLiteral("%1 archives could not be split.").arg(failed);
+    m_ctx.toolkit.notify(split, body);
 }
 
 void SplitRun::stop()

@@ -2,6 +2,7 @@
 
 #include "split/SplitJob.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -57,12 +58,15 @@ private:
     bool prepare(ReportingHandler &h, SplitRequest &request);
     void readRows(ReportingHandler &h, SplitRequest &request);
     void finish(const SplitSummary &summary);
+    void notifyEnd(const SplitSummary &summary);
 
     SplitHost &m_host;
     Context &m_ctx;
     std::unique_ptr<SplitJob> m_job;
     SplitSummary m_summary;
     int m_rows = 0;
+    QString m_outputFolder;
+    QElapsedTimer m_clock;
 };
 
 } // namespace qm
