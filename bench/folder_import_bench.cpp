@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_folder_import make ROOT   builds 100,000 files in 5,110 folders (a fifth of them .zip)
 // bench_folder_import run ROOT    imports ROOT with "zip" and drops ROOT, headless, and prints
 //                                 key=value lines: times, longest gap between event-loop turns,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the split run's use of the reader (a fresh cUnzip over the run's library, Directory,
 // FileSize over every entry) against the bare libzip loop it stands on (zip_open + zip_stat_index over all
 // entries), interleaved in one process. Usage:

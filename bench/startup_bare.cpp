@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline: an empty Qt window of the same size, quitting as soon as it is exposed.
 #include <QApplication>
 #include <QWidget>

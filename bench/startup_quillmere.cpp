@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts exactly as the program does and quits as soon as the window is exposed.
 #include "app/Form1.h"
 #include "app/Settings.h"

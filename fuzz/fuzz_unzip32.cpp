@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the library's list and test modes over an archive held in memory.
 #include "UnzipEngine.h"
 

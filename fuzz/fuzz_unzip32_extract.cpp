@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: extraction into a sandbox, checking after every input that nothing was
 // written outside the extraction folder, no symbolic link was created, and the symbolic link
 // planted in the folder (pointing outside) was not followed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the fuzzer's seed corpus, which the reader's tests use as their archives too: small
 archives of every shape the reader meets, good and bad."""
 import io

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with CPack, unpacks it into a scratch root and checks what it installs.
 # Usage: scripts/check-package.sh [--no-run] [build-dir]   (build-dir defaults to build)
 #   --no-run  skip running the unpacked program's --version and a batch split of the samples
@@ -41,27 +42,41 @@ done
 grep -Eq '(^|[ ,])zip([ ,(]|$)' <<<"$depends" && fail "Depends names zip: $depends"
 version=$(dpkg-deb -f "$deb" Version)
 
-app=$root/usr/lib/quillmere
-for f in usr/bin/quillmere usr/lib/quillmere/quillmere usr/lib/quillmere/libunzip32.so \
-         usr/lib/quillmere/HAND-M.CUR usr/lib/quillmere/INFO-ZIP-LICENSE.txt \
-         usr/lib/quillmere/Samples/Letters.zip usr/lib/quillmere/Samples/Photos.zip \
-         usr/lib/quillmere/Samples/Reports.zip usr/lib/quillmere/Samples/Backup.zip \
-         usr/share/applications/quillmere.desktop usr/share/icons/hicolor/128x128/apps/quillmere.png \
-         usr/share/metainfo/example.quillmere.Quillmere.metainfo.xml usr/share/man/man1/quillmere.1.gz; do
+# The program, its library and samples live in a private folder under the architecture's library
+# folder (no ldconfig for it); /usr/bin/quillmere is a relative link there.
+libdir=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/quillmere
+app=$root/usr/$libdir
+id=example.quillmere.Quillmere
+for f in usr/bin/quillmere usr/$libdir/quillmere usr/$libdir/libunzip32.so usr/$libdir/HAND-M.CUR \
+         usr/$libdir/Samples/Letters.zip usr/$libdir/Samples/Photos.zip \
+         usr/$libdir/Samples/Reports.zip usr/$libdir/Samples/Backup.zip \
+         usr/share/applications/$id.desktop usr/share/icons/hicolor/scalable/apps/$id.svg \
+         usr/share/metainfo/$id.metainfo.xml usr/share/man/man1/quillmere.1.gz \
+         usr/share/doc/quillmere/copyright usr/share/doc/quillmere/changelog.gz; do
     [ -f "$root/$f" ] || fail "missing /$f"
 done
-[ "$(readlink "$root/usr/bin/quillmere")" = ../lib/quillmere/quillmere ] \
-    || fail "/usr/bin/quillmere is not a relative link to /usr/lib/quillmere/quillmere"
+for size in 16 24 32 48 64 128 256; do
+    [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" ] || fail "no ${size} px icon"
+done
+[ "$(readlink "$root/usr/bin/quillmere")" = "../$libdir/quillmere" ] \
+    || fail "/usr/bin/quillmere is not a relative link to /usr/$libdir/quillmere"
+grep -q 'Info-ZIP' "$root/usr/share/doc/quillmere/copyright" || fail "the copyright file lacks Info-ZIP's licence"
+
+# Debian's own checks: no error and no warning.
+lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+[ -z "$lintian_out" ] || fail "lintian: $lintian_out"
 for elf in "$app/quillmere" "$app/libunzip32.so"; do
     if ldd "$elf" | grep -q 'not found'; then fail "$(ldd "$elf" | grep 'not found')"; fi
 done
 
 # Desktop entry, metainfo (alone and against the tree: desktop file and icon found), manual page.
-desktop=$root/usr/share/applications/quillmere.desktop
+desktop=$root/usr/share/applications/$id.desktop
 desktop-file-validate "$desktop"
 grep -qx 'Exec=quillmere %F' "$desktop" || fail "desktop file lacks Exec=quillmere %F"
 grep -qx 'MimeType=application/zip;' "$desktop" || fail "desktop file lacks MimeType=application/zip;"
-appstreamcli validate --no-net "$root/usr/share/metainfo/example.quillmere.Quillmere.metainfo.xml" >/dev/null
+grep -qx 'StartupNotify=true' "$desktop" || fail "desktop file lacks StartupNotify=true"
+grep -qx "Icon=$id" "$desktop" || fail "desktop file's icon is not $id"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >/dev/null
 appstreamcli validate-tree --no-net "$root" >/dev/null
 man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/quillmere.1.gz" 2>&1 >/dev/null)
 [ -z "$man_warnings" ] || fail "manual page: $man_warnings"
@@ -87,7 +102,7 @@ if [ $run -eq 1 ]; then
     samples=("$app"/Samples/*.zip)
     status=0
     "${nodisplay[@]}" timeout 300 "$root/usr/bin/quillmere" --split --size 1 --output "$scratch/out" \
-        "${samples[@]}" 2>"$scratch/progress" || status=$?
+        "${samples[@]}" 2>"$scratch/progress" >"$scratch/parts" || status=$?
     [ $status -eq 0 ] || { cat "$scratch/progress" >&2; fail "batch split exited with $status"; }
     for s in "${samples[@]}"; do
         grep -Eq "^\[[0-9]+/${#samples[@]}\] $(basename "$s"): " "$scratch/progress" \

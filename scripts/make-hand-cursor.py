@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes HAND-M.CUR, the pointing-hand cursor shown over the buttons (32x32, hotspot at the
 fingertip). Run once; the result is committed under resources/."""
 import struct

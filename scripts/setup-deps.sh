@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Quillmere builds, runs and tests with. Safe to run again.
 set -euo pipefail
 
@@ -8,7 +9,7 @@ packages=(
     libzip-dev zip unzip p7zip-full libarchive-tools ziptool strace
     xvfb xauth fonts-liberation
     clang libclang-rt-14-dev
-    dpkg-dev file desktop-file-utils appstream man-db
+    dpkg-dev file desktop-file-utils appstream man-db lintian
 )
 
 missing=()

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The archive reader's tests find libunzip32.so and the fixture script through CMake.
 foreach(archive_test test_unzip32 test_cunzip)
     if(TARGET ${archive_test})

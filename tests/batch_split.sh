@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program in batch mode with no display at all: generated archives (one with a Cyrillic
 # name, one without an extension) split into a folder, progress on standard error, exit statuses
 # 0, 1 and 2, and the window's settings never touched.

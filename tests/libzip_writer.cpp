@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes an archive the way programs built on libzip do, for the split tests.
 // usage: libzip_writer OUT COUNT SIZE   (COUNT deflated text entries of SIZE bytes)
 #include <zip.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Archives as people get them, from every writer on the machine, for the split tests.
 
 usage: make_split_corpus.py OUT [--large]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Archives the split tests need that Info-ZIP zip does not write.
 
 usage: make_split_fixtures.py KIND OUT [COUNT SIZE]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Headless Start Splitting in a process of its own, for bench/split_run and whole-process tests.
 include(${CMAKE_CURRENT_LIST_DIR}/test_support.cmake)
 add_executable(split_driver ${CMAKE_CURRENT_LIST_DIR}/split_driver.cpp)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Headless split runs for bench/split_run and the tests that start whole processes.
 //   split_driver sizes <size|parts> <number> <archive>...   the -n zipsplit gets in a run, per archive
 //   split_driver plan <size|parts> <number> <archive>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for zipsplit that fails on purpose, so the split run's handling of a misbehaving
 // tool can be tested. QM_STAND_IN selects the behaviour:
 //   args        append every argument, one per line, to $QM_STAND_IN_ARGS; exit 0

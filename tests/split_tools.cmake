@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The split tests run a stand-in for zipsplit that fails on purpose; they find it through CMake.
 add_executable(split_stand_in_tool ${CMAKE_CURRENT_LIST_DIR}/split_stand_in_tool.cpp)
 file(GLOB SPLIT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_split*.cpp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cUnzip and its binding mUnzip: the reader over the real libunzip32.so
 // beside the test program, and the callbacks driven directly.
 #include "TestSupport.h"

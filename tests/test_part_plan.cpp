@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The part planner against the installed zipsplit: for archives from every writer on the
 // machine, what zipsplit writes must be what the plan says, part by part, to the byte.
 #include "TestSupport.h"

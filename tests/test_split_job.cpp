@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The split engine on its own: a typed request, archives side by side, results in list order.
 #include "TestSupport.h"
 

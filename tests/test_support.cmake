@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the tests, the split driver and the benchmarks share: the test world and the scripted
 # toolkit. None of it ships in the program.
 if(NOT TARGET quillmere_test_support)

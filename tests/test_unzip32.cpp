@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libunzip32.so on its own: the exported entry points, loaded the way the program loads them,
 // driven with recording callbacks over archives made at test time (fuzz/make_corpus.py).
 #include "TestSupport.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two whole program processes on one HOME and one tool folder, each splitting 300 small archives
 # into the same output folder at the same time: both must end with "Done.", every part present
 # and whole, and nothing of either run left behind.

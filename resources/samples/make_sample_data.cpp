@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the content of the sample archives into a staging folder, one sub-folder per archive.
 // Everything comes from a fixed seed, so every build zips the same bytes.
 #include <cstdint>

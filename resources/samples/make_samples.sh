@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the sample archives: make_samples.sh GENERATOR STAGING OUTPUT_FOLDER
 # The generator writes fixed content; fixed times and zip -X keep the archives byte-identical
 # from one build to the next.

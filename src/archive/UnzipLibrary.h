@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // UnzipLibrary: libunzip32.so at one path, loaded on first use. Whoever creates readers owns

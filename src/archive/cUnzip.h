@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // cUnzip: the archive reader. One object stands for one ZIP archive: Directory lists

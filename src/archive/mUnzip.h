@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // mUnzip: the binding to libunzip32.so. It runs one library call on behalf of a reader and

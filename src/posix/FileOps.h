@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // File work shared by the program and libunzip32.so; no Qt, so both can link it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The archive's central directory as stored, read beside libzip for what libzip 1.7 keeps to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Matching include and exclude names against entry paths (see unzip32.h for the rules).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An extracted file is written under a temporary name in a folder that already exists and gets

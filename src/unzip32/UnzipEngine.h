@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The working part of libunzip32.so, kept apart from the exported entry points so the fuzzer can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two exported entry points of libunzip32.so.
 #include "unzip32.h"
 

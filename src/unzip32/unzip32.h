@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * libunzip32.so: Quillmere's own stand-in for the Info-ZIP UnZip DLL (Unzip32.dll), built on
  * libzip. Two C entry points with the records and callbacks of the DLL's published interface,
