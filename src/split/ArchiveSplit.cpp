@@ -154,8 +154,6 @@ void ArchiveTask::zipSplitEnded()
     reason = checkParts();
     if (!reason.isEmpty())
         return fail(reason);
-    if (!m_staging.nameParts(m_request.archive))
-        return fail(QStringLiteral("its parts could not be named."));
     m_result.oversized = oversizedBy(m_request, *m_source);
     Q_EMIT done();
 }
@@ -173,7 +171,14 @@ void ArchiveTask::fail(QString reason)
 
 void ArchiveTask::moveParts()
 {
-    if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, &m_result.parts))
+    // Straight from zipsplit's names to the ones it would have given them for this archive.
+    const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
+    const std::size_t count = m_source->plan.parts.size();
+    const int width = int(QString::number(qulonglong(count)).size());
+    QVector<StagingFolder::NamedPart> named;
+    for (std::size_t i = 1; i <= count; ++i)
+        named.append({ZipSplitPartName(linkName, i, count), PartName(m_request.archive, int(i), width)});
+    if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
         fail(QStringLiteral("its parts could not be moved into the output folder."));
 }
 

@@ -79,37 +79,6 @@ QVector<StagingFolder::StagedPart> StagingFolder::parts() const
     return found;
 }
 
-bool StagingFolder::nameParts(const QString &sourceArchive)
-{
-    static_assert(sizeof kSourceLinkName > 4, "the link's stem, then .zip");
-    const QByteArray stem = QByteArray(kSourceLinkName).chopped(4);
-    for (const StagedPart &part : parts()) {
-        if (!part.name.startsWith(stem) || !part.name.endsWith(".zip"))
-            continue; // not one of zipsplit's: it stays and goes with the folder
-        const QByteArray digits = part.name.mid(stem.size(), part.name.size() - stem.size() - 4);
-        bool isNumber = false;
-        const int index = digits.toInt(&isNumber);
-        if (!isNumber)
-            continue;
-        const QString wanted = PartName(sourceArchive, index, int(digits.size()));
-        if (QFile::encodeName(wanted) == part.name)
-            continue; // zipsplit's own name already ("a.zip" gives a1.zip...)
-        QString name = wanted;
-        bool ok = false;
-        for (int attempt = 1; !ok && attempt < 100; ++attempt) {
-            if (attempt > 1)
-                name = NameShowingSource(sourceArchive, wanted, attempt);
-            ok = renameWithoutReplacingAt(m_run.handle(), part.name.constData(), m_run.handle(),
-                                          QFile::encodeName(name).constData());
-            if (!ok && errno != EEXIST)
-                return false;
-        }
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 bool StagingFolder::clearParts()
 {
     bool ok = true;
@@ -118,21 +87,21 @@ bool StagingFolder::clearParts()
     return ok;
 }
 
-bool StagingFolder::moveParts(const QString &sourceArchive, QVector<Part> *moved)
+bool StagingFolder::moveParts(const QString &sourceArchive, const QVector<NamedPart> &parts, QVector<Part> *moved)
 {
     struct stat st {};
     // An output folder deleted mid-run still answers through its handle, but holds nothing.
     if (!isValid() || ::fstat(m_output.get(), &st) != 0 || st.st_nlink == 0)
         return false;
     QVector<QPair<QByteArray, Part>> done;
-    for (const StagedPart &staged : parts()) {
-        const QString wanted = QFile::decodeName(staged.name);
+    for (const NamedPart &staged : parts) {
+        const QString &wanted = staged.wanted;
         Part part{wanted, wanted};
-        bool ok = renameWithoutReplacingAt(m_run.handle(), staged.name.constData(), m_output.get(),
+        bool ok = renameWithoutReplacingAt(m_run.handle(), staged.staged.constData(), m_output.get(),
                                            QFile::encodeName(part.savedAs).constData());
         for (int attempt = 1; !ok && errno == EEXIST && attempt < 1000; ++attempt) {
             part.savedAs = NameShowingSource(sourceArchive, wanted, attempt);
-            ok = renameWithoutReplacingAt(m_run.handle(), staged.name.constData(), m_output.get(),
+            ok = renameWithoutReplacingAt(m_run.handle(), staged.staged.constData(), m_output.get(),
                                           QFile::encodeName(part.savedAs).constData());
         }
         if (!ok) {
@@ -142,7 +111,7 @@ bool StagingFolder::moveParts(const QString &sourceArchive, QVector<Part> *moved
                            back.first.constData());
             return false;
         }
-        done.append({staged.name, part});
+        done.append({staged.staged, part});
     }
     if (moved)
         for (const auto &part : done)

@@ -53,18 +53,22 @@ public:
     // it leads to a handle of the folder's own that takes on each source in turn.
     QByteArray useSource(int sourceFd);
 
+    // One part to move: zipsplit's file here ("a1.zip"...) and the name it is to have.
+    struct NamedPart
+    {
+        QByteArray staged;
+        QString wanted;
+    };
+
     // The regular files zipsplit left (the source sub-folder aside), sorted by name.
     QVector<StagedPart> parts() const;
-    // Gives zipsplit's parts ("a1.zip"...) the names zipsplit would have given them for
-    // sourceArchive, as whole characters, where they are; false when one cannot be renamed.
-    bool nameParts(const QString &sourceArchive);
     // Removes the parts only (before zipsplit runs again on the same archive).
     bool clearParts();
 
-    // Moves every part into the output folder, under zipsplit's name (made valid UTF-8) when that
-    // is free and otherwise under a free name that shows which archive it came from. All or
-    // nothing: when one part cannot be moved, the ones already moved are taken back.
-    bool moveParts(const QString &sourceArchive, QVector<Part> *moved);
+    // Moves the parts into the output folder, each under its wanted name when that is free and
+    // otherwise under a free name that shows which archive it came from. All or nothing: when one
+    // part cannot be moved, the ones already moved are taken back.
+    bool moveParts(const QString &sourceArchive, const QVector<NamedPart> &parts, QVector<Part> *moved);
 
     // Empties the folder for the next archive; false when it cannot be used any more.
     bool clear();

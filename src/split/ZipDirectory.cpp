@@ -101,8 +101,13 @@ bool findEnd(int fd, std::uint64_t fileSize, EndRecord &end)
         end.centralStart = le32(p + 16);
         end.comment = tail.mid(qsizetype(at + kEndRecord));
         const std::uint64_t eocd = fileSize - span + at;
+        // The locator sits just before the end record, mostly within what was read already.
         QByteArray locator, record;
-        if (eocd >= kLocator && readAt(fd, eocd - kLocator, kLocator, locator) && le32(bytes(locator)) == 0x07064b50
+        if (at >= kLocator)
+            locator = tail.mid(qsizetype(at - kLocator), kLocator);
+        else if (eocd >= kLocator && !readAt(fd, eocd - kLocator, kLocator, locator))
+            locator.clear();
+        if (locator.size() == qsizetype(kLocator) && le32(bytes(locator)) == 0x07064b50
             && readAt(fd, le64(bytes(locator, 8)), kZip64End, record) && le32(bytes(record)) == 0x06064b50) {
             end.entries = le64(bytes(record, 32));
             end.centralSize = le64(bytes(record, 40));
