@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "split/ZipDirectory.h"
 
+#include "posix/LittleEndian.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
@@ -17,18 +19,9 @@ constexpr std::uint64_t kCentralRecord = 46;
 constexpr std::uint64_t kLocalHeader = 30;
 constexpr std::uint64_t kMaxCentral = std::uint64_t(1) << 32; // more than 70,000 entries need
 
-std::uint16_t le16(const unsigned char *p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t le32(const unsigned char *p)
-{
-    return le16(p) | (static_cast<std::uint32_t>(le16(p + 2)) << 16);
-}
-std::uint64_t le64(const unsigned char *p)
-{
-    return le32(p) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
-}
+using posix::le16;
+using posix::le32;
+using posix::le64;
 
 bool readAt(int fd, std::uint64_t offset, std::size_t length, QByteArray &out)
 {

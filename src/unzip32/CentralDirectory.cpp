@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CentralDirectory.h"
 
+#include "posix/LittleEndian.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,18 +18,9 @@ constexpr std::size_t kEndRecord = 22;
 constexpr std::size_t kLocator = 20;
 constexpr std::uint64_t kLocalHeader = 30;
 
-std::uint16_t le16(const unsigned char *p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t le32(const unsigned char *p)
-{
-    return le16(p) | (static_cast<std::uint32_t>(le16(p + 2)) << 16);
-}
-std::uint64_t le64(const unsigned char *p)
-{
-    return le32(p) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
-}
+using qm::posix::le16;
+using qm::posix::le32;
+using qm::posix::le64;
 
 bool readFully(int fd, unsigned char *buffer, std::size_t length, std::uint64_t offset)
 {
