@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Archives the split tests need that Info-ZIP zip does not write.
+"""Damaged archives for the split tests (archives as writers make them: make_split_corpus.py).
 
-usage: make_split_fixtures.py KIND OUT [COUNT SIZE]
-  streamed        COUNT deflated entries of SIZE bytes written by zipfile to a pipe, so every
-                  entry carries a data descriptor (as Python streams archives)
-  python          the same written to a seekable file
+usage: make_split_fixtures.py KIND OUT
   lying-offset    one stored entry whose central record points past the end of the file
   lying-size      one stored entry whose central record claims 0x7FFFFFF0 compressed bytes
   into-directory  one stored entry whose data, by its size, runs 40 bytes into the central
@@ -13,40 +10,9 @@ usage: make_split_fixtures.py KIND OUT [COUNT SIZE]
   size-2^63       the compressed size 2^63-1 in a Zip64 extra field
   size-2^64       the compressed size 2^64-1 in a Zip64 extra field
 """
-import io
-import random
 import struct
 import sys
-import zipfile
 import zlib
-
-
-class Unseekable(io.RawIOBase):
-    def __init__(self, f):
-        self.f = f
-
-    def writable(self):
-        return True
-
-    def write(self, b):
-        return self.f.write(b)
-
-
-def entries(count, size):
-    rng = random.Random(count * 7919 + size)
-    words = [bytes(rng.choice(b"abcdefghij ") for _ in range(8)) for _ in range(64)]
-    for i in range(count):
-        data = b"".join(rng.choice(words) for _ in range(size // 8 + 1))[:size]
-        yield "dir%d/file%05d.txt" % (i % 7, i), data
-
-
-def written_by_python(out, count, size, streamed):
-    with open(out, "wb") as raw:
-        target = Unseekable(raw) if streamed else raw
-        with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as z:
-            for name, data in entries(count, size):
-                with z.open(name, "w") as f:
-                    f.write(data)
 
 
 def one_entry(out, comp_size=None, offset=0, zip64_size=None):
@@ -69,11 +35,7 @@ def one_entry(out, comp_size=None, offset=0, zip64_size=None):
 
 def main():
     kind, out = sys.argv[1], sys.argv[2]
-    count = int(sys.argv[3]) if len(sys.argv) > 3 else 100
-    size = int(sys.argv[4]) if len(sys.argv) > 4 else 1000
-    if kind in ("streamed", "python"):
-        written_by_python(out, count, size, kind == "streamed")
-    elif kind == "lying-offset":
+    if kind == "lying-offset":
         one_entry(out, offset=1 << 20)
     elif kind == "lying-size":
         one_entry(out, comp_size=0x7FFFFFF0)

@@ -12,12 +12,8 @@ foreach(source ${SPLIT_TESTS})
     endif()
 endforeach()
 
-# Archives as other programs write them: libzip (here) and Python (make_split_fixtures.py).
-add_executable(libzip_writer ${CMAKE_CURRENT_LIST_DIR}/libzip_writer.cpp)
-target_link_libraries(libzip_writer PRIVATE PkgConfig::LIBZIP)
+# Damaged archives that no writer makes on purpose (make_split_fixtures.py).
 if(TARGET test_split_run)
-    add_dependencies(test_split_run libzip_writer)
     target_compile_definitions(test_split_run PRIVATE
-        LIBZIP_WRITER="$<TARGET_FILE:libzip_writer>"
         SPLIT_FIXTURES_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/make_split_fixtures.py")
 endif()

@@ -92,20 +92,6 @@ QList<QByteArray> rawNames(const QString &folder)
     return names;
 }
 
-// Compressible text entries in a few folders, as people's documents are.
-QList<QPair<QString, QByteArray>> textEntries(int count, int size, const QString &prefix = "doc")
-{
-    QList<QPair<QString, QByteArray>> content;
-    QRandomGenerator generator(count);
-    for (int i = 0; i < count; ++i) {
-        QByteArray text;
-        while (text.size() < size)
-            text += "line " + QByteArray::number(generator.bounded(100000)) + " of some report\n";
-        content.append({QStringLiteral("%1%2/%3.txt").arg(prefix).arg(i % 9).arg(i), text.left(size)});
-    }
-    return content;
-}
-
 // One archive of stored (incompressible) entries, so the part sizes are predictable.
 QString noisyZip(const QString &path, int entries, int entrySize, quint32 seed)
 {
@@ -350,60 +336,6 @@ private Q_SLOTS:
         }
         QCOMPARE(w.unionOfParts(), entriesOf(archive)); // the row's file, never the decoy
         QVERIFY(w.allPartsValid());
-        QVERIFY(w.clean());
-    }
-
-    void partsStayWithinTheSizeWhoeverWroteTheArchive_data()
-    {
-        QTest::addColumn<QString>("writer");
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("entrySize");
-        QTest::addColumn<bool>("byParts");
-        QTest::addColumn<QString>("number");
-        QTest::newRow("Info-ZIP zip, 3000 entries, 1 MB") << "zip" << 3000 << 1500 << false << "1";
-        QTest::newRow("Info-ZIP zip, 3000 entries, 7 parts") << "zip" << 3000 << 1500 << true << "7";
-        QTest::newRow("Info-ZIP zip -fd, data descriptors") << "zip -fd" << 2000 << 1500 << true << "3";
-        QTest::newRow("Info-ZIP zip -e, encrypted") << "zip -e" << 2000 << 1500 << true << "4";
-        QTest::newRow("Python zipfile, streamed") << "streamed" << 3000 << 1500 << true << "5";
-        QTest::newRow("Python zipfile") << "python" << 2000 << 3000 << true << "2";
-        QTest::newRow("libzip") << "libzip" << 3000 << 1500 << true << "3";
-    }
-    void partsStayWithinTheSizeWhoeverWroteTheArchive()
-    {
-        QFETCH(QString, writer);
-        QFETCH(int, entries);
-        QFETCH(int, entrySize);
-        QFETCH(bool, byParts);
-        QFETCH(QString, number);
-        SplitWorld w;
-        const QString archive = w.world.home() + "/in/docs.zip";
-        QDir().mkpath(w.world.home() + "/in");
-        if (writer.startsWith("zip")) {
-            const QStringList options = writer == "zip -fd"  ? QStringList{"-fd"}
-                                        : writer == "zip -e" ? QStringList{"-P", "secret"}
-                                                             : QStringList();
-            makeZip(archive, textEntries(entries, entrySize), options);
-        } else if (writer == "libzip") {
-            QCOMPARE(run(LIBZIP_WRITER, {archive, QString::number(entries), QString::number(entrySize)}), 0);
-        } else {
-            QCOMPARE(run("python3", {SPLIT_FIXTURES_SCRIPT, writer, archive, QString::number(entries),
-                                     QString::number(entrySize)}), 0);
-        }
-        const qint64 length = QFileInfo(archive).size();
-        const qint64 splitSize = byParts ? length / number.toInt() : number.toLongLong() * 1024 * 1024;
-        w.form.setOptionValue(byParts ? w.form.Option2 : w.form.Option1, true);
-        (byParts ? w.form.Text3 : w.form.Text2)->setText(number);
-        w.form.fileList().append(archive);
-        startSplittingAndWait(w.form);
-
-        QCOMPARE(w.messageTexts(), QStringList{"Done."});
-        if (byParts)
-            QVERIFY(w.outputFiles().size() <= number.toInt());
-        for (const QString &part : w.outputFiles())
-            QVERIFY2(byParts || QFileInfo(w.out + "/" + part).size() <= splitSize,
-                     qPrintable(QStringLiteral("%1: %2 > %3").arg(part).arg(QFileInfo(w.out + "/" + part).size())
-                                    .arg(splitSize)));
-        QCOMPARE(w.unionOfParts(), entriesOf(archive));
         QVERIFY(w.clean());
     }
 
