@@ -79,14 +79,6 @@ QVector<StagingFolder::StagedPart> StagingFolder::parts() const
     return found;
 }
 
-bool StagingFolder::clearParts()
-{
-    bool ok = true;
-    for (const StagedPart &part : parts())
-        ok = ::unlinkat(m_run.handle(), part.name.constData(), 0) == 0 && ok;
-    return ok;
-}
-
 bool StagingFolder::moveParts(const QString &sourceArchive, const QVector<NamedPart> &parts, QVector<Part> *moved)
 {
     struct stat st {};

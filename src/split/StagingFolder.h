@@ -62,8 +62,6 @@ public:
 
     // The regular files zipsplit left (the source sub-folder aside), sorted by name.
     QVector<StagedPart> parts() const;
-    // Removes the parts only (before zipsplit runs again on the same archive).
-    bool clearParts();
 
     // Moves the parts into the output folder, each under its wanted name when that is free and
     // otherwise under a free name that shows which archive it came from. All or nothing: when one
