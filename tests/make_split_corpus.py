@@ -71,7 +71,7 @@ def python(out, src, files):
                 with open(os.path.join(src, rel), "rb") as f, z.open(rel, "w") as w:
                     w.write(f.read())
     with zipfile.ZipFile(os.path.join(out, "py_comments.zip"), "w", zipfile.ZIP_DEFLATED) as z:
-        z.comment = b"A description of the whole archive. " * 20
+        z.comment = b"A description of the whole archive. " * 300  # beyond the first 4 KB searched
         for i, rel in enumerate(files):
             info = zipfile.ZipInfo(rel)
             info.comment = b"entry comment %d" % i * (i % 5)

@@ -23,7 +23,8 @@ using posix::le16;
 using posix::le32;
 using posix::le64;
 
-bool readAt(int fd, std::uint64_t offset, std::size_t length, QByteArray &out)
+// Up to length bytes at offset, fewer where the file ends first.
+bool readUpTo(int fd, std::uint64_t offset, std::size_t length, QByteArray &out)
 {
     out.resize(qsizetype(length));
     std::size_t done = 0;
@@ -31,11 +32,19 @@ bool readAt(int fd, std::uint64_t offset, std::size_t length, QByteArray &out)
         const ssize_t n = ::pread(fd, out.data() + done, length - done, off_t(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
             return false;
+        if (n == 0)
+            break;
         done += std::size_t(n);
     }
+    out.resize(qsizetype(done));
     return true;
+}
+
+bool readAt(int fd, std::uint64_t offset, std::size_t length, QByteArray &out)
+{
+    return readUpTo(fd, offset, length, out) && std::size_t(out.size()) == length;
 }
 
 const unsigned char *bytes(const QByteArray &data, std::uint64_t at = 0)
@@ -73,17 +82,15 @@ struct EndRecord
 {
     std::uint64_t entries = 0, centralSize = 0, centralStart = 0;
     QByteArray comment;
+    QByteArray tail; // the file's last bytes, read to find the record
+    std::uint64_t tailStart = 0;
 };
 
-// The end record nearest the end of the file whose comment reaches exactly to the end, and the
-// Zip64 end record when a locator stands before it.
-bool findEnd(int fd, std::uint64_t fileSize, EndRecord &end)
+bool findEndIn(int fd, std::uint64_t fileSize, std::uint64_t span, EndRecord &end)
 {
-    if (fileSize < kEndRecord)
-        return false;
-    const std::uint64_t span = std::min<std::uint64_t>(fileSize, kEndRecord + 0xFFFF);
-    QByteArray tail;
-    if (!readAt(fd, fileSize - span, span, tail))
+    QByteArray &tail = end.tail;
+    end.tailStart = fileSize - span;
+    if (!readAt(fd, end.tailStart, span, tail))
         return false;
     for (std::uint64_t at = span - kEndRecord + 1; at-- > 0;) {
         const unsigned char *p = bytes(tail, at);
@@ -111,6 +118,18 @@ bool findEnd(int fd, std::uint64_t fileSize, EndRecord &end)
     return false;
 }
 
+// The end record nearest the end of the file whose comment reaches exactly to the end, and the
+// Zip64 end record when a locator stands before it. Most comments are short, so the last few
+// kilobytes are searched before the 64 KB a comment may take.
+bool findEnd(int fd, std::uint64_t fileSize, EndRecord &end)
+{
+    if (fileSize < kEndRecord)
+        return false;
+    const std::uint64_t most = std::min<std::uint64_t>(fileSize, kEndRecord + 0xFFFF);
+    const std::uint64_t first = std::min<std::uint64_t>(most, 4096);
+    return findEndIn(fd, fileSize, first, end) || (first < most && findEndIn(fd, fileSize, most, end));
+}
+
 // Local headers read in file order through one window, so an archive of small entries costs a
 // few reads rather than one per entry.
 class HeaderWindow
@@ -123,7 +142,7 @@ public:
     {
         if (offset < m_start || offset + length > m_start + std::uint64_t(m_window.size())) {
             const std::size_t span = std::max<std::size_t>(length, kWindow);
-            if (!readAt(m_fd, offset, span, m_window) && !readAt(m_fd, offset, length, m_window))
+            if (!readUpTo(m_fd, offset, span, m_window) || std::size_t(m_window.size()) < length)
                 return nullptr;
             m_start = offset;
         }
@@ -202,8 +221,12 @@ ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals)
     }
     const std::uint64_t size = std::uint64_t(st.st_size);
     QByteArray central;
-    if (end.centralSize > kMaxCentral || end.centralStart > size || end.centralSize > size - end.centralStart
-        || !readAt(fd, end.centralStart, std::size_t(end.centralSize), central)) {
+    const bool inTail = end.centralStart >= end.tailStart && end.centralStart <= size
+                        && end.centralSize <= size - end.centralStart;
+    if (inTail)
+        central = end.tail.mid(qsizetype(end.centralStart - end.tailStart), qsizetype(end.centralSize));
+    else if (end.centralSize > kMaxCentral || end.centralStart > size || end.centralSize > size - end.centralStart
+             || !readAt(fd, end.centralStart, std::size_t(end.centralSize), central)) {
         directory.problem = QStringLiteral("it is damaged: the file ends before its directory does.");
         return directory;
     }
