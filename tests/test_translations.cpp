@@ -54,6 +54,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("lang");
         QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QString>("yes"); // Qt's own standard button, from Qt's catalogue
         QTest::newRow("German") << "de_DE.UTF-8"
                                 << QStringList{"Quillmere", "Hilfe", "ZIP-Datei(en) hinzufügen", "Aufteilen starten",
                                                "...", "Alle ZIP-Dateien eines Ordners hinzufügen", "Liste leeren",
@@ -61,19 +62,22 @@ private Q_SLOTS:
                                                "Art der Aufteilung",
                                                "Jede Quelldatei in Teile dieser Größe (MB) aufteilen:",
                                                "Jede Quelldatei in diese Anzahl Teile aufteilen:",
-                                               "ZIP-Datei(en)", "Aufteilen anhalten"};
+                                               "ZIP-Datei(en)", "Aufteilen anhalten"}
+                                << "&Ja";
         QTest::newRow("C: as ever") << "C"
                                     << QStringList{"Quillmere", "Help", "Add Zip File(s)", "Start Splitting", "...",
                                                    "Add All Zip Files In Folder", "Clear List",
                                                    "Load Sample/Example Files", "Split To This Folder", "Split Option",
                                                    "Split each source file by this size, in Megabytes (MB):",
                                                    "Split each source file into this number of parts:",
-                                                   "Zip File(s)", "Stop Splitting"};
+                                                   "Zip File(s)", "Stop Splitting"}
+                                    << "&Yes";
     }
     void windowCaptions()
     {
         QFETCH(QString, lang);
         QFETCH(QStringList, captions);
+        QFETCH(QString, yes);
         TestWorld world;
         TranslationsForTest language(lang);
         Form1 form(world.context());
@@ -97,6 +101,7 @@ private Q_SLOTS:
         QVERIFY2(form.PushButton2->sizeHint().width() <= form.PushButton2->width(), qPrintable(shown.last()));
         form.setRunning(false);
         QCOMPARE(shown, captions);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
     }
 
     void countsInGerman_data()
