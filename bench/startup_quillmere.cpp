@@ -4,8 +4,10 @@
 #include "app/Settings.h"
 #include "common/Context.h"
 #include "common/QtToolkit.h"
+#include "common/Translations.h"
 
 #include <QApplication>
+#include <QProcessEnvironment>
 #include <QWindow>
 
 int main(int argc, char *argv[])
@@ -13,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    qm::InstallTranslations(app, qm::LanguagesFromEnvironment(QProcessEnvironment::systemEnvironment()));
     qm::QtToolkit toolkit;
     qm::SettingsStore settings;
     qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
     libzip-dev zip unzip p7zip-full libarchive-tools ziptool strace
     xvfb xauth fonts-liberation
     clang libclang-rt-14-dev

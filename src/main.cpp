@@ -6,11 +6,13 @@
 #include "common/Context.h"
 #include "common/SignalWatcher.h"
 #include "common/QtToolkit.h"
+#include "common/Translations.h"
 
 #include "common/Paths.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QProcessEnvironment>
 
 #include <cstdio>
 
@@ -24,17 +26,19 @@ QStringList arguments(int argc, char *argv[])
     return args;
 }
 
-void nameTheProgram()
+// Names the program and installs the user's language, before any text is made.
+void prepare(QCoreApplication &app)
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
+    qm::InstallTranslations(app, qm::LanguagesFromEnvironment(QProcessEnvironment::systemEnvironment()));
 }
 
 int runWindow(int argc, char *argv[], const QStringList &files)
 {
     QApplication app(argc, argv);
-    nameTheProgram();
+    prepare(app);
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));
 
     qm::QtToolkit toolkit;
@@ -61,10 +65,16 @@ int runWindow(int argc, char *argv[], const QStringList &files)
 
 int main(int argc, char *argv[])
 {
-    const qm::CommandLine line = qm::ParseCommandLine(arguments(argc, argv));
+    const QStringList args = arguments(argc, argv);
+    const qm::CommandLine asked = qm::ParseCommandLine(args);
+    if (asked.mode == qm::CommandLine::Mode::Window)
+        return runWindow(argc, argv, asked.files);
+    // No window and no display: the batch run, --help and the usage errors need neither.
+    QCoreApplication app(argc, argv);
+    prepare(app);
+    // Parsed again now that the language is installed: its errors are in the user's language.
+    const qm::CommandLine line = qm::ParseCommandLine(args);
     switch (line.mode) {
-    case qm::CommandLine::Mode::Window:
-        return runWindow(argc, argv, line.files);
     case qm::CommandLine::Mode::Help:
         std::fputs(qm::UsageText().toLocal8Bit().constData(), stdout);
         return 0;
@@ -72,13 +82,11 @@ int main(int argc, char *argv[])
         std::printf("quillmere %s\n", QUILLMERE_VERSION);
         return 0;
     case qm::CommandLine::Mode::Usage:
-        std::fprintf(stderr, "quillmere: %s\nTry 'quillmere --help' for more information.\n", qPrintable(line.error));
+        std::fprintf(stderr, "quillmere: %s\n%s\n", qPrintable(line.error), qPrintable(qm::UsageHint()));
         return qm::kExitUsage;
+    case qm::CommandLine::Mode::Window:
     case qm::CommandLine::Mode::Split:
         break;
     }
-    // No window and no display: the batch run needs neither.
-    QCoreApplication app(argc, argv);
-    nameTheProgram();
     return qm::RunBatchSplit(line, stdout, stderr);
 }

@@ -8,12 +8,35 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "common/Main.h"
+#include "common/Translations.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <QTranslator>
+
+TranslationsForTest::TranslationsForTest(const QString &lang)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("LANG"), lang);
+    for (QTranslator *translator : qm::InstallTranslations(*app, qm::LanguagesFromEnvironment(environment)))
+        m_installed << translator;
+}
+
+TranslationsForTest::~TranslationsForTest()
+{
+    for (const QPointer<QTranslator> &translator : std::as_const(m_installed))
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            translator->deleteLater();
+        }
+}
 
 TestWorld::TestWorld()
 {

@@ -5,6 +5,8 @@
 #include "app/Settings.h"
 #include "common/Context.h"
 
+#include <QList>
+#include <QPointer>
 #include <QTemporaryDir>
 
 #include <ctime>
@@ -14,9 +16,23 @@
 #include <memory>
 #include <optional>
 
+class QTranslator;
+
 namespace qm {
 class Form1;
 }
+
+// The program's catalogues installed as its start-up installs them under LANG=`lang`, taken out
+// again when the object goes, so later tests see English.
+class TranslationsForTest
+{
+public:
+    explicit TranslationsForTest(const QString &lang);
+    ~TranslationsForTest();
+
+private:
+    QList<QPointer<QTranslator>> m_installed;
+};
 
 // A clean world for one test: scripted toolkit, settings store and desktop in a temporary home,
 // application folder pointed at a temporary folder, all handed to the program as its context.
@@ -40,6 +56,7 @@ public:
     QString makeFile(const QString &relative, const QByteArray &content = QByteArray());
 
 private:
+    TranslationsForTest m_english{QStringLiteral("C")}; // counts read "1 part", as in the program
     QTemporaryDir m_home;
     qm::ScriptedToolkit m_toolkit;
     std::optional<qm::SettingsStore> m_settings;

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real program in batch mode with no display at all: generated archives (one with a Cyrillic
 # name, one without an extension) split into a folder, progress on standard error, exit statuses
-# 0, 1 and 2, and the window's settings never touched.
+# 0, 1 and 2, and the window's settings never touched; in German when the locale is German.
 # usage: batch_split.sh QUILLMERE
 set -euo pipefail
 program=$1
@@ -14,6 +14,9 @@ for i in 1 2 3 4; do head -c 400000 /dev/urandom >"$work/src/part$i.bin"; done
 (cd "$work/src" && zip -q -0 "$work/in/Фото.zip" part1.bin part2.bin part3.bin part4.bin)
 (cd "$work/src" && zip -q -0 "$work/in/notes.zip" part1.bin part2.bin && mv "$work/in/notes.zip" "$work/in/notes")
 quiet() { env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$program" "$@"; }
+# The checks read English whatever the caller's language; the German run asks for German itself.
+unset LANGUAGE LC_MESSAGES
+export LC_ALL=C.UTF-8
 
 status=0
 quiet --split --size 1 --output "$work/out" "$work/in/Фото.zip" "$work/in/notes" 2>"$work/err" || status=$?
@@ -21,6 +24,11 @@ quiet --split --size 1 --output "$work/out" "$work/in/Фото.zip" "$work/in/no
 grep -qx '\[1/2\] Фото.zip: 2 parts' "$work/err" || { echo "no progress line:"; cat "$work/err"; exit 1; }
 grep -qx '\[2/2\] notes: 1 part' "$work/err" || { echo "no progress line:"; cat "$work/err"; exit 1; }
 tail -n 1 "$work/err" | grep -qx 'Done.' || { echo "no summary:"; cat "$work/err"; exit 1; }
+mkdir -p "$work/outde"
+LC_ALL=de_DE.UTF-8 quiet --split --size 1 --output "$work/outde" "$work/in/Фото.zip" "$work/in/notes" \
+    2>"$work/err" || { cat "$work/err"; exit 1; }
+{ grep -qx '\[1/2\] Фото.zip: 2 Teile' "$work/err" && grep -qx '\[2/2\] notes: 1 Teil' "$work/err" \
+    && tail -n 1 "$work/err" | grep -qx 'Fertig.'; } || { echo "not in German:"; cat "$work/err"; exit 1; }
 entries=$(for f in "$work/out"/*.zip; do unzip -tqq "$f" >/dev/null && unzip -Z1 "$f"; done | sort | xargs)
 [ "$entries" = "part1.bin part1.bin part2.bin part2.bin part3.bin part4.bin" ] || { echo "entries: $entries"; exit 1; }
 
@@ -99,4 +107,4 @@ grep -q 'Splitting was stopped' "$work/err" || { echo "no stop summary:"; cat "$
 grep -q 'm60.zip: stopped before it was split.' "$work/err" || { cat "$work/err"; exit 1; }
 for f in "$work/out2"/*.zip; do unzip -tqq "$f" >/dev/null || { echo "damaged part $f"; exit 1; }; done
 [ -z "$(find "$work/out" "$work/out2" "$HOME" -name '.quillmere-*')" ] || { echo "left behind"; exit 1; }
-echo "batch mode: splits (8-bit names too), dry runs, reports, exit statuses 0, 1, 2, Ctrl+C stops cleanly, no settings, nothing left behind"
+echo "batch mode: splits (8-bit names too), dry runs, reports (in German too), exit statuses 0, 1, 2, Ctrl+C stops cleanly, no settings, nothing left behind"

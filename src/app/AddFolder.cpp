@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/Toolkit.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -83,8 +84,11 @@ bool isPlainExtensionPattern(const QString &pattern, QString *suffix)
 QString describeUnreadable(const QStringList &unreadable)
 {
     QString text = AppError::pathFileAccess(unreadable.first()).description();
-    if (unreadable.size() > 1)
-        text += QStringLiteral(" (and %1 more folders that could not be read)").arg(unreadable.size() - 1);
+    const int more = int(unreadable.size()) - 1;
+    if (more > 0)
+        text += QLatin1Char(' ')
+                + QCoreApplication::translate("qm::AddFolder", "(and %n more folders that could not be read)",
+                                              nullptr, more);
     return text;
 }
 

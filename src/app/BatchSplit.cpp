@@ -6,9 +6,11 @@
 #include "common/Paths.h"
 #include "common/SignalWatcher.h"
 #include "split/SplitJob.h"
+#include "split/SplitReason.h"
 #include "split/SplitRun.h"
 #include "split/ToolFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -20,6 +22,11 @@
 namespace qm {
 
 namespace {
+
+struct BatchText
+{
+    Q_DECLARE_TR_FUNCTIONS(qm::BatchSplit)
+};
 
 void print(std::FILE *err, const QString &text)
 {
@@ -34,16 +41,18 @@ QString outcomeLine(const ArchiveOutcome &o, int rows, bool dryRun)
     const QString name = QFileInfo(paths::shown(o.archive)).fileName();
     const QString head = QStringLiteral("[%1/%2] %3: ").arg(o.index + 1).arg(rows).arg(name);
     if (o.stopped)
-        return head + QStringLiteral("stopped before it was split.");
+        return head + StoppedBeforeSplit();
     if (!o.result.failure.isEmpty())
         return head + o.result.failure;
     const PartPlan &plan = o.result.plan;
-    const qsizetype parts = dryRun ? qsizetype(plan.parts.size()) : o.result.parts.size();
-    QString line = head + QStringLiteral("%1 part%2").arg(parts).arg(parts == 1 ? "" : "s");
+    const int parts = dryRun ? int(plan.parts.size()) : int(o.result.parts.size());
+    QString line = head + BatchText::tr("%n part(s)", nullptr, parts);
     if (dryRun) {
-        const QLocale english(QLocale::English);
-        line += QStringLiteral(", largest %1 bytes, split size %2")
-                    .arg(english.toString(qlonglong(plan.largest())), english.toString(qlonglong(plan.splitSize)));
+        // Byte counts are grouped as the language of the text groups them: 1,048,576 or 1.048.576.
+        //: The locale (language_COUNTRY) whose digit grouping the dry run's byte counts use
+        const QLocale numbers(BatchText::tr("en_US"));
+        line += BatchText::tr(", largest %1 bytes, split size %2")
+                    .arg(numbers.toString(qlonglong(plan.largest())), numbers.toString(qlonglong(plan.splitSize)));
     }
     return line;
 }
@@ -69,13 +78,13 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err)
 {
     const QFileInfo output(line.output);
     if (output.exists() && !output.isDir()) {
-        print(err, QStringLiteral("quillmere: %1 is not a folder.\nTry 'quillmere --help' for more information.")
-                       .arg(line.output));
+        print(err, QStringLiteral("quillmere: ") + BatchText::tr("%1 is not a folder.").arg(line.output)
+                       + QLatin1Char('\n') + UsageHint());
         return kExitUsage;
     }
     // As unzip -d and 7z -o do: the folder is made, with its parents.
     if (!output.exists() && !line.dryRun && !QDir().mkpath(line.output)) {
-        print(err, QStringLiteral("quillmere: the folder %1 could not be made.").arg(line.output));
+        print(err, QStringLiteral("quillmere: ") + BatchText::tr("the folder %1 could not be made.").arg(line.output));
         return kExitSomeFailed;
     }
     // A reader that goes away (| head) never ends the run half-way: writes to it just fail.

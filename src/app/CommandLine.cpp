@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace qm {
 
 namespace {
+
+// What the command line says to the user: usage errors, the usage and its hint.
+struct CommandLineText
+{
+    Q_DECLARE_TR_FUNCTIONS(qm::CommandLine)
+};
 
 CommandLine usage(const QString &error)
 {
@@ -60,9 +67,9 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
     const bool takesValue = o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")
                             || o.name == QLatin1String("--output") || o.name == QLatin1String("--jobs");
     if (takesValue && !o.hasValue)
-        return QStringLiteral("%1 needs a value.").arg(o.name);
+        return CommandLineText::tr("%1 needs a value.").arg(o.name);
     if (!takesValue && o.hasValue)
-        return QStringLiteral("%1 takes no value.").arg(o.name);
+        return CommandLineText::tr("%1 takes no value.").arg(o.name);
     if (o.name == QLatin1String("--split")) {
         split = true;
     } else if (o.name == QLatin1String("--dry-run")) {
@@ -71,7 +78,7 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
         line.quiet = true;
     } else if (o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")) {
         if (sized)
-            return QStringLiteral("give either --size or --parts, once.");
+            return CommandLineText::tr("give either --size or --parts, once.");
         sized = true;
         line.byParts = o.name == QLatin1String("--parts");
         line.number = o.value;
@@ -79,10 +86,10 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
         line.output = o.value;
     } else if (o.name == QLatin1String("--jobs")) {
         if (!isCount(o.value, 1, 256))
-            return QStringLiteral("--jobs takes a whole number from 1 to 256.");
+            return CommandLineText::tr("--jobs takes a whole number from 1 to 256.");
         line.jobs = o.value.trimmed().toInt();
     } else {
-        return QStringLiteral("unknown option %1.").arg(o.name);
+        return CommandLineText::tr("unknown option %1.").arg(o.name);
     }
     return QString();
 }
@@ -90,16 +97,16 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
 QString checkSplit(const CommandLine &line, bool sized)
 {
     if (!sized)
-        return QStringLiteral("--split needs --size MB or --parts N.");
+        return CommandLineText::tr("--split needs --size MB or --parts N.");
     if (line.byParts ? !isCount(line.number, 1, 32767) : !isCount(line.number, 1, 2047))
-        return line.byParts ? QStringLiteral("--parts takes a whole number from 1 to 32767.")
-                            : QStringLiteral("--size takes a whole number of megabytes from 1 to 2047.");
+        return line.byParts ? CommandLineText::tr("--parts takes a whole number from 1 to 32767.")
+                            : CommandLineText::tr("--size takes a whole number of megabytes from 1 to 2047.");
     if (line.output.isEmpty())
-        return QStringLiteral("--split needs --output DIR.");
+        return CommandLineText::tr("--split needs --output DIR.");
     if (line.files.isEmpty())
-        return QStringLiteral("--split needs at least one FILE.");
+        return CommandLineText::tr("--split needs at least one FILE.");
     if (line.files.contains(QString()))
-        return QStringLiteral("an empty FILE names no file.");
+        return CommandLineText::tr("an empty FILE names no file.");
     return QString();
 }
 
@@ -133,7 +140,8 @@ CommandLine ParseCommandLine(const QStringList &args)
     }
     if (!split) {
         if (sized || !line.output.isEmpty() || line.dryRun || line.jobs || line.quiet)
-            return usage(QStringLiteral("--size, --parts, --output, --jobs, --quiet and --dry-run go with --split."));
+            return usage(
+                CommandLineText::tr("--size, --parts, --output, --jobs, --quiet and --dry-run go with --split."));
         return line;
     }
     const QString error = checkSplit(line, sized);
@@ -153,7 +161,8 @@ QStringList PathsToList(const QStringList &files, const QString &workingFolder)
 
 QString UsageText()
 {
-    return QStringLiteral(
+    //: Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown.
+    return CommandLineText::tr(
         "Usage: quillmere [FILE...]\n"
         "       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]\n"
         "                 [--dry-run] [--] FILE...\n"
@@ -166,6 +175,11 @@ QString UsageText()
         "--quiet leaves only failures on standard error; --dry-run prints each archive's parts and\n"
         "writes nothing. Options take their value as --size 5 or --size=5. Exit status: 0 every\n"
         "archive split, 1 some could not be, 2 usage error.\n");
+}
+
+QString UsageHint()
+{
+    return CommandLineText::tr("Try 'quillmere --help' for more information.");
 }
 
 } // namespace qm

@@ -35,6 +35,8 @@ QStringList PathsToList(const QStringList &files, const QString &workingFolder);
 
 // The text --help prints.
 QString UsageText();
+// The line after a usage error: where to read more.
+QString UsageHint();
 
 // Exit statuses of batch mode.
 constexpr int kExitAllSplit = 0;

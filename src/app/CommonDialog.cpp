@@ -65,7 +65,7 @@ void CommonDialog::ShowOpen(Toolkit &toolkit)
     // One NUL ends a single name; the list of several ends with two.
     const qsizetype needed = text.size() + (chosen.size() == 1 ? 1 : 2);
     if (needed > MaxFileSize)
-        throw AppError(kBufferTooSmall, QStringLiteral("The buffer at lpstrFile is too small"));
+        throw AppError(kBufferTooSmall, AppError::tr("The buffer at lpstrFile is too small"));
     FileName = text;
 }
 

@@ -35,13 +35,6 @@ QRect designRect(int left, int top, int width, int height)
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-const QString kHelpText = QStringLiteral(
-    "Max split size is 2047 MB.\r\n\r\n"
-    "Resulting sizes and amounts of files  may vary.\r\n\r\n"
-    "Min split size has to be more than largest of files in archive (it will be calculated "
-    "automatically).\r\n\r\n"
-    "If split size is more than size of source file then one file will be created.");
-
 QPushButton *button(const char *name, const QString &caption, QWidget *parent, QRect r)
 {
     auto *b = new QPushButton(caption, parent);
@@ -82,8 +75,8 @@ void Form1::buildControls()
 
 void Form1::buildListAndButtons()
 {
-    PushButton7 = button("PushButton7", QStringLiteral("Help"), this, designRect(120, 120, 7800, 405));
-    PushButton7->setAccessibleDescription(QStringLiteral("How split sizes are worked out"));
+    PushButton7 = button("PushButton7", tr("Help"), this, designRect(120, 120, 7800, 405));
+    PushButton7->setAccessibleDescription(tr("How split sizes are worked out"));
 
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -98,21 +91,21 @@ void Form1::buildListAndButtons()
     ListView1->setDragDropMode(QAbstractItemView::DropOnly);
     ListView1->header()->setStretchLastSection(false);
     ListView1->setModel(m_files.get());
-    ListView1->setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. "
-                                         "Move bar to right and out of window to reveal full names."));
-    ListView1->setAccessibleName(QStringLiteral("Zip File(s)"));
+    ListView1->setToolTip(tr("Drag and drop files here. Double-click item to remove it. "
+                             "Move bar to right and out of window to reveal full names."));
+    ListView1->setAccessibleName(tr("Zip File(s)"));
     ListView1->setAccessibleDescription(ListView1->toolTip());
 
-    PushButton1 = button("PushButton1", QStringLiteral("Add Zip File(s)"), this, designRect(120, 3015, 3840, 405));
-    PushButton4 = button("PushButton4", QStringLiteral("Add All Zip Files In Folder"), this, designRect(4080, 3015, 3840, 405));
-    PushButton5 = button("PushButton5", QStringLiteral("Clear List"), this, designRect(120, 3525, 3840, 405));
-    PushButton6 = button("PushButton6", QStringLiteral("Load Sample/Example Files"), this, designRect(4080, 3525, 3840, 405));
+    PushButton1 = button("PushButton1", tr("Add Zip File(s)"), this, designRect(120, 3015, 3840, 405));
+    PushButton4 = button("PushButton4", tr("Add All Zip Files In Folder"), this, designRect(4080, 3015, 3840, 405));
+    PushButton5 = button("PushButton5", tr("Clear List"), this, designRect(120, 3525, 3840, 405));
+    PushButton6 = button("PushButton6", tr("Load Sample/Example Files"), this, designRect(4080, 3525, 3840, 405));
 
 }
 
 void Form1::buildOutputAndProgress()
 {
-    Frame1 = new QGroupBox(QStringLiteral("Split To This Folder"), this);
+    Frame1 = new QGroupBox(tr("Split To This Folder"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(designRect(120, 3975, 7800, 800));
     Text1 = new QLineEdit(Frame1);
@@ -120,10 +113,10 @@ void Form1::buildOutputAndProgress()
     Text1->setGeometry(designRect(240, 300, 6675, 345));
     Text1->setAccessibleName(Frame1->title());
     PushButton3 = button("PushButton3", QStringLiteral("..."), Frame1, designRect(6960, 300, 600, 345));
-    PushButton3->setAccessibleName(QStringLiteral("Browse for the output folder"));
+    PushButton3->setAccessibleName(tr("Browse for the output folder"));
     PushButton3->setToolTip(PushButton3->accessibleName());
 
-    PushButton2 = button("PushButton2", QStringLiteral("Start Splitting"), this, designRect(120, 4890, 7800, 405));
+    PushButton2 = button("PushButton2", tr("Start Splitting"), this, designRect(120, 4890, 7800, 405));
     PushButton2->setAccessibleName(PushButton2->text());
 
     ProgressBar1 = new QProgressBar(this);
@@ -132,16 +125,16 @@ void Form1::buildOutputAndProgress()
     ProgressBar1->setRange(0, 1000); // tenths of a percent, so 33.3 shows as such
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    ProgressBar1->setAccessibleName(QStringLiteral("Split progress"));
+    ProgressBar1->setAccessibleName(tr("Split progress"));
 
 }
 
 void Form1::buildOptions()
 {
-    Frame2 = new QGroupBox(QStringLiteral("Split Option"), this);
+    Frame2 = new QGroupBox(tr("Split Option"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Frame2->setGeometry(designRect(120, 6300, 7800, 1215));
-    Option1 = new QRadioButton(QStringLiteral("Split each source file by this size, in Megabytes (MB):"), Frame2);
+    Option1 = new QRadioButton(tr("Split each source file by this size, in Megabytes (MB):"), Frame2);
     Option1->setObjectName(QStringLiteral("Option1"));
     Option1->setGeometry(designRect(240, 300, 4815, 255));
     Option1->setChecked(true);
@@ -149,7 +142,7 @@ void Form1::buildOptions()
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setGeometry(designRect(5160, 265, 2355, 345));
     Text2->setAccessibleName(Option1->text());
-    Option2 = new QRadioButton(QStringLiteral("Split each source file into this number of parts:"), Frame2);
+    Option2 = new QRadioButton(tr("Split each source file into this number of parts:"), Frame2);
     Option2->setObjectName(QStringLiteral("Option2"));
     Option2->setGeometry(designRect(240, 750, 4695, 255));
     Text3 = new QLineEdit(Frame2);
@@ -234,7 +227,7 @@ void Form1::Form_Load()
     const QString cursorFile = appDir + QStringLiteral("/HAND-M.CUR");
     if (h.test(106, [&] { return FileExists(cursorFile); }))
         h.step(108, [&] { loadHandCursor(cursorFile); });
-    h.step(128, [&] { m_files->setColumnTitle(QStringLiteral("Zip File(s)")); });
+    h.step(128, [&] { m_files->setColumnTitle(tr("Zip File(s)")); });
     h.step(130, [&] { ListView1->setColumnWidth(0, twips(7000)); });
     h.step(132, [&] {
         // The desktop is only needed when nothing is stored: a missing desktop must not hide
@@ -335,7 +328,7 @@ void Form1::Text2_Validate()
     }
     if (tooBig) {
         Text2->setText(QStringLiteral("2047"));
-        m_ctx.toolkit.msgBox(QStringLiteral("Max split size is 2047 MB"));
+        m_ctx.toolkit.msgBox(tr("Max split size is 2047 MB"));
     }
 }
 
@@ -354,7 +347,13 @@ void Form1::Text3_Validate()
 void Form1::PushButton7_Click()
 {
     ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton7_Click"));
-    h.step(100, [&] { m_ctx.toolkit.msgBox(kHelpText); });
+    h.step(100, [&] {
+        m_ctx.toolkit.msgBox(tr("Max split size is 2047 MB.\r\n\r\n"
+                                "Resulting sizes and amounts of files  may vary.\r\n\r\n"
+                                "Min split size has to be more than largest of files in archive (it will be "
+                                "calculated automatically).\r\n\r\n"
+                                "If split size is more than size of source file then one file will be created."));
+    });
 }
 
 void Form1::setMousePointer(int shape)
@@ -442,7 +441,7 @@ void Form1::setRunning(bool running)
     for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton4),
                        static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6)})
         w->setEnabled(!running);
-    const QString caption = running ? QStringLiteral("Stop Splitting") : QStringLiteral("Start Splitting");
+    const QString caption = running ? tr("Stop Splitting") : tr("Start Splitting");
     PushButton2->setText(caption);
     PushButton2->setAccessibleName(caption); // a screen reader announces the change
 }

@@ -22,9 +22,6 @@ namespace {
 // 106 still sets them, so the handler keeps its steps and their labels.
 constexpr long kOpenFlags = 2621953;
 
-const QString kTooManyFiles = QStringLiteral(
-    "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
-
 } // namespace
 
 void Form1::PushButton1_Click()
@@ -37,8 +34,8 @@ void Form1::PushButton1_Click()
 
     h.step(104, [&] { dialog.FileName = QString(QLatin1String("")); });
     h.step(106, [&] { dialog.Flags = kOpenFlags; });
-    h.step(108, [&] { dialog.DialogTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"); });
-    h.step(110, [&] { dialog.Filter = QStringLiteral("Zip Files (*.zip)|*.zip"); });
+    h.step(108, [&] { dialog.DialogTitle = tr("Add File(s) - Hold Ctrl to select multiple files"); });
+    h.step(110, [&] { dialog.Filter = tr("Zip Files (*.zip)") + QStringLiteral("|*.zip"); });
     h.also([&] { dialog.InitDir = dialogStartFolder(kOpenFolderKey); });
     bool tooMany = false;
     h.step(112, [&] {
@@ -51,7 +48,8 @@ void Form1::PushButton1_Click()
         }
     });
     if (tooMany) {
-        m_ctx.toolkit.msgBox(kTooManyFiles);
+        m_ctx.toolkit.msgBox(
+            tr("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."));
         return;
     }
     if (h.test(114, [&] { return dialog.FileName.isEmpty(); }))

@@ -16,20 +16,6 @@
 
 namespace qm {
 
-namespace {
-
-const QString kFolderTitle = QStringLiteral("Please select folder:");
-
-const QString kExtensionPrompt = QStringLiteral(
-    "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
-    "files, etc.)");
-
-const QString kOpenSamplesQuestion = QStringLiteral(
-    "Would you like this software to open the folder where these sample files are stored (so "
-    "that you can view them before working with them)?");
-
-} // namespace
-
 QString Form1::dialogStartFolder(const QString &key) const
 {
     const QString last = m_ctx.settings.read(key, QString());
@@ -38,7 +24,8 @@ QString Form1::dialogStartFolder(const QString &key) const
 
 QString Form1::browseForFolder()
 {
-    const QString chosen = BrowseForFolder(m_ctx.toolkit, this, kFolderTitle, dialogStartFolder(kBrowseFolderKey));
+    const QString chosen =
+        BrowseForFolder(m_ctx.toolkit, this, tr("Please select folder:"), dialogStartFolder(kBrowseFolderKey));
     if (!chosen.isEmpty())
         m_ctx.settings.write(kBrowseFolderKey, chosen);
     return chosen;
@@ -63,7 +50,11 @@ void Form1::PushButton4_Click()
         return;
     ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton4_Click"));
     QString extension;
-    h.step(100, [&] { extension = m_ctx.toolkit.inputBox(kExtensionPrompt, QString(), QStringLiteral("zip")); });
+    h.step(100, [&] {
+        const QString prompt = tr("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for "
+                                  "all doc files, etc.)");
+        extension = m_ctx.toolkit.inputBox(prompt, QString(), QStringLiteral("zip"));
+    });
     if (h.test(102, [&] { return extension.isEmpty(); }))
         return;
     QString folder;
@@ -118,7 +109,11 @@ void Form1::PushButton6_Click()
     for (const QString &name : std::as_const(names))
         h.step(104, [&] { m_files->append(paths::join(samples, name)); });
     int answer = vbNo;
-    h.step(106, [&] { answer = m_ctx.toolkit.msgBox(kOpenSamplesQuestion, vbYesNo); });
+    h.step(106, [&] {
+        answer = m_ctx.toolkit.msgBox(tr("Would you like this software to open the folder where these sample files are "
+                                         "stored (so that you can view them before working with them)?"),
+                                      vbYesNo);
+    });
     if (h.test(108, [&] { return answer == vbYes; }))
         h.also([&] {
             const QString folder = paths::withTrailingSeparator(samples);

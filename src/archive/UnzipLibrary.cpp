@@ -49,7 +49,7 @@ void UnzipLibrary::version(UzpVer2 &record)
     if (!load())
         throw AppError::fileNotFound(m_path);
     if (!m_version)
-        throw AppError(453, QStringLiteral("Specified DLL function not found: UzpVersion2"));
+        throw AppError(453, AppError::tr("Specified DLL function not found: %1").arg(QStringLiteral("UzpVersion2")));
     m_version(&record);
 }
 

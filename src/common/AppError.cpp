@@ -10,21 +10,20 @@ AppError::AppError(int number, QString description)
 {
 }
 
-AppError AppError::invalidArgument() { return {5, QStringLiteral("Invalid procedure call or argument")}; }
-AppError AppError::overflow() { return {6, QStringLiteral("Overflow")}; }
-AppError AppError::subscriptOutOfRange() { return {9, QStringLiteral("Subscript out of range")}; }
-AppError AppError::typeMismatch() { return {13, QStringLiteral("Type mismatch")}; }
+AppError AppError::invalidArgument() { return {5, tr("Invalid procedure call or argument")}; }
+AppError AppError::overflow() { return {6, tr("Overflow")}; }
+AppError AppError::subscriptOutOfRange() { return {9, tr("Subscript out of range")}; }
+AppError AppError::typeMismatch() { return {13, tr("Type mismatch")}; }
 
-static QString withPath(const char *text, const QString &path)
+static QString withPath(const QString &text, const QString &path)
 {
-    const QString base = QString::fromLatin1(text);
-    return path.isEmpty() ? base : base + QStringLiteral(": ") + path;
+    return path.isEmpty() ? text : text + QStringLiteral(": ") + path;
 }
 
-AppError AppError::fileNotFound(const QString &path) { return {53, withPath("File not found", path)}; }
-AppError AppError::pathFileAccess(const QString &path) { return {75, withPath("Path/File access error", path)}; }
-AppError AppError::pathNotFound(const QString &path) { return {76, withPath("Path not found", path)}; }
-AppError AppError::invalidPicture() { return {481, QStringLiteral("Invalid picture")}; }
+AppError AppError::fileNotFound(const QString &path) { return {53, withPath(tr("File not found"), path)}; }
+AppError AppError::pathFileAccess(const QString &path) { return {75, withPath(tr("Path/File access error"), path)}; }
+AppError AppError::pathNotFound(const QString &path) { return {76, withPath(tr("Path not found"), path)}; }
+AppError AppError::invalidPicture() { return {481, tr("Invalid picture")}; }
 
 QString currentExceptionDescription()
 {
@@ -33,11 +32,11 @@ QString currentExceptionDescription()
     } catch (const AppError &e) {
         return e.description();
     } catch (const std::bad_alloc &) {
-        return QStringLiteral("Out of memory");
+        return AppError::tr("Out of memory");
     } catch (const std::exception &e) {
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        return QStringLiteral("Unexpected error");
+        return AppError::tr("Unexpected error");
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <exception>
 
@@ -12,6 +13,9 @@ namespace qm {
 // RunAndWait's launch failure (a negative code).
 class AppError : public std::exception
 {
+    // Descriptions reach the error report, so they are in the user's language.
+    Q_DECLARE_TR_FUNCTIONS(qm::AppError)
+
 public:
     AppError(int number, QString description);
 

@@ -146,7 +146,7 @@ void WriteBytesToFile(const QByteArray &bytes, const QString &path)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw AppError::pathFileAccess(path);
     if (file.write(bytes) != bytes.size() || !file.flush())
-        throw AppError(61, QStringLiteral("Disk full or write error: ") + path);
+        throw AppError(61, AppError::tr("Disk full or write error: %1").arg(path));
     file.close();
 }
 

@@ -35,7 +35,7 @@ int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QSt
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
         if (buttons == vbOKOpenFolder)
-            openFolder = box.addButton(QStringLiteral("Open Folder"), QMessageBox::ActionRole);
+            openFolder = box.addButton(tr("Open Folder"), QMessageBox::ActionRole);
     }
     const int answer = box.exec();
     if (buttons == vbYesNo)

@@ -3,11 +3,15 @@
 
 #include "common/Toolkit.h"
 
+#include <QCoreApplication>
+
 namespace qm {
 
 // The toolkit of the real window: Qt's message boxes, dialogs and event loop.
 class QtToolkit : public Toolkit
 {
+    Q_DECLARE_TR_FUNCTIONS(qm::QtToolkit)
+
 public:
     QStringList openFileNames(const QString &title, const QString &filterName,
                               const QString &pattern, const QString &startFolder) override;

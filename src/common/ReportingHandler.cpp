@@ -10,16 +10,17 @@ const QString kSupportAddress = QStringLiteral("support@quillmere.example");
 
 QString errorReportText(const QString &handlerName, int lineLabel, const QString &description)
 {
-    return description + QStringLiteral("\r\n") + QStringLiteral("in Tarnwell6/20/2015.Form1.")
-           + handlerName + QLatin1Char(' ') + QStringLiteral("at line ") + QString::number(lineLabel)
-           + QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ")
-           + kSupportAddress;
+    // The procedure's full name is the program's own and stays as it is in every language.
+    const QString procedure = QStringLiteral("Tarnwell6/20/2015.Form1.") + handlerName;
+    //: %1 what went wrong, %2 the procedure, %3 its line label, %4 the support address
+    return ReportingHandler::tr("%1\r\nin %2 at line %3\r\rPlease email screenshot of this message to %4")
+        .arg(description, procedure, QString::number(lineLabel), kSupportAddress);
 }
 
 void ShowErrorReport(Toolkit &toolkit, const QString &handlerName, int lineLabel, const QString &description)
 {
     toolkit.msgBox(errorReportText(handlerName, lineLabel, description), vbOKOnly, vbExclamation,
-                QStringLiteral("Application Error"));
+                ReportingHandler::tr("Application Error"));
 }
 
 void ReportingHandler::reportCurrent()

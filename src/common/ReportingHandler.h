@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <utility>
@@ -27,6 +28,8 @@ void ShowErrorReport(Toolkit &toolkit, const QString &handlerName, int lineLabel
 //       h.step(108, [&] { loadCursor(p); });
 class ReportingHandler
 {
+    Q_DECLARE_TR_FUNCTIONS(qm::ReportingHandler)
+
 public:
     ReportingHandler(Toolkit &toolkit, QString handlerName) : m_toolkit(toolkit), m_name(std::move(handlerName)) {}
 

@@ -12,11 +12,11 @@ void SkinFramework::LoadSkin(const QString &path, const QString &)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(75, QStringLiteral("Skin file cannot be read: ") + path);
+        throw AppError(75, AppError::tr("Skin file cannot be read: %1").arg(path));
     const QByteArray bytes = file.readAll();
     const QString sheet = QString::fromUtf8(bytes);
     if (sheet.contains(QChar(0)) || sheet.contains(QChar::ReplacementCharacter))
-        throw AppError(5, QStringLiteral("Skin file is not a style sheet: ") + path);
+        throw AppError(5, AppError::tr("Skin file is not a style sheet: %1").arg(path));
     m_styleSheet = sheet;
     m_loaded = true;
 }

@@ -7,6 +7,7 @@
 #include "split/PartNames.h"
 #include "split/PlanCheck.h"
 #include "split/Shell32.h"
+#include "split/SplitReason.h"
 #include "split/ToolFile.h"
 #include "split/ZipSplit.h"
 
@@ -30,9 +31,9 @@ UniqueFd openSource(const QString &archive)
     return fd;
 }
 
-QString orDefault(const QString &text, const char *fallback)
+QString orDefault(const QString &text, const QString &fallback)
 {
-    return text.isEmpty() ? QString::fromLatin1(fallback) : text;
+    return text.isEmpty() ? fallback : text;
 }
 
 // What tells a file rewritten in place: its size and both its times.
@@ -67,7 +68,7 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     PlannedSource source;
     source.fd = openSource(request.archive);
     if (!source.fd.isValid() || !source.state.read(source.fd.get())) {
-        source.failure = orDefault(SourceFileProblem(request.archive), "the file cannot be read.");
+        source.failure = orDefault(SourceFileProblem(request.archive), SplitReason::tr("the file cannot be read."));
         return source;
     }
     source.directory = ReadZipDirectory(source.fd.get());
@@ -79,7 +80,7 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     source.plan = request.parts > 0 ? planner.forParts(request.parts, source.state.st.st_size / request.parts)
                                     : planner.forSize(request.askedSize);
     if (source.plan.parts.empty())
-        source.failure = QStringLiteral("it holds no entries, so there is nothing to split.");
+        source.failure = SplitReason::tr("it holds no entries, so there is nothing to split.");
     return source;
 }
 
@@ -118,8 +119,8 @@ void ArchiveTask::start()
         return fail(m_source->failure);
     m_link = m_staging.useSource(m_source->fd.get());
     if (m_link.isEmpty())
-        return fail(QStringLiteral("no working folder could be made in the output folder %1; it may be "
-                                   "missing, read-only or full.").arg(m_staging.outputFolder()));
+        return fail(SplitReason::tr("no working folder could be made in the output folder %1; it may be "
+                                    "missing, read-only or full.").arg(m_staging.outputFolder()));
     const DeployedTool *tool = m_request.tool;
     const ProcessCommand command = ZipSplitStagedCommand(
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
@@ -150,7 +151,7 @@ void ArchiveTask::zipSplitEnded()
     }
     FileState after;
     if (!after.read(m_source->fd.get()) || !(after == m_source->state))
-        return fail(QStringLiteral("it changed while it was being split."));
+        return fail(SplitReason::tr("it changed while it was being split."));
     reason = checkParts();
     if (!reason.isEmpty())
         return fail(reason);
@@ -161,7 +162,7 @@ void ArchiveTask::zipSplitEnded()
 void ArchiveTask::fail(QString reason)
 {
     if (!m_staging.exists())
-        reason = QStringLiteral("the output folder was removed during the split.");
+        reason = SplitReason::tr("the output folder was removed during the split.");
     m_staging.clear(); // whatever zipsplit left of this archive goes now
     m_result.failure = reason;
     m_result.parts.clear();
@@ -179,7 +180,7 @@ void ArchiveTask::moveParts()
     for (std::size_t i = 1; i <= count; ++i)
         named.append({ZipSplitPartName(linkName, i, count), PartName(m_request.archive, int(i), width)});
     if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
-        fail(QStringLiteral("its parts could not be moved into the output folder."));
+        fail(SplitReason::tr("its parts could not be moved into the output folder."));
 }
 
 // The parts are the plan to the byte, the comment added, and hold the source's entries;
@@ -190,7 +191,7 @@ QString ArchiveTask::checkParts()
     const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
     if (staged.size() == qsizetype(m_source->plan.parts.size())
         && !AddArchiveComment(m_staging.handle(), staged, m_source->directory.comment))
-        return QStringLiteral("the archive's comment could not be added to its parts.");
+        return SplitReason::tr("the archive's comment could not be added to its parts.");
     const QString &archive = m_request.archive;
     QVector<WrittenPart> written;
     const QString problem = CompareWithPlan(

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "split/PartCheck.h"
 
+#include "split/SplitReason.h"
+
 #include <QHash>
 
 #include <tuple>
@@ -41,27 +43,27 @@ QString shown(const QByteArray &path)
 QString CheckParts(const ZipDirectory &source, const QVector<WrittenPart> &parts)
 {
     if (!source.problem.isEmpty())
-        return QStringLiteral("its entries could not be listed to check the parts.");
+        return SplitReason::tr("its entries could not be listed to check the parts.");
     QHash<EntryKey, int> left; // how many of each entry no part has held yet
     left.reserve(qsizetype(source.entries.size()));
     for (const StoredZipEntry &entry : source.entries)
         ++left[keyOf(entry)];
     for (const WrittenPart &part : parts) {
         if (!part.directory.problem.isEmpty())
-            return QStringLiteral("part %1 is damaged.").arg(part.name);
+            return SplitReason::tr("part %1 is damaged.").arg(part.name);
         for (const StoredZipEntry &entry : part.directory.entries) {
             const auto it = left.find(keyOf(entry));
             if (it == left.end())
-                return QStringLiteral("part %1 holds %2, which is not in the archive as it is.")
+                return SplitReason::tr("part %1 holds %2, which is not in the archive as it is.")
                     .arg(part.name, shown(entry.name));
             if (it.value() == 0)
-                return QStringLiteral("part %1 holds %2 a second time.").arg(part.name, shown(entry.name));
+                return SplitReason::tr("part %1 holds %2 a second time.").arg(part.name, shown(entry.name));
             --it.value();
         }
     }
     for (auto it = left.cbegin(); it != left.cend(); ++it)
         if (it.value() > 0)
-            return QStringLiteral("no part holds %1.").arg(shown(it.key().path));
+            return SplitReason::tr("no part holds %1.").arg(shown(it.key().path));
     return QString();
 }
 

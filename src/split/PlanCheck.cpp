@@ -2,6 +2,7 @@
 #include "split/PlanCheck.h"
 
 #include "common/UniqueFd.h"
+#include "split/SplitReason.h"
 
 #include <QFile>
 
@@ -60,8 +61,7 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
 {
     const int count = int(plan.parts.size());
     if (std::size_t(parts.size()) != plan.parts.size())
-        return QStringLiteral("the splitting tool made %1 parts where %2 were planned.")
-            .arg(parts.size())
+        return SplitReason::tr("the splitting tool made %n parts where %1 were planned.", nullptr, int(parts.size()))
             .arg(plan.parts.size());
     for (std::size_t i = 0; i < plan.parts.size(); ++i) {
         const StagingFolder::StagedPart &part = parts[qsizetype(i)];
@@ -69,14 +69,12 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
         const QByteArray expected = ZipSplitPartName(linkName, i + 1, plan.parts.size());
         const QString shown = shownName(int(i) + 1, count);
         if (part.name != expected)
-            return QStringLiteral("the splitting tool did not name part %1 as planned.").arg(shown);
+            return SplitReason::tr("the splitting tool did not name part %1 as planned.").arg(shown);
         const UniqueFd fd = openPart(stagingFolder, part.name, O_RDONLY);
         struct stat st {};
         if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || st.st_size != planned.size)
-            return QStringLiteral("part %1 is %2 bytes where %3 were planned.")
-                .arg(shown)
-                .arg(qint64(st.st_size))
-                .arg(planned.size);
+            return SplitReason::tr("part %1 is %2 bytes where %3 were planned.")
+                .arg(shown, QString::number(qint64(st.st_size)), QString::number(planned.size));
         // zipsplit's own local headers: the size, to the byte, already tells they are as planned.
         written->append({shown, ReadZipDirectory(fd.get(), LocalHeaders::Skip)});
         const ZipDirectory &directory = written->back().directory;
@@ -84,7 +82,7 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
         for (std::size_t e = 0; same && e < planned.entries.size(); ++e)
             same = directory.entries[e].name == source.entries[planned.entries[e]].name;
         if (!same)
-            return QStringLiteral("part %1 does not hold the entries planned for it.").arg(shown);
+            return SplitReason::tr("part %1 does not hold the entries planned for it.").arg(shown);
     }
     return QString();
 }

@@ -3,6 +3,7 @@
 
 #include "common/Paths.h"
 #include "common/UniqueFd.h"
+#include "split/SplitReason.h"
 #include "split/StagingFolder.h"
 #include "split/ToolFile.h"
 
@@ -88,14 +89,15 @@ QString SplitJob::outputProblem() const
     const QString folder = m_request.outputFolder;
     struct stat now {};
     if (!m_output->fd.isValid())
-        return QStringLiteral("the output folder \"%1\" is not an existing folder, so nothing was written.").arg(folder);
+        return SplitReason::tr("the output folder \"%1\" is not an existing folder, so nothing was written.")
+            .arg(folder);
     if (::fstat(m_output->fd.get(), &now) != 0 || now.st_nlink == 0)
-        return QStringLiteral("the output folder was removed during the split.");
+        return SplitReason::tr("the output folder was removed during the split.");
     // Renamed, or another folder or a link put in its place: nothing follows the new path.
     if (::stat(paths::toRaw(folder).constData(), &now) != 0 || now.st_dev != m_output->st.st_dev
         || now.st_ino != m_output->st.st_ino)
-        return QStringLiteral("the output folder \"%1\" was moved or replaced during the run, so nothing was "
-                              "written.").arg(folder);
+        return SplitReason::tr("the output folder \"%1\" was moved or replaced during the run, so nothing was "
+                               "written.").arg(folder);
     return QString();
 }
 
@@ -138,8 +140,8 @@ void SplitJob::launchNext()
             if (outcome.result.failure.isEmpty() && (!slot->staging || !slot->staging->clear()))
                 slot->staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
             if (outcome.result.failure.isEmpty() && !slot->staging->isValid())
-                outcome.result.failure = QStringLiteral("no working folder could be made in the output folder %1; it "
-                                                        "may be missing, read-only or full.")
+                outcome.result.failure = SplitReason::tr("no working folder could be made in the output folder %1; it "
+                                                         "may be missing, read-only or full.")
                                              .arg(paths::shown(m_request.outputFolder));
             if (!outcome.result.failure.isEmpty()) {
                 m_done[std::size_t(i)] = true;

@@ -9,6 +9,7 @@
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
 #include "split/SplitHost.h"
+#include "split/SplitReason.h"
 #include "split/ToolFile.h"
 #include "split/ZipSplit.h"
 
@@ -48,38 +49,40 @@ std::int64_t FileLen(const QString &path)
 QString RunSummaryText(const QVector<SplitFailure> &failures, const QVector<RenamedPart> &renamed,
                        const QVector<OversizedArchive> &oversized, const QStringList &stopped)
 {
+    const QString newLine = QStringLiteral("\r\n");
     QStringList blocks;
     if (failures.isEmpty() && stopped.isEmpty()) {
-        blocks << QStringLiteral("Done.");
+        blocks << SplitRun::tr("Done.");
     } else if (!failures.isEmpty()) {
-        QString text = failures.size() == 1
-                           ? QStringLiteral("This archive could not be split:")
-                           : QStringLiteral("These %1 archives could not be split:").arg(failures.size());
+        QString text = SplitRun::tr("These %n archives could not be split:", nullptr, int(failures.size()));
         for (const SplitFailure &failure : failures)
-            text += QStringLiteral("\r\n") + paths::shown(failure.archive) + QStringLiteral(": ") + failure.reason;
+            text += newLine + paths::shown(failure.archive) + QStringLiteral(": ") + failure.reason;
         blocks << text;
     }
     if (!stopped.isEmpty()) {
-        QString text = stopped.size() == 1 ? QStringLiteral("Splitting was stopped; this archive was not split:")
-                                           : QStringLiteral("Splitting was stopped; these %1 archives were not split:")
-                                                 .arg(stopped.size());
+        QString text =
+            SplitRun::tr("Splitting was stopped; these %n archives were not split:", nullptr, int(stopped.size()));
         for (const QString &archive : stopped)
-            text += QStringLiteral("\r\n") + paths::shown(archive) + QStringLiteral(": stopped before it was split.");
+            text += newLine + paths::shown(archive) + QStringLiteral(": ") + StoppedBeforeSplit();
         blocks << text;
     }
     if (!renamed.isEmpty()) {
-        QString text = QStringLiteral("The output folder already held files of the same name, so these "
-                                      "parts were saved under other names:");
+        QString text = SplitRun::tr("The output folder already held files of the same name, so these "
+                                    "parts were saved under other names:");
+        //: %1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive
         for (const RenamedPart &part : renamed)
-            text += QStringLiteral("\r\n") + part.savedAs + QStringLiteral(" (") + part.zipSplitName
-                    + QStringLiteral(" of ") + paths::shown(part.archive) + QLatin1Char(')');
+            text += newLine
+                    + SplitRun::tr("%1 (%2 of %3)").arg(part.savedAs, part.zipSplitName, paths::shown(part.archive));
         blocks << text;
     }
     if (!oversized.isEmpty()) {
-        QString text = QStringLiteral("Some parts are larger than the size asked for, because one entry does "
-                                      "not fit in a smaller part:");
+        QString text = SplitRun::tr("Some parts are larger than the size asked for, because one entry does "
+                                    "not fit in a smaller part:");
+        //: %1 the archive, %2 its largest entry, %3 that entry's size
         for (const OversizedArchive &archive : oversized)
-            text += QStringLiteral("\r\n%1: %2 (%3 bytes)").arg(paths::shown(archive.archive), archive.entry).arg(archive.entrySize);
+            text += newLine
+                    + SplitRun::tr("%1: %2 (%3 bytes)")
+                          .arg(paths::shown(archive.archive), archive.entry, QString::number(archive.entrySize));
         blocks << text;
     }
     return blocks.join(QStringLiteral("\r\n\r\n"));
@@ -104,7 +107,7 @@ bool SplitRun::start()
         return false;
     h.step(118, [&] { m_host.setMousePointer(vbHourglass); });
     if (!h.test(120, [&] { return m_host.rowCount() > 0; })) {
-        h.step(172, [&] { m_ctx.toolkit.msgBox(QStringLiteral("No files added.")); });
+        h.step(172, [&] { m_ctx.toolkit.msgBox(tr("No files added.")); });
         h.step(174, [&] { m_host.setMousePointer(vbDefault); });
         return false;
     }
@@ -123,7 +126,7 @@ bool SplitRun::start()
     connect(m_job.get(), &SplitJob::progress, this,
             [this](int finished, int total) { m_host.setProgress(double(finished) / total * 100.0); });
     connect(m_job.get(), &SplitJob::archiveFinished, this, [this](const ArchiveOutcome &o) {
-        const QString failure = o.stopped ? QStringLiteral("stopped before it was split.") : o.result.failure;
+        const QString failure = o.stopped ? StoppedBeforeSplit() : o.result.failure;
         m_host.archiveDone(o.index + 1, m_rows, o.archive,
                            int(o.result.parts.size()), failure);
     });
@@ -138,14 +141,13 @@ bool SplitRun::passChecks(ReportingHandler &h)
     // The pointer is not touched yet.
     if (h.test(100, [&] { return m_host.outputFolderText().trimmed().isEmpty(); })) {
         h.step(102, [&] {
-            m_ctx.toolkit.msgBox(QStringLiteral("Please input folder name."), vbOKOnly, vbExclamation,
-                        QStringLiteral("Input Folder Name"));
+            m_ctx.toolkit.msgBox(tr("Please input folder name."), vbOKOnly, vbExclamation, tr("Input Folder Name"));
         });
         h.step(104, [&] { m_host.focusOutputFolder(); });
         return false;
     }
     if (h.test(106, [&] { return !QFileInfo(m_host.outputFolderText()).isDir(); })) {
-        h.step(108, [&] { m_ctx.toolkit.msgBox(QStringLiteral("Destination folder not found."), vbOKOnly, vbCritical); });
+        h.step(108, [&] { m_ctx.toolkit.msgBox(tr("Destination folder not found."), vbOKOnly, vbCritical); });
         h.step(110, [&] { m_host.focusOutputFolder(); });
         return false;
     }
@@ -209,7 +211,7 @@ void SplitRun::finish(const SplitSummary &summary)
         const int answer = m_ctx.toolkit.msgBox(RunSummaryText(summary), buttons,
                                                 summary.failures.isEmpty() ? vbNoIcon : vbExclamation);
         if (answer == vbOpenFolder && !m_ctx.toolkit.openFolder(m_outputFolder))
-            m_ctx.toolkit.msgBox(QStringLiteral("The folder %1 could not be opened.").arg(paths::shown(m_outputFolder)),
+            m_ctx.toolkit.msgBox(tr("The folder %1 could not be opened.").arg(paths::shown(m_outputFolder)),
                                  vbOKOnly, vbExclamation);
     });
     h.step(174, [&] { m_host.setMousePointer(vbDefault); });
@@ -220,12 +222,9 @@ void SplitRun::notifyEnd(const SplitSummary &summary)
 {
     const QString folder = paths::shown(m_outputFolder);
     const int failed = int(summary.failures.size() + summary.notSplit.size());
-    const QString split = summary.split == 0   ? QStringLiteral("No archive was split")
-                          : summary.split == 1 ? QStringLiteral("1 archive split into %1").arg(folder)
-                                               : QStringLiteral("%1 archives split into %2").arg(summary.split).arg(folder);
-    const QString body = failed == 0   ? QString()
-                         : failed == 1 ? QStringLiteral("1 archive could not be split.")
-                                       : QStringLiteral("%1 archives could not be split.").arg(failed);
+    const QString split = summary.split == 0 ? tr("No archive was split")
+                                             : tr("%n archives split into %1", nullptr, summary.split).arg(folder);
+    const QString body = failed == 0 ? QString() : tr("%n archives could not be split.", nullptr, failed);
     m_ctx.toolkit.notify(split, body);
 }
 

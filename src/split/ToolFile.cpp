@@ -45,10 +45,10 @@ QByteArray LoadToolBytes(const QString &source)
     initToolResource();
     QFile file(source.isEmpty() ? QStringLiteral(":/CUSTOM/101") : source);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(326, QStringLiteral("Resource with identifier '101' not found"));
+        throw AppError(326, AppError::tr("Resource with identifier '101' not found"));
     const QByteArray bytes = file.readAll();
     if (bytes.isEmpty())
-        throw AppError(326, QStringLiteral("Resource with identifier '101' not found"));
+        throw AppError(326, AppError::tr("Resource with identifier '101' not found"));
     return bytes;
 }
 
@@ -77,7 +77,7 @@ DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
         if (!out.isValid())
             throw AppError::pathFileAccess(m_path);
         if (!posix::writeAll(out.get(), bytes.constData(), static_cast<size_t>(bytes.size())) || ::fsync(out.get()) != 0)
-            throw AppError(61, QStringLiteral("Disk full"));
+            throw AppError(61, AppError::tr("Disk full"));
     }
     m_file.reset(::openat(m_folder.handle(), kToolName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!m_file.isValid())

@@ -2,6 +2,7 @@
 #include "split/ZipDirectory.h"
 
 #include "posix/LittleEndian.h"
+#include "split/SplitReason.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -216,7 +217,7 @@ ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals)
     struct stat st {};
     EndRecord end;
     if (::fstat(fd, &st) != 0 || !findEnd(fd, std::uint64_t(st.st_size), end)) {
-        directory.problem = QStringLiteral("it is not a ZIP archive, or it is damaged.");
+        directory.problem = SplitReason::tr("it is not a ZIP archive, or it is damaged.");
         return directory;
     }
     const std::uint64_t size = std::uint64_t(st.st_size);
@@ -227,7 +228,7 @@ ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals)
         central = end.tail.mid(qsizetype(end.centralStart - end.tailStart), qsizetype(end.centralSize));
     else if (end.centralSize > kMaxCentral || end.centralStart > size || end.centralSize > size - end.centralStart
              || !readAt(fd, end.centralStart, std::size_t(end.centralSize), central)) {
-        directory.problem = QStringLiteral("it is damaged: the file ends before its directory does.");
+        directory.problem = SplitReason::tr("it is damaged: the file ends before its directory does.");
         return directory;
     }
     directory.centralStart = end.centralStart;
@@ -258,9 +259,9 @@ ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals)
     // Some writers count only the low 16 bits, or 0xFFFF, in an end record without Zip64.
     const std::uint64_t found = directory.entries.size();
     if (found != end.entries && (found & 0xFFFF) != end.entries && end.entries != 0xFFFF)
-        directory.problem = QStringLiteral("it is damaged: its directory does not hold the entries it counts.");
+        directory.problem = SplitReason::tr("it is damaged: its directory does not hold the entries it counts.");
     else if (locals == LocalHeaders::Read && !readLocals(fd, directory))
-        directory.problem = QStringLiteral("it is damaged: its directory places entries outside the file.");
+        directory.problem = SplitReason::tr("it is damaged: its directory places entries outside the file.");
     return directory;
 }
 

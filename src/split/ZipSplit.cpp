@@ -2,6 +2,7 @@
 #include "split/ZipSplit.h"
 
 #include "common/Paths.h"
+#include "split/SplitReason.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,11 +54,11 @@ ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSiz
 QString ZipSplitFailureReason(const ProcessOutcome &outcome)
 {
     if (!outcome.started)
-        return QStringLiteral("the splitting tool could not be started.");
+        return SplitReason::tr("the splitting tool could not be started.");
     if (outcome.stopped)
-        return QStringLiteral("the split was stopped.");
+        return SplitReason::tr("the split was stopped.");
     if (outcome.crashed)
-        return QStringLiteral("the splitting tool stopped unexpectedly.");
+        return SplitReason::tr("the splitting tool stopped unexpectedly.");
 
     QString toolMessage;
     const QList<QByteArray> lines = outcome.output.split('\n');
@@ -72,34 +73,33 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome)
     case 0:
         if (toolMessage.isEmpty())
             return QString();
-        return QStringLiteral("the splitting tool reported an error: %1.").arg(toolMessage);
+        return SplitReason::tr("the splitting tool reported an error: %1.").arg(toolMessage);
     case 2:
-        return QStringLiteral("the archive ends too early; it may be damaged or incomplete.");
+        return SplitReason::tr("the archive ends too early; it may be damaged or incomplete.");
     case 3:
-        return QStringLiteral("it is not a ZIP archive, or it is damaged.");
+        return SplitReason::tr("it is not a ZIP archive, or it is damaged.");
     case 4:
-        return QStringLiteral("there was not enough memory to split it.");
+        return SplitReason::tr("there was not enough memory to split it.");
     case 6:
-        return QStringLiteral("one of its entries is too large for the part size.");
+        return SplitReason::tr("one of its entries is too large for the part size.");
     case 9:
-        return QStringLiteral("the split was interrupted.");
+        return SplitReason::tr("the split was interrupted.");
     case 11:
     case 18:
-        return QStringLiteral("the archive could not be read.");
+        return SplitReason::tr("the archive could not be read.");
     case 13:
-        return QStringLiteral("the archive is missing or empty.");
+        return SplitReason::tr("the archive is missing or empty.");
     case 14:
-        return QStringLiteral("a part could not be written; the disk may be full.");
+        return SplitReason::tr("a part could not be written; the disk may be full.");
     case 15:
-        return QStringLiteral("a part could not be created in the output folder.");
+        return SplitReason::tr("a part could not be created in the output folder.");
     case 16:
-        return QStringLiteral("the splitting tool did not accept its parameters.");
+        return SplitReason::tr("the splitting tool did not accept its parameters.");
     default:
         if (toolMessage.isEmpty())
-            return QStringLiteral("the splitting tool failed (exit code %1).").arg(outcome.exitCode);
-        return QStringLiteral("the splitting tool failed (exit code %1): %2.")
-            .arg(outcome.exitCode)
-            .arg(toolMessage);
+            return SplitReason::tr("the splitting tool failed (exit code %1).").arg(outcome.exitCode);
+        return SplitReason::tr("the splitting tool failed (exit code %1): %2.")
+            .arg(QString::number(outcome.exitCode), toolMessage);
     }
 }
 
@@ -108,15 +108,15 @@ QString SourceFileProblem(const QString &archivePath)
     const QByteArray raw = paths::toRaw(archivePath);
     struct stat st {};
     if (::stat(raw.constData(), &st) != 0)
-        return QStringLiteral("the file no longer exists.");
+        return SplitReason::tr("the file no longer exists.");
     if (S_ISDIR(st.st_mode))
-        return QStringLiteral("it is a folder, not a ZIP archive.");
+        return SplitReason::tr("it is a folder, not a ZIP archive.");
     if (!S_ISREG(st.st_mode))
-        return QStringLiteral("it is a device, pipe or socket, not a ZIP archive.");
+        return SplitReason::tr("it is a device, pipe or socket, not a ZIP archive.");
     if (::access(raw.constData(), R_OK) != 0)
-        return QStringLiteral("the file cannot be read.");
+        return SplitReason::tr("the file cannot be read.");
     if (st.st_size == 0)
-        return QStringLiteral("the file is empty.");
+        return SplitReason::tr("the file is empty.");
     return QString();
 }
 

@@ -1,0 +1,580 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>qm::AddFolder</name>
+    <message numerus="yes">
+        <source>(and %n more folders that could not be read)</source>
+        <translation>
+            <numerusform>(und %n weiterer Ordner, der nicht gelesen werden konnte)</numerusform>
+            <numerusform>(und %n weitere Ordner, die nicht gelesen werden konnten)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>qm::AppError</name>
+    <message>
+        <source>The buffer at lpstrFile is too small</source>
+        <translation>Der Puffer bei lpstrFile ist zu klein</translation>
+    </message>
+    <message>
+        <source>Specified DLL function not found: %1</source>
+        <translation>Angegebene DLL-Funktion nicht gefunden: %1</translation>
+    </message>
+    <message>
+        <source>Invalid procedure call or argument</source>
+        <translation>Ungültiger Prozeduraufruf oder ungültiges Argument</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>Subscript out of range</source>
+        <translation>Index außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>Type mismatch</source>
+        <translation>Typen unverträglich</translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Path/File access error</source>
+        <translation>Fehler beim Zugriff auf Pfad/Datei</translation>
+    </message>
+    <message>
+        <source>Path not found</source>
+        <translation>Pfad nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Invalid picture</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Nicht genügend Speicher</translation>
+    </message>
+    <message>
+        <source>Unexpected error</source>
+        <translation>Unerwarteter Fehler</translation>
+    </message>
+    <message>
+        <source>Disk full or write error: %1</source>
+        <translation>Datenträger voll oder Schreibfehler: %1</translation>
+    </message>
+    <message>
+        <source>Skin file cannot be read: %1</source>
+        <translation>Designdatei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Skin file is not a style sheet: %1</source>
+        <translation>Designdatei ist kein Stylesheet: %1</translation>
+    </message>
+    <message>
+        <source>Resource with identifier &apos;101&apos; not found</source>
+        <translation>Ressource mit der Kennung &apos;101&apos; nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Disk full</source>
+        <translation>Datenträger voll</translation>
+    </message>
+</context>
+<context>
+    <name>qm::BatchSplit</name>
+    <message numerus="yes">
+        <source>%n part(s)</source>
+        <translation>
+            <numerusform>%n Teil</numerusform>
+            <numerusform>%n Teile</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale (language_COUNTRY) whose digit grouping the dry run&apos;s byte counts use</extracomment>
+        <translation>de_DE</translation>
+    </message>
+    <message>
+        <source>, largest %1 bytes, split size %2</source>
+        <translation>, größter Teil %1 Bytes, Teilgröße %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder.</source>
+        <translation>%1 ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>the folder %1 could not be made.</source>
+        <translation>der Ordner %1 konnte nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>qm::CommandLine</name>
+    <message>
+        <source>%1 needs a value.</source>
+        <translation>%1 braucht einen Wert.</translation>
+    </message>
+    <message>
+        <source>%1 takes no value.</source>
+        <translation>%1 nimmt keinen Wert an.</translation>
+    </message>
+    <message>
+        <source>give either --size or --parts, once.</source>
+        <translation>geben Sie genau einmal --size oder --parts an.</translation>
+    </message>
+    <message>
+        <source>--jobs takes a whole number from 1 to 256.</source>
+        <translation>--jobs erwartet eine ganze Zahl von 1 bis 256.</translation>
+    </message>
+    <message>
+        <source>unknown option %1.</source>
+        <translation>unbekannte Option %1.</translation>
+    </message>
+    <message>
+        <source>--split needs --size MB or --parts N.</source>
+        <translation>--split braucht --size MB oder --parts N.</translation>
+    </message>
+    <message>
+        <source>--parts takes a whole number from 1 to 32767.</source>
+        <translation>--parts erwartet eine ganze Zahl von 1 bis 32767.</translation>
+    </message>
+    <message>
+        <source>--size takes a whole number of megabytes from 1 to 2047.</source>
+        <translation>--size erwartet eine ganze Zahl Megabyte von 1 bis 2047.</translation>
+    </message>
+    <message>
+        <source>--split needs --output DIR.</source>
+        <translation>--split braucht --output DIR.</translation>
+    </message>
+    <message>
+        <source>--split needs at least one FILE.</source>
+        <translation>--split braucht mindestens eine Datei (FILE).</translation>
+    </message>
+    <message>
+        <source>an empty FILE names no file.</source>
+        <translation>ein leeres FILE nennt keine Datei.</translation>
+    </message>
+    <message>
+        <source>--size, --parts, --output, --jobs, --quiet and --dry-run go with --split.</source>
+        <translation>--size, --parts, --output, --jobs, --quiet und --dry-run gehören zu --split.</translation>
+    </message>
+    <message>
+        <source>Usage: quillmere [FILE...]
+       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]
+                 [--dry-run] [--] FILE...
+       quillmere --help | --version
+
+Without --split, opens the window with the FILEs (and the archives in folders) listed.
+With --split, splits every FILE into DIR without a window; progress and reasons go to
+standard error, the path of every part made to standard output, one per line. DIR is
+made when it does not exist. --jobs N splits N archives at once (default: one per core);
+--quiet leaves only failures on standard error; --dry-run prints each archive&apos;s parts and
+writes nothing. Options take their value as --size 5 or --size=5. Exit status: 0 every
+archive split, 1 some could not be, 2 usage error.
+</source>
+        <extracomment>Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown.</extracomment>
+        <translation>Aufruf: quillmere [FILE...]
+        quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]
+                  [--dry-run] [--] FILE...
+        quillmere --help | --version
+
+Ohne --split öffnet sich das Fenster mit den FILEs (und den Archiven in Ordnern) in der
+Liste. Mit --split wird jede FILE ohne Fenster in DIR aufgeteilt; Fortschritt und Gründe
+gehen an die Standardfehlerausgabe, der Pfad jedes erstellten Teils an die
+Standardausgabe, einer pro Zeile. DIR wird angelegt, wenn es fehlt. --jobs N teilt N
+Archive zugleich auf (Vorgabe: eines pro Kern); --quiet lässt auf der
+Standardfehlerausgabe nur Fehler; --dry-run zeigt die Teile jedes Archivs und schreibt
+nichts. Optionen nehmen ihren Wert als --size 5 oder --size=5. Rückgabewert: 0 jedes
+Archiv aufgeteilt, 1 einige nicht, 2 Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>Try &apos;quillmere --help&apos; for more information.</source>
+        <translation>Weitere Informationen mit &apos;quillmere --help&apos;.</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Form1</name>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>How split sizes are worked out</source>
+        <translation>Wie die Teilgrößen berechnet werden</translation>
+    </message>
+    <message>
+        <source>Drag and drop files here. Double-click item to remove it. Move bar to right and out of window to reveal full names.</source>
+        <translation>Ziehen Sie Dateien hierher. Ein Doppelklick entfernt einen Eintrag. Ziehen Sie den Spaltenrand nach rechts aus dem Fenster, um die vollen Namen zu sehen.</translation>
+    </message>
+    <message>
+        <source>Zip File(s)</source>
+        <translation>ZIP-Datei(en)</translation>
+    </message>
+    <message>
+        <source>Add Zip File(s)</source>
+        <translation>ZIP-Datei(en) hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add All Zip Files In Folder</source>
+        <translation>Alle ZIP-Dateien eines Ordners hinzufügen</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>Liste leeren</translation>
+    </message>
+    <message>
+        <source>Load Sample/Example Files</source>
+        <translation>Beispieldateien laden</translation>
+    </message>
+    <message>
+        <source>Split To This Folder</source>
+        <translation>Zielordner für die Teile</translation>
+    </message>
+    <message>
+        <source>Browse for the output folder</source>
+        <translation>Zielordner auswählen</translation>
+    </message>
+    <message>
+        <source>Start Splitting</source>
+        <translation>Aufteilen starten</translation>
+    </message>
+    <message>
+        <source>Split progress</source>
+        <translation>Fortschritt des Aufteilens</translation>
+    </message>
+    <message>
+        <source>Split Option</source>
+        <translation>Art der Aufteilung</translation>
+    </message>
+    <message>
+        <source>Split each source file by this size, in Megabytes (MB):</source>
+        <translation>Jede Quelldatei in Teile dieser Größe (MB) aufteilen:</translation>
+    </message>
+    <message>
+        <source>Split each source file into this number of parts:</source>
+        <translation>Jede Quelldatei in diese Anzahl Teile aufteilen:</translation>
+    </message>
+    <message>
+        <source>Max split size is 2047 MB</source>
+        <translation>Die Teilgröße beträgt höchstens 2047 MB</translation>
+    </message>
+    <message>
+        <source>Max split size is 2047 MB.<byte value="xd"/>
+<byte value="xd"/>
+Resulting sizes and amounts of files  may vary.<byte value="xd"/>
+<byte value="xd"/>
+Min split size has to be more than largest of files in archive (it will be calculated automatically).<byte value="xd"/>
+<byte value="xd"/>
+If split size is more than size of source file then one file will be created.</source>
+        <translation>Die Teilgröße beträgt höchstens 2047 MB.<byte value="xd"/>
+<byte value="xd"/>
+Größe und Anzahl der entstehenden Dateien können abweichen.<byte value="xd"/>
+<byte value="xd"/>
+Die Teilgröße muss größer sein als die größte Datei im Archiv (sie wird automatisch berechnet).<byte value="xd"/>
+<byte value="xd"/>
+Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstellt.</translation>
+    </message>
+    <message>
+        <source>Stop Splitting</source>
+        <translation>Aufteilen anhalten</translation>
+    </message>
+    <message>
+        <source>Add File(s) - Hold Ctrl to select multiple files</source>
+        <translation>Datei(en) hinzufügen - mit gedrückter Strg-Taste mehrere auswählen</translation>
+    </message>
+    <message>
+        <source>Zip Files (*.zip)</source>
+        <translation>ZIP-Dateien (*.zip)</translation>
+    </message>
+    <message>
+        <source>You&apos;ve selected too many files to add.<byte value="xd"/><byte value="xd"/>Please try adding via the &quot;Add All&quot; button.</source>
+        <translation>Sie haben zu viele Dateien ausgewählt.<byte value="xd"/><byte value="xd"/>Bitte fügen Sie sie mit der Schaltfläche &quot;Alle ZIP-Dateien eines Ordners hinzufügen&quot; hinzu.</translation>
+    </message>
+    <message>
+        <source>Please select folder:</source>
+        <translation>Bitte wählen Sie einen Ordner:</translation>
+    </message>
+    <message>
+        <source>Enter file extension to load:<byte value="xd"/><byte value="xd"/>(* for all files, txt for all txt files, doc for all doc files, etc.)</source>
+        <translation>Geben Sie die Dateiendung der zu ladenden Dateien ein:<byte value="xd"/><byte value="xd"/>(* für alle Dateien, txt für alle txt-Dateien, doc für alle doc-Dateien usw.)</translation>
+    </message>
+    <message>
+        <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
+        <translation>Soll das Programm den Ordner öffnen, in dem diese Beispieldateien liegen (damit Sie sie ansehen können, bevor Sie mit ihnen arbeiten)?</translation>
+    </message>
+</context>
+<context>
+    <name>qm::QtToolkit</name>
+    <message>
+        <source>Open Folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>qm::ReportingHandler</name>
+    <message>
+        <source>%1<byte value="xd"/>
+in %2 at line %3<byte value="xd"/><byte value="xd"/>Please email screenshot of this message to %4</source>
+        <extracomment>%1 what went wrong, %2 the procedure, %3 its line label, %4 the support address</extracomment>
+        <translation>%1<byte value="xd"/>
+in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildschirmfoto dieser Meldung per E-Mail an %4</translation>
+    </message>
+    <message>
+        <source>Application Error</source>
+        <translation>Anwendungsfehler</translation>
+    </message>
+</context>
+<context>
+    <name>qm::SplitReason</name>
+    <message>
+        <source>the file cannot be read.</source>
+        <translation>die Datei kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>it holds no entries, so there is nothing to split.</source>
+        <translation>es enthält keine Einträge, es gibt also nichts aufzuteilen.</translation>
+    </message>
+    <message>
+        <source>no working folder could be made in the output folder %1; it may be missing, read-only or full.</source>
+        <translation>im Zielordner %1 konnte kein Arbeitsordner angelegt werden; vielleicht fehlt er, ist schreibgeschützt oder voll.</translation>
+    </message>
+    <message>
+        <source>it changed while it was being split.</source>
+        <translation>es wurde während des Aufteilens verändert.</translation>
+    </message>
+    <message>
+        <source>the output folder was removed during the split.</source>
+        <translation>der Zielordner wurde während des Aufteilens entfernt.</translation>
+    </message>
+    <message>
+        <source>its parts could not be moved into the output folder.</source>
+        <translation>seine Teile konnten nicht in den Zielordner verschoben werden.</translation>
+    </message>
+    <message>
+        <source>the archive&apos;s comment could not be added to its parts.</source>
+        <translation>der Kommentar des Archivs konnte seinen Teilen nicht hinzugefügt werden.</translation>
+    </message>
+    <message>
+        <source>its entries could not be listed to check the parts.</source>
+        <translation>seine Einträge konnten zur Prüfung der Teile nicht aufgelistet werden.</translation>
+    </message>
+    <message>
+        <source>part %1 is damaged.</source>
+        <translation>Teil %1 ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>part %1 holds %2, which is not in the archive as it is.</source>
+        <translation>Teil %1 enthält %2, das so nicht im Archiv steht.</translation>
+    </message>
+    <message>
+        <source>part %1 holds %2 a second time.</source>
+        <translation>Teil %1 enthält %2 ein zweites Mal.</translation>
+    </message>
+    <message>
+        <source>no part holds %1.</source>
+        <translation>kein Teil enthält %1.</translation>
+    </message>
+    <message numerus="yes">
+        <source>the splitting tool made %n parts where %1 were planned.</source>
+        <translation>
+            <numerusform>das Aufteilprogramm hat %n Teil erstellt, geplant waren %1.</numerusform>
+            <numerusform>das Aufteilprogramm hat %n Teile erstellt, geplant waren %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the splitting tool did not name part %1 as planned.</source>
+        <translation>das Aufteilprogramm hat Teil %1 nicht wie geplant benannt.</translation>
+    </message>
+    <message>
+        <source>part %1 is %2 bytes where %3 were planned.</source>
+        <translation>Teil %1 ist %2 Bytes groß, geplant waren %3.</translation>
+    </message>
+    <message>
+        <source>part %1 does not hold the entries planned for it.</source>
+        <translation>Teil %1 enthält nicht die für ihn geplanten Einträge.</translation>
+    </message>
+    <message>
+        <source>the output folder &quot;%1&quot; is not an existing folder, so nothing was written.</source>
+        <translation>der Zielordner &quot;%1&quot; ist kein vorhandener Ordner, daher wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>the output folder &quot;%1&quot; was moved or replaced during the run, so nothing was written.</source>
+        <translation>der Zielordner &quot;%1&quot; wurde während des Laufs verschoben oder ersetzt, daher wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>stopped before it was split.</source>
+        <translation>vor dem Aufteilen angehalten.</translation>
+    </message>
+    <message>
+        <source>it is not a ZIP archive, or it is damaged.</source>
+        <translation>es ist kein ZIP-Archiv oder es ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>it is damaged: the file ends before its directory does.</source>
+        <translation>es ist beschädigt: die Datei endet vor ihrem Verzeichnis.</translation>
+    </message>
+    <message>
+        <source>it is damaged: its directory does not hold the entries it counts.</source>
+        <translation>es ist beschädigt: sein Verzeichnis enthält nicht so viele Einträge, wie es angibt.</translation>
+    </message>
+    <message>
+        <source>it is damaged: its directory places entries outside the file.</source>
+        <translation>es ist beschädigt: sein Verzeichnis verweist auf Einträge außerhalb der Datei.</translation>
+    </message>
+    <message>
+        <source>the splitting tool could not be started.</source>
+        <translation>das Aufteilprogramm konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>the split was stopped.</source>
+        <translation>das Aufteilen wurde angehalten.</translation>
+    </message>
+    <message>
+        <source>the splitting tool stopped unexpectedly.</source>
+        <translation>das Aufteilprogramm wurde unerwartet beendet.</translation>
+    </message>
+    <message>
+        <source>the splitting tool reported an error: %1.</source>
+        <translation>das Aufteilprogramm meldete einen Fehler: %1.</translation>
+    </message>
+    <message>
+        <source>the archive ends too early; it may be damaged or incomplete.</source>
+        <translation>das Archiv endet zu früh; vielleicht ist es beschädigt oder unvollständig.</translation>
+    </message>
+    <message>
+        <source>there was not enough memory to split it.</source>
+        <translation>zum Aufteilen war nicht genug Speicher frei.</translation>
+    </message>
+    <message>
+        <source>one of its entries is too large for the part size.</source>
+        <translation>einer seiner Einträge ist zu groß für die Teilgröße.</translation>
+    </message>
+    <message>
+        <source>the split was interrupted.</source>
+        <translation>das Aufteilen wurde unterbrochen.</translation>
+    </message>
+    <message>
+        <source>the archive could not be read.</source>
+        <translation>das Archiv konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>the archive is missing or empty.</source>
+        <translation>das Archiv fehlt oder ist leer.</translation>
+    </message>
+    <message>
+        <source>a part could not be written; the disk may be full.</source>
+        <translation>ein Teil konnte nicht geschrieben werden; vielleicht ist der Datenträger voll.</translation>
+    </message>
+    <message>
+        <source>a part could not be created in the output folder.</source>
+        <translation>im Zielordner konnte kein Teil angelegt werden.</translation>
+    </message>
+    <message>
+        <source>the splitting tool did not accept its parameters.</source>
+        <translation>das Aufteilprogramm hat seine Parameter nicht angenommen.</translation>
+    </message>
+    <message>
+        <source>the splitting tool failed (exit code %1).</source>
+        <translation>das Aufteilprogramm schlug fehl (Rückgabewert %1).</translation>
+    </message>
+    <message>
+        <source>the splitting tool failed (exit code %1): %2.</source>
+        <translation>das Aufteilprogramm schlug fehl (Rückgabewert %1): %2.</translation>
+    </message>
+    <message>
+        <source>the file no longer exists.</source>
+        <translation>die Datei existiert nicht mehr.</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a ZIP archive.</source>
+        <translation>es ist ein Ordner, kein ZIP-Archiv.</translation>
+    </message>
+    <message>
+        <source>it is a device, pipe or socket, not a ZIP archive.</source>
+        <translation>es ist ein Gerät, eine Pipe oder ein Socket, kein ZIP-Archiv.</translation>
+    </message>
+    <message>
+        <source>the file is empty.</source>
+        <translation>die Datei ist leer.</translation>
+    </message>
+</context>
+<context>
+    <name>qm::SplitRun</name>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
+    <message numerus="yes">
+        <source>These %n archives could not be split:</source>
+        <translation>
+            <numerusform>Dieses Archiv konnte nicht aufgeteilt werden:</numerusform>
+            <numerusform>Diese %n Archive konnten nicht aufgeteilt werden:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Splitting was stopped; these %n archives were not split:</source>
+        <translation>
+            <numerusform>Das Aufteilen wurde angehalten; dieses Archiv wurde nicht aufgeteilt:</numerusform>
+            <numerusform>Das Aufteilen wurde angehalten; diese %n Archive wurden nicht aufgeteilt:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The output folder already held files of the same name, so these parts were saved under other names:</source>
+        <translation>Im Zielordner lagen schon Dateien gleichen Namens, daher wurden diese Teile unter anderen Namen gespeichert:</translation>
+    </message>
+    <message>
+        <source>%1 (%2 of %3)</source>
+        <extracomment>%1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive</extracomment>
+        <translation>%1 (%2 aus %3)</translation>
+    </message>
+    <message>
+        <source>Some parts are larger than the size asked for, because one entry does not fit in a smaller part:</source>
+        <translation>Einige Teile sind größer als gewünscht, weil ein Eintrag in keinen kleineren Teil passt:</translation>
+    </message>
+    <message>
+        <source>%1: %2 (%3 bytes)</source>
+        <extracomment>%1 the archive, %2 its largest entry, %3 that entry&apos;s size</extracomment>
+        <translation>%1: %2 (%3 Bytes)</translation>
+    </message>
+    <message>
+        <source>No files added.</source>
+        <translation>Keine Dateien hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>Please input folder name.</source>
+        <translation>Bitte geben Sie einen Ordnernamen ein.</translation>
+    </message>
+    <message>
+        <source>Input Folder Name</source>
+        <translation>Ordnername eingeben</translation>
+    </message>
+    <message>
+        <source>Destination folder not found.</source>
+        <translation>Zielordner nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>No archive was split</source>
+        <translation>Kein Archiv wurde aufgeteilt</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archives split into %1</source>
+        <translation>
+            <numerusform>%n Archiv in %1 aufgeteilt</numerusform>
+            <numerusform>%n Archive in %1 aufgeteilt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archives could not be split.</source>
+        <translation>
+            <numerusform>%n Archiv konnte nicht aufgeteilt werden.</numerusform>
+            <numerusform>%n Archive konnten nicht aufgeteilt werden.</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,65 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>qm::AddFolder</name>
+    <message numerus="yes">
+        <source>(and %n more folders that could not be read)</source>
+        <translation>
+            <numerusform>(and %n more folders that could not be read)</numerusform>
+            <numerusform>(and %n more folders that could not be read)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>qm::BatchSplit</name>
+    <message numerus="yes">
+        <source>%n part(s)</source>
+        <translation>
+            <numerusform>%n part</numerusform>
+            <numerusform>%n parts</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>qm::SplitReason</name>
+    <message numerus="yes">
+        <source>the splitting tool made %n parts where %1 were planned.</source>
+        <translation>
+            <numerusform>the splitting tool made %n parts where %1 were planned.</numerusform>
+            <numerusform>the splitting tool made %n parts where %1 were planned.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>qm::SplitRun</name>
+    <message numerus="yes">
+        <source>These %n archives could not be split:</source>
+        <translation>
+            <numerusform>This archive could not be split:</numerusform>
+            <numerusform>These %n archives could not be split:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Splitting was stopped; these %n archives were not split:</source>
+        <translation>
+            <numerusform>Splitting was stopped; this archive was not split:</numerusform>
+            <numerusform>Splitting was stopped; these %n archives were not split:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archives split into %1</source>
+        <translation>
+            <numerusform>%n archive split into %1</numerusform>
+            <numerusform>%n archives split into %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archives could not be split.</source>
+        <translation>
+            <numerusform>%n archive could not be split.</numerusform>
+            <numerusform>%n archives could not be split.</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
