@@ -6,7 +6,7 @@
     <message numerus="yes">
         <source>(and %n more folders that could not be read)</source>
         <translation>
-            <numerusform>(and %n more folders that could not be read)</numerusform>
+            <numerusform>(and %n more folder that could not be read)</numerusform>
             <numerusform>(and %n more folders that could not be read)</numerusform>
         </translation>
     </message>
@@ -26,7 +26,7 @@
     <message numerus="yes">
         <source>the splitting tool made %n parts where %1 were planned.</source>
         <translation>
-            <numerusform>the splitting tool made %n parts where %1 were planned.</numerusform>
+            <numerusform>the splitting tool made %n part where %1 were planned.</numerusform>
             <numerusform>the splitting tool made %n parts where %1 were planned.</numerusform>
         </translation>
     </message>
