@@ -119,8 +119,7 @@ void ArchiveTask::start()
         return fail(m_source->failure);
     m_link = m_staging.useSource(m_source->fd.get());
     if (m_link.isEmpty())
-        return fail(SplitReason::tr("no working folder could be made in the output folder %1; it may be "
-                                    "missing, read-only or full.").arg(m_staging.outputFolder()));
+        return fail(NoWorkingFolder(m_staging.outputFolder()));
     const DeployedTool *tool = m_request.tool;
     const ProcessCommand command = ZipSplitStagedCommand(
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,

@@ -140,9 +140,7 @@ void SplitJob::launchNext()
             if (outcome.result.failure.isEmpty() && (!slot->staging || !slot->staging->clear()))
                 slot->staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
             if (outcome.result.failure.isEmpty() && !slot->staging->isValid())
-                outcome.result.failure = SplitReason::tr("no working folder could be made in the output folder %1; it "
-                                                         "may be missing, read-only or full.")
-                                             .arg(paths::shown(m_request.outputFolder));
+                outcome.result.failure = NoWorkingFolder(m_request.outputFolder);
             if (!outcome.result.failure.isEmpty()) {
                 m_done[std::size_t(i)] = true;
                 continue;

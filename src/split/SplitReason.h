@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/Paths.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -17,6 +19,13 @@ struct SplitReason
 inline QString StoppedBeforeSplit()
 {
     return SplitReason::tr("stopped before it was split.");
+}
+
+inline QString NoWorkingFolder(const QString &outputFolder)
+{
+    return SplitReason::tr("no working folder could be made in the output folder %1; it may be missing, read-only "
+                           "or full.")
+        .arg(paths::shown(outputFolder));
 }
 
 } // namespace qm
