@@ -113,7 +113,7 @@ void extract(const uint8_t *data, size_t size, uint8_t flags)
         callbacks.print = print;
         callbacks.replace = replace;
         callbacks.password = password;
-        unzip32::runOnArchive(archive.get(), unzip32::ArchiveBytes::buffer(data, size),
+        unzip32::runOnArchive(archive.get(), qm::zip::Bytes::memory(data, size),
                               "fuzz.zip", unzip32::NameList{}, unzip32::NameList{}, options,
                               callbacks);
     }

@@ -315,14 +315,14 @@ private Q_SLOTS:
         QTest::newRow("lying offset") << QStringLiteral("lying_offset.zip") << int(PK_BADERR) << 0;
         QTest::newRow("Zip64 count") << QStringLiteral("bad_zip64_count.zip") << int(PK_BADERR) << 0;
         QTest::newRow("Zip64 locator") << QStringLiteral("bad_zip64_locator.zip") << int(PK_BADERR) << 0;
-        // Entries whose data the directory puts beyond the end; libzip opens all but the last.
+        // Entries whose data the directory puts beyond the end: listed, and said.
         QTest::newRow("size 0xFFFFFFF0") << QStringLiteral("outside_size.zip") << int(PK_BADERR) << 1;
         QTest::newRow("size 2^63-1") << QStringLiteral("outside_size63.zip") << int(PK_BADERR) << 1;
         QTest::newRow("size 2^64-1") << QStringLiteral("outside_size64.zip") << int(PK_BADERR) << 1;
         QTest::newRow("offset past the end") << QStringLiteral("outside_offset.zip") << int(PK_BADERR) << 1;
         QTest::newRow("data into the directory") << QStringLiteral("into_directory.zip") << int(PK_BADERR) << 1;
         QTest::newRow("offset 2^63-16") << QStringLiteral("outside_offset63.zip") << int(PK_BADERR) << 1;
-        QTest::newRow("offset 2^64-16") << QStringLiteral("outside_offset64.zip") << int(PK_BADERR) << 0;
+        QTest::newRow("offset 2^64-16") << QStringLiteral("outside_offset64.zip") << int(PK_BADERR) << 1;
     }
     void badInput()
     {
@@ -347,7 +347,7 @@ private Q_SLOTS:
             QCOMPARE(call(options), code);
             QCOMPARE(m_recorder.entries.size(), size_t(mode == 0 ? listed : 0));
             QVERIFY(!m_recorder.messages.isEmpty()); // told why
-            QVERIFY(listed == 0 || m_recorder.said(QStringLiteral("lies outside the archive")));
+            QVERIFY(listed == 0 || mode > 0 || m_recorder.said(QStringLiteral("lies outside the archive")));
             QVERIFY(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
         }
     }

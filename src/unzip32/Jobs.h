@@ -7,8 +7,8 @@
 
 namespace unzip32 {
 
-// One SendApplicationMessage per entry and the totals (the split run's hot path).
-void listEntries(Session &session, zip_uint64_t entries);
+// One SendApplicationMessage per entry of the session's directory, and the totals.
+void listEntries(Session &session);
 // Reads every entry through, checking its CRC.
 void testEntries(Session &session, zip_uint64_t entries);
 // Writes the entries into the extraction folder.

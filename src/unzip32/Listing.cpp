@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Jobs.h"
 
+#include "Names.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 namespace unzip32 {
 
@@ -57,22 +58,11 @@ struct Stamp {
     unsigned month, day, year, hour, minute;
 };
 
-// The entry's date and time as stored; libzip's mtime (through mktime, an hour off in a
-// daylight-saving gap) only when the directory could not be read.
-Stamp stampOf(const Session &session, zip_uint64_t index, const zip_stat_t &st)
+Stamp stampOf(const qm::zip::Entry &entry)
 {
-    if (const StoredEntry *stored = session.directory().find(index)) {
-        const unsigned date = stored->dosDate;
-        const unsigned time = stored->dosTime;
-        return {(date >> 5) & 15u, date & 31u, 1980u + (date >> 9), time >> 11, (time >> 5) & 63u};
-    }
-    const time_t when = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
-    struct tm local = {};
-    if (!localtime_r(&when, &local))
-        local = {};
-    return {static_cast<unsigned>(local.tm_mon + 1), static_cast<unsigned>(local.tm_mday),
-            static_cast<unsigned>(local.tm_year + 1900), static_cast<unsigned>(local.tm_hour),
-            static_cast<unsigned>(local.tm_min)};
+    const unsigned date = entry.dosDate;
+    const unsigned time = entry.dosTime;
+    return {(date >> 5) & 15u, date & 31u, 1980u + (date >> 9), time >> 11, (time >> 5) & 63u};
 }
 
 void fillTotals(Session &session, unsigned long long size, unsigned long long compressed,
@@ -84,49 +74,45 @@ void fillTotals(Session &session, unsigned long long size, unsigned long long co
     const int factor = compressionFactor(size, compressed);
     callbacks.CompFactor = static_cast<unsigned long>(std::max(0, factor));
     callbacks.NumMembers = members;
-    int commentLength = 0;
-    if (zip_get_archive_comment(session.zip(), &commentLength, ZIP_FL_ENC_RAW) && commentLength > 0)
-        callbacks.cchComment = static_cast<unsigned short>(std::min(commentLength, 0xFFFF));
-    else
-        callbacks.cchComment = 0;
+    callbacks.cchComment = static_cast<unsigned short>(std::min<std::size_t>(session.directory().comment.size(), 0xFFFF));
+}
+
+// Whether the entry's local header (at least its name) and data lie before the directory.
+bool inside(const qm::zip::Directory &directory, const qm::zip::Entry &entry)
+{
+    qm::zip::Entry bounds = entry;
+    bounds.localName = std::max(entry.localName, entry.nameLength);
+    return qm::zip::EndsBefore(bounds, directory.centralStart);
 }
 
 } // namespace
 
-// One callback per entry and nothing else.
-void listEntries(Session &session, zip_uint64_t entries)
+// One callback per entry and nothing else, straight from the directory as stored.
+void listEntries(Session &session)
 {
+    const qm::zip::Directory &directory = session.directory();
     unsigned long long totalSize = 0;
     unsigned long long totalCompressed = 0;
     unsigned long members = 0;
     char scratch[16];
-    for (zip_uint64_t i = 0; i < entries; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(session.zip(), i, 0, &st) != 0) {
-            session.say(Level::Error, format("error:  cannot read entry %llu of %s",
-                                             static_cast<unsigned long long>(i),
-                                             session.displayName().c_str()));
+    const auto send = session.callbacks().SendApplicationMessage;
+    for (const qm::zip::Entry &entry : directory.entries) {
+        const std::string name = displayName(directory, entry);
+        if (!session.selected(name.c_str()))
+            continue;
+        if (!inside(directory, entry)) { // reported; still listed
+            session.say(Level::Error, format("error:  %s lies outside the archive (damaged directory)", name.c_str()));
             session.note(PK_BADERR);
-            continue;
         }
-        const char *name = ((st.valid & ZIP_STAT_NAME) && st.name) ? st.name : "";
-        if (!session.selected(name))
-            continue;
-        const zip_uint64_t size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
-        const zip_uint64_t compressed = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
-        session.insideArchive(i, st, name); // reported; still listed
-        const Stamp when = stampOf(session, i, st);
-        const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD)
-                               && st.encryption_method != ZIP_EM_NONE;
-        const zip_uint16_t method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : 0;
-        const zip_uint32_t crc = (st.valid & ZIP_STAT_CRC) ? st.crc : 0;
-        totalSize += size;
-        totalCompressed += compressed;
+        totalSize += entry.uncompressedSize;
+        totalCompressed += entry.compressedSize;
         ++members;
-        if (const auto send = session.callbacks().SendApplicationMessage)
-            send(size, compressed, static_cast<unsigned>(compressionFactor(size, compressed)),
-                 when.month, when.day, when.year, when.hour, when.minute, ' ', name,
-                 methodName(method, scratch), crc, encrypted ? 'E' : ' ');
+        const Stamp when = stampOf(entry);
+        if (send)
+            send(entry.uncompressedSize, entry.compressedSize,
+                 static_cast<unsigned>(compressionFactor(entry.uncompressedSize, entry.compressedSize)), when.month,
+                 when.day, when.year, when.hour, when.minute, ' ', name.c_str(), methodName(entry.realMethod, scratch),
+                 entry.crc, entry.encrypted() ? 'E' : ' ');
     }
     fillTotals(session, totalSize, totalCompressed, members);
 }

@@ -27,7 +27,7 @@ std::vector<const char *> namesOf(const NameList &list)
 
 } // namespace
 
-Session::Session(zip_t *archive, ArchiveBytes bytes, const char *displayName,
+Session::Session(zip_t *archive, qm::zip::Bytes bytes, const char *displayName,
                  const NameList &include, const NameList &exclude, const DCL &options,
                  USERFUNCTIONS &callbacks)
     : m_zip(archive),
@@ -65,10 +65,57 @@ bool Session::selected(const char *name) const
                         [&](const char *p) { return wildMatch(p, name, m_ignoreCase); });
 }
 
-bool Session::insideArchive(zip_uint64_t index, const zip_stat_t &st, const char *name)
+void Session::readDirectory(qm::zip::Locals locals)
 {
-    if (m_directory.holds(index, (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0))
+    m_directory = qm::zip::ReadDirectory(m_bytes, locals);
+    m_matches = !m_zip;
+    if (m_zip && m_directory.problem == qm::zip::Problem::None) {
+        const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+        m_matches = count >= 0 && std::uint64_t(count) == m_directory.entries.size();
+        for (zip_uint64_t i = 0; m_matches && i < m_directory.entries.size(); ++i) {
+            const char *name = zip_get_name(m_zip, i, ZIP_FL_ENC_RAW);
+            m_matches = name && std::string_view(name) == m_directory.name(m_directory.entries[i]);
+        }
+    }
+}
+
+const qm::zip::Entry *Session::stored(zip_uint64_t index) const
+{
+    return m_matches && index < m_directory.entries.size() ? &m_directory.entries[std::size_t(index)] : nullptr;
+}
+
+bool Session::reportProblem()
+{
+    using qm::zip::Problem;
+    const char *what = nullptr;
+    int code = PK_BADERR;
+    switch (m_directory.problem) {
+    case Problem::None: return false;
+    case Problem::NotZip: what = "cannot find zipfile directory"; code = PK_NOZIP; break;
+    case Problem::ReadError: what = "cannot read the archive"; code = PK_EOF; break;
+    case Problem::DirectoryOutside: what = "the zipfile directory lies outside the file"; break;
+    case Problem::Zip64Damaged: what = "the Zip64 end record is missing or damaged"; break;
+    case Problem::WrongCount: what = "the zipfile directory does not hold the entries it counts"; break;
+    case Problem::EntryOutside: what = "an entry lies outside the archive"; break;
+    }
+    say(Level::Error, format("error [%s]:  %s", m_displayName.c_str(), what));
+    note(code);
+    return true;
+}
+
+bool Session::insideArchive(zip_uint64_t index, std::uint64_t compressedSize, const char *name)
+{
+    // The local header is 30 bytes and the name at least: where it is, when the directory tells.
+    const qm::zip::Entry *entry = stored(index);
+    if (entry) {
+        qm::zip::Entry bounds = *entry;
+        bounds.compressedSize = compressedSize;
+        bounds.localName = entry->nameLength;
+        if (qm::zip::EndsBefore(bounds, m_directory.centralStart))
+            return true;
+    } else if (compressedSize <= m_bytes.size() && 30 <= m_bytes.size() - compressedSize) {
         return true;
+    }
     say(Level::Error, format("error:  %s lies outside the archive (damaged directory)", name));
     note(PK_BADERR);
     return false;
@@ -90,7 +137,7 @@ void Session::forEachSelected(zip_uint64_t entries, const Visit &visit)
         if (!selected(name))
             continue;
         ++matched;
-        if (!insideArchive(i, st, name))
+        if (!insideArchive(i, (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0, name))
             continue;
         const size_t length = std::strlen(name);
         if (m_callbacks.ServCallBk

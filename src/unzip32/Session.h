@@ -4,7 +4,7 @@
 // One Wiz_SingleEntryUnzip request: what listing, testing and extracting share (the archive, the
 // name selection, the code to return, reading an entry's data).
 
-#include "CentralDirectory.h"
+#include "archive/ZipReader.h"
 #include "Messages.h"
 #include "ZipHandles.h"
 #include "unzip32.h"
@@ -23,15 +23,22 @@ struct NameList {
 class Session
 {
 public:
-    Session(zip_t *archive, ArchiveBytes bytes, const char *displayName, const NameList &include,
+    // archive may be null: a listing reads the directory alone.
+    Session(zip_t *archive, qm::zip::Bytes bytes, const char *displayName, const NameList &include,
             const NameList &exclude, const DCL &options, USERFUNCTIONS &callbacks);
 
     zip_t *zip() const { return m_zip; }
     const DCL &options() const { return m_options; }
     USERFUNCTIONS &callbacks() { return m_callbacks; }
     const std::string &displayName() const { return m_displayName; }
-    const CentralDirectory &directory() const { return m_directory; }
-    void readDirectory() { m_directory.read(m_zip, m_bytes); }
+    // The directory as stored; with libzip's archive, kept only when it holds libzip's entries
+    // by name and in order (stored() is null otherwise).
+    const qm::zip::Directory &directory() const { return m_directory; }
+    qm::zip::Directory &directory() { return m_directory; }
+    void readDirectory(qm::zip::Locals locals);
+    const qm::zip::Entry *stored(zip_uint64_t index) const;
+    // Why the directory could not be read as a whole, reported, its code noted; false for none.
+    bool reportProblem();
 
     int code() const { return m_code; }
     void note(int code);
@@ -39,7 +46,7 @@ public:
 
     bool selected(const char *name) const;
     // False (reported) for an entry whose data the directory places beyond the archive's end.
-    bool insideArchive(zip_uint64_t index, const zip_stat_t &st, const char *name);
+    bool insideArchive(zip_uint64_t index, std::uint64_t compressedSize, const char *name);
 
     using Visit = std::function<void(zip_uint64_t index, const zip_stat_t &st, bool folder)>;
     // Testing and extracting: every selected entry that lies inside the archive, until the
@@ -76,8 +83,9 @@ private:
     void reportReadFailure(zip_file_t *file, const char *name, const char *verb);
 
     zip_t *m_zip;
-    ArchiveBytes m_bytes;
-    CentralDirectory m_directory;
+    qm::zip::Bytes m_bytes;
+    qm::zip::Directory m_directory;
+    bool m_matches = false;
     std::string m_displayName;
     std::vector<const char *> m_include;
     std::vector<const char *> m_exclude;

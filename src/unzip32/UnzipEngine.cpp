@@ -5,6 +5,7 @@
 #include "Jobs.h"
 #include "Messages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,25 +19,30 @@ namespace unzip32 {
 
 namespace {
 
-int runSession(Session &session)
+// A listing reads the directory alone; testing and extracting go through libzip, with the
+// directory beside it for where each entry lies.
+int runSession(Session &session, DLLSTORED *stored)
 {
-    const zip_int64_t count = zip_get_num_entries(session.zip(), 0);
+    const bool listing = !session.zip();
+    session.readDirectory(stored ? qm::zip::Locals::Read : qm::zip::Locals::Skip);
+    const qm::zip::Problem problem = session.directory().problem;
+    if (listing && session.reportProblem() && problem != qm::zip::Problem::EntryOutside)
+        return session.code();
+    const zip_int64_t count = listing ? zip_int64_t(session.directory().entries.size())
+                                      : zip_get_num_entries(session.zip(), 0);
     if (count <= 0) {
         session.say(Level::Warning,
                     format("warning [%s]:  zipfile is empty", session.displayName().c_str()));
         session.note(PK_WARN);
-        if (session.options().nvflag)
-            listEntries(session, 0);
-        return session.code();
     }
-    const auto entries = static_cast<zip_uint64_t>(count);
-    session.readDirectory();
-    if (session.options().nvflag)
-        listEntries(session, entries);
+    if (listing)
+        listEntries(session);
     else if (session.options().ntflag)
-        testEntries(session, entries);
+        testEntries(session, zip_uint64_t(std::max<zip_int64_t>(count, 0)));
     else
-        extractEntries(session, entries);
+        extractEntries(session, zip_uint64_t(std::max<zip_int64_t>(count, 0)));
+    if (stored)
+        stored(&session.directory());
     return session.code();
 }
 
@@ -45,10 +51,9 @@ struct StreamCloser {
 };
 using StreamPtr = std::unique_ptr<FILE, StreamCloser>;
 
-// The archive file opened for reading as a stream; null (reported, code set) when it is no
-// non-empty regular file.
-StreamPtr openArchiveFile(const char *path, int quiet, USERFUNCTIONS &callbacks,
-                          std::uint64_t &size, int &code)
+// The archive file opened for reading; invalid (reported, code set) when it is no non-empty
+// regular file.
+Fd openArchiveFile(const char *path, int quiet, USERFUNCTIONS &callbacks, std::uint64_t &size, int &code)
 {
     code = PK_NOZIP;
     // O_NONBLOCK: a FIFO given as archive must not hang the open.
@@ -56,44 +61,45 @@ StreamPtr openArchiveFile(const char *path, int quiet, USERFUNCTIONS &callbacks,
     if (fd.get() < 0) {
         say(callbacks, quiet, Level::Error,
             format("error:  cannot find or open %s: %s", path, std::strerror(errno)));
-        return nullptr;
+        return Fd();
     }
     struct stat info;
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         say(callbacks, quiet, Level::Error, format("error:  %s is not a regular file", path));
-        return nullptr;
+        return Fd();
     }
     if (info.st_size == 0) {
         say(callbacks, quiet, Level::Error, format("error:  %s is empty, not a zipfile", path));
-        return nullptr;
+        return Fd();
     }
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0)
         ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    StreamPtr stream(::fdopen(fd.get(), "rb"));
-    if (!stream) {
-        code = PK_MEM;
-        return nullptr;
-    }
-    fd.release();
     size = static_cast<std::uint64_t>(info.st_size);
-    return stream;
+    return fd;
 }
 
 int openAndRun(const char *path, NameList include, NameList exclude, const DCL &options,
-               USERFUNCTIONS &callbacks)
+               USERFUNCTIONS &callbacks, DLLSTORED *stored)
 {
     const int quiet = options.fQuiet;
     std::uint64_t size = 0;
     int code = PK_OK;
-    StreamPtr stream = openArchiveFile(path, quiet, callbacks, size, code);
-    if (!stream)
+    Fd fd = openArchiveFile(path, quiet, callbacks, size, code);
+    if (fd.get() < 0)
         return code;
+    if (options.nvflag || stored)
+        return runOnArchive(nullptr, qm::zip::Bytes::file(fd.get(), size), path, include, exclude, options,
+                            callbacks, stored);
+    StreamPtr stream(::fdopen(fd.get(), "rb"));
+    if (!stream)
+        return PK_MEM;
+    const int raw = fd.release(); // the stream's now
     ZipError error;
     SourcePtr source(zip_source_filep_create(stream.get(), 0, 0, error.get()));
     if (!source)
         return PK_MEM;
-    const int fd = ::fileno(stream.release()); // the source closes it from now on
+    stream.release(); // the source closes it from now on
     ArchivePtr archive(zip_open_from_source(source.get(), ZIP_RDONLY, error.get()));
     if (!archive) {
         say(callbacks, quiet, Level::Error,
@@ -102,8 +108,8 @@ int openAndRun(const char *path, NameList include, NameList exclude, const DCL &
     }
     source.release(); // the archive's now
     // The file is read again beside libzip (pread leaves the stream's position be).
-    return runOnArchive(archive.get(), ArchiveBytes::file(fd, size), path, include, exclude,
-                        options, callbacks);
+    return runOnArchive(archive.get(), qm::zip::Bytes::file(raw, size), path, include, exclude, options,
+                        callbacks);
 }
 
 } // namespace
@@ -128,14 +134,14 @@ int codeForOpenError(int zipError, int systemError)
     }
 }
 
-int runOnArchive(zip_t *archive, ArchiveBytes bytes, const char *displayName,
+int runOnArchive(zip_t *archive, qm::zip::Bytes bytes, const char *displayName,
                  const NameList &include, const NameList &exclude, const DCL &options,
-                 USERFUNCTIONS &callbacks)
+                 USERFUNCTIONS &callbacks, DLLSTORED *stored)
 {
     try {
         Session session(archive, std::move(bytes), displayName, include, exclude, options,
                         callbacks);
-        return runSession(session);
+        return runSession(session, stored);
     } catch (const std::bad_alloc &) {
         return PK_MEM;
     } catch (...) {
@@ -143,7 +149,8 @@ int runOnArchive(zip_t *archive, ArchiveBytes bytes, const char *displayName,
     }
 }
 
-int run(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *options, USERFUNCTIONS *callbacks)
+int run(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *options, USERFUNCTIONS *callbacks,
+        DLLSTORED *stored)
 {
     if (!options || !callbacks)
         return PK_PARAM;
@@ -153,7 +160,7 @@ int run(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *options, USERFUNCTION
             say(*callbacks, options->fQuiet, Level::Error, "error:  no archive name given");
             return PK_PARAM;
         }
-        return openAndRun(path, NameList{ifnc, ifnv}, NameList{xfnc, xfnv}, *options, *callbacks);
+        return openAndRun(path, NameList{ifnc, ifnv}, NameList{xfnc, xfnv}, *options, *callbacks, stored);
     } catch (const std::bad_alloc &) {
         return PK_MEM;
     } catch (...) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The two exported entry points of libunzip32.so.
+// The exported entry points of libunzip32.so.
 #include "unzip32.h"
 
 #include "UnzipEngine.h"
@@ -21,6 +21,12 @@ extern "C" int Wiz_SingleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv
                                     USERFUNCTIONS *lpUserFunctions)
 {
     return unzip32::run(ifnc, ifnv, xfnc, xfnv, lpDCL, lpUserFunctions);
+}
+
+extern "C" int Wiz_ListStored(DCL *lpDCL, USERFUNCTIONS *lpUserFunctions, DLLSTORED *stored)
+{
+    char *none[] = {nullptr};
+    return unzip32::run(0, none, 0, none, lpDCL, lpUserFunctions, stored);
 }
 
 // zlib.h is not included: it defines zlib_version as a macro, which clashes with the field.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * libunzip32.so: Quillmere's own stand-in for the Info-ZIP UnZip DLL (Unzip32.dll), built on
- * libzip. Two C entry points with the records and callbacks of the DLL's published interface,
+ * libzip. C entry points with the records and callbacks of the DLL's published interface,
  * in the DLL's field order, at the native pointer width of the platform.
  *
  * ---------------------------------------------------------------------------------------------
@@ -224,6 +224,15 @@ typedef struct {
 
 UNZIP32_EXPORT int Wiz_SingleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv,
                                         DCL *lpDCL, USERFUNCTIONS *lpUserFunctions);
+
+/* The directory as stored, for a caller that rewrites the archive (Quillmere's split planner):
+ * a qm::zip::Directory (src/archive/ZipReader.h) read with the local headers; the callee may
+ * take its contents. Called once, at the end of a listing, whatever the code. */
+typedef void(DLLSTORED)(void *directory);
+
+/* A listing as Wiz_SingleEntryUnzip with nvflag = 1 gives it (the include and exclude lists
+ * empty), each entry's local header read as well, and then the whole directory to stored. */
+UNZIP32_EXPORT int Wiz_ListStored(DCL *lpDCL, USERFUNCTIONS *lpUserFunctions, DLLSTORED *stored);
 
 /* Fills the record up to its structlen (at most 64 bytes are written). */
 UNZIP32_EXPORT void UzpVersion2(UzpVer2 *version);
