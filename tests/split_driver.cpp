@@ -9,9 +9,6 @@
 //   split_driver stop <ms> <size|parts> <number> <output folder> <archive>...
 //       the same, pressing Stop Splitting once the run has lasted <ms>; prints stop_ms, the time
 //       from the press to the end of the run
-//   split_driver check <output folder> <archive>...
-//       checks each archive's parts (named as zipsplit names them) the way a run does; prints
-//       check_ms
 // APPDATA is a fresh temporary folder unless the environment sets it; QM_DRIVER_TOOL names a
 // program to run in zipsplit's place.
 #include "ScriptedToolkit.h"
@@ -22,7 +19,6 @@
 #include "archive/UnzipLibrary.h"
 #include "common/Context.h"
 #include "common/NumberConversion.h"
-#include "split/PartCheck.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
 #include "split/SplitRun.h"
@@ -77,29 +73,12 @@ int printPlanCost(bool byParts, const QString &number, const QString &archive)
 
 qm::ZipDirectory directoryOf(const QString &path)
 {
+    // As a run reads it: through the archive reader and its library beside the program.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    qm::ZipDirectory directory = qm::ReadZipDirectory(fd);
+    QString failure;
+    qm::ZipDirectory directory = qm::ListStoredDirectory(fd, std::make_shared<qm::UnzipLibrary>(), failure);
     ::close(fd);
     return directory;
-}
-
-int checkParts(const QString &output, const QStringList &archives)
-{
-    const QStringList names = QDir(output).entryList(QDir::Files);
-    QElapsedTimer clock;
-    clock.start();
-    int failed = 0;
-    for (const QString &archive : archives) {
-        const QRegularExpression own('^' + QRegularExpression::escape(QFileInfo(archive).completeBaseName().left(7))
-                                     + QStringLiteral("\\d+\\.zip$"));
-        QVector<qm::WrittenPart> parts;
-        for (const QString &name : names)
-            if (own.match(name).hasMatch())
-                parts.append({name, directoryOf(output + '/' + name)});
-        failed += !qm::CheckParts(directoryOf(archive), parts).isEmpty();
-    }
-    std::printf("check_ms=%.1f\nfailed=%d\n", clock.nsecsElapsed() / 1e6, failed);
-    return failed ? 1 : 0;
 }
 
 int splitRun(bool byParts, const QString &number, const QString &output, const QStringList &archives,
@@ -150,8 +129,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const QString mode = args.value(1);
-    if (mode == QLatin1String("check") && args.size() >= 4)
-        return checkParts(args[2], args.mid(3));
     if (mode == QLatin1String("sizes") && args.size() >= 5)
         return printSizes(args[2] == QLatin1String("parts"), args[3], args.mid(4));
     if (mode == QLatin1String("plan") && args.size() == 5)
@@ -160,6 +137,6 @@ int main(int argc, char *argv[])
         return splitRun(args[2] == QLatin1String("parts"), args[3], args[4], args.mid(5), -1);
     if (mode == QLatin1String("stop") && args.size() >= 7)
         return splitRun(args[3] == QLatin1String("parts"), args[4], args[5], args.mid(6), args[2].toLongLong());
-    std::fprintf(stderr, "usage: %s sizes|run|stop|check ... (see the source)\n", argv[0]);
+    std::fprintf(stderr, "usage: %s sizes|plan|run|stop ... (see the source)\n", argv[0]);
     return 2;
 }

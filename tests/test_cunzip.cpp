@@ -6,7 +6,6 @@
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"
 #include "common/AppError.h"
-#include "split/LargestEntrySize.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -184,15 +183,6 @@ private Q_SLOTS:
         QCOMPARE(reader->FileCount(), 0);
         QCOMPARE(reader->Directory(), 0);
         QCOMPARE(reader->FileCount(), 2);
-    }
-
-    void largestEntryTheWayTheSplitRunReadsIt()
-    {
-        const ArchiveListing listing = ListArchive(fixture("stored.zip"), m_library);
-        QCOMPARE(listing.code, 0);
-        QCOMPARE(listing.largestSize, 260);
-        QCOMPARE(listing.largestName, QString("docs/b.txt"));
-        QVERIFY(listing.reader && listing.reader->FileCount() == 2); // the listing keeps its reader
     }
 
     void entriesOf5GiBAreReadWhole()

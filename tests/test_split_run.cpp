@@ -3,7 +3,6 @@
 
 #include "app/FileListModel.h"
 #include "app/Form1.h"
-#include "split/LargestEntrySize.h"
 #include "split/PartNames.h"
 #include "split/SplitRun.h"
 #include "split/ToolFile.h"
@@ -544,20 +543,6 @@ private Q_SLOTS:
         if (!opens)
             QCOMPARE(boxes[1].text, "The folder " + w.out + " could not be opened.");
         QCOMPARE(w.world.toolkit().notifications, notes.replaceInStrings("<out>", w.out));
-    }
-
-    void largestEntryIsTheBiggestCompressedSize()
-    {
-        TestWorld world;
-        const QString stored = makeZip(world.home() + "/stored.zip",
-                                       {{"a.bin", noise(3000, 1)}, {"b.bin", noise(7000, 2)}, {"d/", {}}},
-                                       {QStringLiteral("-0")});
-        QCOMPARE(LargestEntrySize(stored), qint64(7000));
-        const QString packed = makeZip(world.home() + "/packed.zip", {{"zeros", QByteArray(100000, '\0')}});
-        const qint64 packedSize = LargestEntrySize(packed);
-        QVERIFY(packedSize > 0 && packedSize < 1000); // compressed, not the 100,000 bytes
-        QCOMPARE(LargestEntrySize(world.makeFile("text.zip", "not an archive")), qint64(0));
-        QCOMPARE(LargestEntrySize(world.home() + "/missing.zip"), qint64(0));
     }
 
     void collidingPartNamesNeverReplaceAFile()

@@ -33,6 +33,7 @@ bool UnzipLibrary::load()
     }
     m_wiz = reinterpret_cast<WizFunction>(m_library->resolve("Wiz_SingleEntryUnzip"));
     m_version = reinterpret_cast<VersionFunction>(m_library->resolve("UzpVersion2"));
+    m_stored = reinterpret_cast<StoredFunction>(m_library->resolve("Wiz_ListStored"));
     return true;
 }
 
@@ -42,6 +43,13 @@ int UnzipLibrary::singleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv,
     if (!load() || !m_wiz)
         return -1;
     return m_wiz(ifnc, ifnv, xfnc, xfnv, dcl, callbacks);
+}
+
+int UnzipLibrary::listStored(DCL *dcl, USERFUNCTIONS *callbacks, DLLSTORED *stored)
+{
+    if (!load() || !m_stored)
+        return -1;
+    return m_stored(dcl, callbacks, stored);
 }
 
 void UnzipLibrary::version(UzpVer2 &record)

@@ -29,6 +29,8 @@ public:
     // Virtual: another library can stand in for this one.
     virtual int singleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **xfnv, DCL *dcl,
                                  USERFUNCTIONS *callbacks);
+    // Wiz_ListStored; -1 likewise.
+    int listStored(DCL *dcl, USERFUNCTIONS *callbacks, DLLSTORED *stored);
 
     // UzpVersion2; throws AppError 53 when the library cannot be loaded, 453 when it lacks the
     // entry point.
@@ -43,11 +45,13 @@ private:
 
     using WizFunction = int (*)(int, char **, int, char **, DCL *, USERFUNCTIONS *);
     using VersionFunction = void (*)(UzpVer2 *);
+    using StoredFunction = int (*)(DCL *, USERFUNCTIONS *, DLLSTORED *);
 
     QString m_path;
     std::unique_ptr<QLibrary> m_library;
     WizFunction m_wiz = nullptr;
     VersionFunction m_version = nullptr;
+    StoredFunction m_stored = nullptr;
 };
 
 } // namespace qm

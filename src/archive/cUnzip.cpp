@@ -38,8 +38,10 @@ cUnzip::cUnzip(QObject *parent) : cUnzip(nullptr, parent)
 }
 
 cUnzip::cUnzip(std::shared_ptr<UnzipLibrary> library, QObject *parent)
-    : QObject(parent), m_library(std::move(library)), m_zipFile(QLatin1String(""))
+    : QObject(parent), m_library(std::move(library)), m_zipFile(QLatin1String("")),
+      m_stored(std::make_unique<zip::Directory>())
 {
+    m_stored->problem = zip::Problem::NotZip;
 }
 
 cUnzip::~cUnzip()
@@ -136,6 +138,21 @@ std::int32_t cUnzip::Directory()
                                    none);
 }
 
+std::int32_t cUnzip::ListStored()
+{
+    m_dcl.lpszZipFN = m_zipFile;
+    m_dcl.lpszExtractDir = QString(1, QChar(u'\0'));
+    m_dcl.nvflag = 1;
+    *m_stored = zip::Directory();
+    m_stored->problem = zip::Problem::NotZip;
+    return mUnzip::RunStoredListing(m_library.get(), *this, m_dcl);
+}
+
+void cUnzip::AdoptStoredDirectory(zip::Directory &&directory)
+{
+    *m_stored = std::move(directory);
+}
+
 // The library reads include names as patterns, in which '\' makes the next character literal.
 static QString literalPattern(const QString &path)
 {
@@ -189,6 +206,8 @@ QString cUnzip::ZipFile() const { return m_zipFile; }
 void cUnzip::setZipFile(const QString &sFIle)
 {
     m_zipFile = sFIle.isNull() ? QLatin1String("") : sFIle;
+    *m_stored = zip::Directory();
+    m_stored->problem = zip::Problem::NotZip;
     m_entries.clear();
     m_names.clear();
     m_folders.clear();

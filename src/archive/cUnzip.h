@@ -13,6 +13,7 @@
 // The events are Qt signals meant for direct connections (by-reference answers).
 
 #include "archive/UnzipLibrary.h"
+#include "archive/ZipReader.h"
 #include "archive/mUnzip.h"
 
 #include <QDateTime>
@@ -84,6 +85,13 @@ public:
     // (unzip32.h): 0, or e.g. 3 for a damaged directory, whose listable entries are still added;
     // -1 when the library could not be called.
     std::int32_t Directory();
+    // Lists the archive as stored, for rewriting it: every record's fields and each entry's local
+    // header, kept as StoredDirectory() (FileCount is left alone). The library's code, or -1
+    // when it could not run (the stored directory then says NotZip).
+    std::int32_t ListStored();
+    const zip::Directory &StoredDirectory() const { return *m_stored; }
+    zip::Directory TakeStoredDirectory() { return std::move(*m_stored); }
+
     // Extracts (or with TestZip tests) the selected entries. Their paths reach the library with
     // '*', '?' and '\' escaped, so each matches only itself. True when the library reported
     // success; false for any failure, an empty ZipFile, or a call that could not run.
@@ -110,6 +118,7 @@ public:
     void AddListedEntry(const char *name, std::size_t nameLength, const QString &sFolder,
                         const EntryStamp &dDate, std::int64_t lSize, std::int32_t lCRC,
                         bool bEncrypted, std::int32_t lFactor, const QString &sMethod);
+    void AdoptStoredDirectory(zip::Directory &&directory);
     void RaiseOverwritePrompt(const QString &sFile, std::int32_t &eResponse);
     void RaiseProgress(const QString &sMsg);
     void RaiseCancel(const QString &sMsg, bool &bCancel);
@@ -152,6 +161,7 @@ private:
     std::string m_names;
     std::vector<QString> m_folders;
     std::vector<QString> m_methods;
+    std::unique_ptr<zip::Directory> m_stored;
 };
 
 } // namespace qm

@@ -2,6 +2,7 @@
 #include "archive/mUnzip.h"
 
 #include "archive/UnzipLibrary.h"
+#include "archive/ZipReader.h"
 #include "archive/cUnzip.h"
 #include "common/Paths.h"
 
@@ -156,6 +157,30 @@ std::int32_t RunUnzipLibrary(UnzipLibrary *library, cUnzip &reader, DclRecord &o
                                          &dcl, &callbacks);
     } catch (...) {
         return -1;
+    }
+}
+
+std::int32_t RunStoredListing(UnzipLibrary *library, cUnzip &reader, DclRecord &options)
+{
+    CallScope scope(reader);
+    try {
+        const QByteArray zipName = encodeText(options.lpszZipFN);
+        const QByteArray extractDir = encodeText(options.lpszExtractDir);
+        DCL dcl = dclRecord(options, zipName, extractDir);
+        USERFUNCTIONS callbacks = callbackRecord();
+        callbacks.SendApplicationMessage = nullptr; // the stored directory says it all
+        return library ? library->listStored(&dcl, &callbacks, ReceiveStoredDirectory) : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+void ReceiveStoredDirectory(void *directory)
+{
+    try {
+        if (cUnzip *reader = currentReader(); reader && directory)
+            reader->AdoptStoredDirectory(std::move(*static_cast<zip::Directory *>(directory)));
+    } catch (...) {
     }
 }
 

@@ -75,7 +75,11 @@ std::int32_t RunUnzipLibrary(UnzipLibrary *library, cUnzip &reader, DclRecord &o
                              std::int32_t &lIncludeCount, QStringList &includeNames,
                              std::int32_t &lExcludeCount, QStringList &excludeNames);
 
-// The five callbacks, with the library's argument order (unzip32.h).
+// One Wiz_ListStored call for reader: the listing with each entry's local header, the directory
+// as stored handed to the reader (cUnzip::AdoptStoredDirectory). The library's code, or -1.
+std::int32_t RunStoredListing(UnzipLibrary *library, cUnzip &reader, DclRecord &options);
+
+// The five callbacks, with the library's argument order (unzip32.h), and the stored directory's.
 int PrintCallback(char *text, unsigned long length);
 int ReplaceCallback(char *name);
 int PasswordCallback(char *buffer, int size, const char *prompt, const char *name);
@@ -83,6 +87,7 @@ void ReceiveDirEntry(unsigned long long ucsize, unsigned long long csize, unsign
                      unsigned mo, unsigned dy, unsigned yr, unsigned hh, unsigned mm, char c,
                      const char *filename, const char *methbuf, unsigned long crc, char fCrypt);
 int ServiceCallback(const char *name, unsigned long number);
+void ReceiveStoredDirectory(void *directory);
 
 // Splits an entry path at its last '/': path becomes the name, folder the part before, written
 // with '\' (folder is left untouched when there is no separator).

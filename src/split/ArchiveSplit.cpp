@@ -3,7 +3,6 @@
 #include "split/ArchiveSplit.h"
 
 #include "common/UniqueFd.h"
-#include "split/PartCheck.h"
 #include "split/PartNames.h"
 #include "split/PlanCheck.h"
 #include "split/Shell32.h"
@@ -71,8 +70,7 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
         source.failure = orDefault(SourceFileProblem(request.archive), SplitReason::tr("the file cannot be read."));
         return source;
     }
-    source.directory = ReadZipDirectory(source.fd.get());
-    source.failure = source.directory.problem;
+    source.directory = ListStoredDirectory(source.fd.get(), request.library, source.failure);
     if (!source.failure.isEmpty())
         return source;
     const PartPlanner planner(source.directory);
@@ -98,8 +96,9 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
     for (const std::size_t i : largest->entries)
         if (source.directory.entries[i].compressedSize > entry->compressedSize)
             entry = &source.directory.entries[i];
-    return OversizedArchive{request.archive, QString::fromUtf8(entry->name), std::int64_t(entry->compressedSize),
-                            plan.largest()};
+    const std::string_view name = source.directory.name(*entry);
+    return OversizedArchive{request.archive, QString::fromUtf8(name.data(), qsizetype(name.size())),
+                            std::int64_t(entry->compressedSize), plan.largest()};
 }
 
 } // namespace
@@ -189,15 +188,12 @@ QString ArchiveTask::checkParts()
     const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
     const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
     if (staged.size() == qsizetype(m_source->plan.parts.size())
-        && !AddArchiveComment(m_staging.handle(), staged, m_source->directory.comment))
+        && !AddArchiveComment(m_staging.handle(), staged, QByteArray::fromStdString(m_source->directory.comment)))
         return SplitReason::tr("the archive's comment could not be added to its parts.");
     const QString &archive = m_request.archive;
-    QVector<WrittenPart> written;
-    const QString problem = CompareWithPlan(
+    return CompareWithPlan(
         m_staging.handle(), staged, m_source->plan, m_source->directory, linkName,
-        [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); },
-        &written);
-    return problem.isEmpty() ? CheckParts(m_source->directory, written) : problem;
+        [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); });
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)

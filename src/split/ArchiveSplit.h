@@ -16,6 +16,7 @@ namespace qm {
 
 class DeployedTool;
 class ToolProcess;
+class UnzipLibrary;
 struct PlannedSource;
 
 // One archive to split and the size the run worked out for it.
@@ -23,6 +24,7 @@ struct ArchiveSplitRequest
 {
     QString archive;
     const DeployedTool *tool = nullptr; // none: the tool could not be written
+    std::shared_ptr<UnzipLibrary> library; // the archive reader's library
     std::int64_t askedSize = 0; // by size: the size asked for
     int parts = 0;              // by parts: at most this many; 0 splits by size
 };

@@ -41,19 +41,20 @@ std::int64_t PartPlan::largest() const
 // theirs), and the central record as the source has it.
 static std::uint64_t WrittenBytes(const StoredZipEntry &e)
 {
+    const bool zip64 = e.compressedSize >= 0xFFFFFFFF || e.uncompressedSize >= 0xFFFFFFFF;
     std::uint64_t localExtra = e.localExtra;
-    if (e.localZip64 && e.localZip64Data != 16)
-        localExtra = localExtra - (e.localZip64Data < 0 ? 0 : 4 + e.localZip64Data) + 20;
-    const std::uint64_t descriptor = e.encrypted() && e.hasDescriptor() ? (e.localZip64 ? 24 : 16) : 0;
+    if (zip64 && e.localZip64 != 16)
+        localExtra = localExtra - (e.localZip64 < 0 ? 0 : 4 + e.localZip64) + 20;
+    const std::uint64_t descriptor = e.encrypted() && e.hasDescriptor() ? (zip64 ? 24 : 16) : 0;
     return kLocalHeader + e.localName + localExtra + e.compressedSize + descriptor + kCentralHeader
-           + std::uint64_t(e.name.size()) + e.centralExtra + e.comment;
+           + e.nameLength + e.centralExtra + e.comment;
 }
 
 PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
 {
     constexpr std::uint64_t kNoSense = std::uint64_t(1) << 62; // lying sizes stay summable
     for (const StoredZipEntry &e : directory.entries) {
-        const std::uint64_t estimate = kEntryAllowance + 2 * std::uint64_t(e.name.size())
+        const std::uint64_t estimate = kEntryAllowance + 2 * std::uint64_t(e.nameLength)
                                        + 2 * std::uint64_t(e.centralExtra) + e.comment
                                        + std::min(e.compressedSize, kNoSense);
         m_estimate.push_back(std::min(estimate, kNoSense));

@@ -26,6 +26,13 @@ bool writeAt(int fd, const QByteArray &data, off_t offset)
     return ::pwrite(fd, data.constData(), std::size_t(data.size()), offset) == data.size();
 }
 
+// The same file: path, sizes and CRC-32 (what a reader of the part relies on).
+bool sameEntry(const ZipDirectory &a, const StoredZipEntry &x, const ZipDirectory &b, const StoredZipEntry &y)
+{
+    return x.crc == y.crc && x.compressedSize == y.compressedSize && x.uncompressedSize == y.uncompressedSize
+           && a.name(x) == b.name(y);
+}
+
 } // namespace
 
 QByteArray ZipSplitPartName(const QByteArray &linkName, std::size_t index, std::size_t count)
@@ -57,7 +64,7 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
 
 QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
                         const ZipDirectory &source, const QByteArray &linkName,
-                        const std::function<QString(int, int)> &shownName, QVector<WrittenPart> *written)
+                        const std::function<QString(int, int)> &shownName)
 {
     const int count = int(plan.parts.size());
     if (std::size_t(parts.size()) != plan.parts.size())
@@ -75,12 +82,12 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
         if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || st.st_size != planned.size)
             return SplitReason::tr("part %1 is %2 bytes where %3 were planned.")
                 .arg(shown, QString::number(qint64(st.st_size)), QString::number(planned.size));
-        // zipsplit's own local headers: the size, to the byte, already tells they are as planned.
-        written->append({shown, ReadZipDirectory(fd.get(), LocalHeaders::Skip)});
-        const ZipDirectory &directory = written->back().directory;
-        bool same = directory.problem.isEmpty() && directory.entries.size() == planned.entries.size();
+        const ZipDirectory directory = ReadPartDirectory(fd.get());
+        if (directory.problem != zip::Problem::None)
+            return SplitReason::tr("part %1 is damaged.").arg(shown);
+        bool same = directory.entries.size() == planned.entries.size();
         for (std::size_t e = 0; same && e < planned.entries.size(); ++e)
-            same = directory.entries[e].name == source.entries[planned.entries[e]].name;
+            same = sameEntry(directory, directory.entries[e], source, source.entries[planned.entries[e]]);
         if (!same)
             return SplitReason::tr("part %1 does not hold the entries planned for it.").arg(shown);
     }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "split/PartCheck.h"
 #include "split/PartPlan.h"
 #include "split/StagingFolder.h"
 
@@ -22,12 +21,14 @@ QByteArray ZipSplitPartName(const QByteArray &linkName, std::size_t index, std::
 // not end in an end record without a comment, or cannot be written.
 bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const QByteArray &comment);
 
-// Holds what zipsplit wrote in the staging folder against the plan: the same parts under the
-// names zipsplit gives them, each of the planned size with the planned entries in order.
+// Holds what zipsplit wrote in the staging folder against the plan, before the archive counts
+// as split: the same parts under the names zipsplit gives them, each of the planned size, each
+// a ZIP archive holding the planned entries in order (path, sizes, CRC-32). The plan gives every
+// source entry to one part, so together the parts hold the source's entries, each once.
 // Returns why not, in plain words, naming parts by `shownName` (part number, count); empty
-// when every part is as planned. The parts' directories, as read, go to `written`.
+// when every part is as planned. No data is read.
 QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
                         const ZipDirectory &source, const QByteArray &linkName,
-                        const std::function<QString(int, int)> &shownName, QVector<WrittenPart> *written);
+                        const std::function<QString(int, int)> &shownName);
 
 } // namespace qm

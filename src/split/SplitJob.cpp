@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "split/SplitJob.h"
 
+#include "archive/UnzipLibrary.h"
 #include "common/Paths.h"
 #include "common/UniqueFd.h"
 #include "split/SplitReason.h"
@@ -47,7 +48,11 @@ struct SplitJob::OutputFolder
     struct stat st {};
 };
 
-SplitJob::SplitJob(SplitRequest request, QObject *parent) : QObject(parent), m_request(std::move(request)) {}
+SplitJob::SplitJob(SplitRequest request, QObject *parent) : QObject(parent), m_request(std::move(request))
+{
+    if (!m_request.library)
+        m_request.library = std::make_shared<UnzipLibrary>();
+}
 
 SplitJob::~SplitJob()
 {
@@ -129,8 +134,8 @@ void SplitJob::launchNext()
             ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
             outcome.index = i;
             outcome.archive = m_request.archives[i];
-            const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.sizeBytes,
-                                              m_request.parts};
+            const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.library,
+                                              m_request.sizeBytes, m_request.parts};
             if (m_request.dryRun) {
                 outcome.result = PlanArchive(request);
                 m_done[std::size_t(i)] = true;

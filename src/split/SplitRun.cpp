@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "split/SplitRun.h"
 
+#include "archive/UnzipLibrary.h"
 #include "common/AppError.h"
 #include "common/Context.h"
 #include "common/Main.h"
@@ -176,6 +177,7 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
                        && h.step(128, [&] { baseSize = TimesKilo(baseSize); });
     h.begin(130);
     request.sizeBytes = baseSize;
+    request.library = std::make_shared<UnzipLibrary>(m_ctx.unzipLibrary);
     return sized || m_host.partsSelected();
 }
 

@@ -1,49 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
+#include "archive/ZipReader.h"
+
 #include <QString>
 
-#include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace qm {
 
-// One entry as the archive stores it: the central record's fields and, from the entry's local
-// header, the lengths zipsplit copies from there.
-struct StoredZipEntry
-{
-    QByteArray name; // the central record's name, raw bytes
-    std::uint16_t flags = 0;
-    std::uint32_t crc = 0;
-    std::uint64_t compressedSize = 0;
-    std::uint64_t uncompressedSize = 0;
-    std::uint64_t localOffset = 0;
-    std::uint16_t centralExtra = 0;
-    std::uint16_t comment = 0;
-    std::uint16_t localName = 0;
-    std::uint16_t localExtra = 0;
-    // Set when zipsplit must give the local header a Zip64 field (sizes over 4 GiB, or the name
-    // "-" of an entry zip read from a pipe): the data size of the local one it has, -1 for none.
-    bool localZip64 = false;
-    int localZip64Data = -1;
-    bool encrypted() const { return flags & 0x1; }
-    bool hasDescriptor() const { return flags & 0x8; }
-};
+class UnzipLibrary;
 
-// The directory of a ZIP archive read straight from its bytes: what planning parts needs that a
-// listing does not give (extra-field and comment lengths, local headers, the archive comment).
-struct ZipDirectory
-{
-    std::vector<StoredZipEntry> entries;
-    QByteArray comment;
-    std::uint64_t centralStart = 0;
-    QString problem; // why the directory could not be read; empty when it was
-};
+// An archive's directory as stored, as the split run plans and checks from it.
+using ZipDirectory = zip::Directory;
+using StoredZipEntry = zip::Entry;
 
-// Reads the directory of the open archive fd (with pread; the file position is left alone), and
-// unless told otherwise each entry's local header, which must lie before the directory.
-enum class LocalHeaders { Read, Skip };
-ZipDirectory ReadZipDirectory(int fd, LocalHeaders locals = LocalHeaders::Read);
+// The directory of the open archive fd, listed through the archive reader (cUnzip) over
+// library, with every entry's local header: what planning parts needs that a listing does not
+// give. The file is reached through the descriptor, never its path again. failure says why the
+// archive cannot be split from it; empty when it can.
+ZipDirectory ListStoredDirectory(int fd, const std::shared_ptr<UnzipLibrary> &library, QString &failure);
+
+// The directory of a part zipsplit wrote, read straight from the open file (local headers are
+// zipsplit's own: their size, to the byte, tells they are as planned).
+ZipDirectory ReadPartDirectory(int fd);
+
+// Why an archive cannot be split, in the user's words; empty for none.
+QString DirectoryProblem(zip::Problem problem);
 
 } // namespace qm
