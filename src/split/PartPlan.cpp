@@ -20,10 +20,13 @@ constexpr std::int64_t kCentralHeader = 46;
 constexpr std::int64_t kEndRecord = 22;
 constexpr std::int64_t kZip64End = 56 + 20; // record and locator
 
+// No file is this large: sizes, sums and ceilings are held below it, so no sum of two overflows
+// whatever a caller or a lying directory passes.
+constexpr std::uint64_t kNoSense = std::uint64_t(1) << 62;
+
 std::int64_t saturate(std::uint64_t value)
 {
-    return value > std::uint64_t(std::numeric_limits<std::int64_t>::max()) ? std::numeric_limits<std::int64_t>::max()
-                                                                            : std::int64_t(value);
+    return std::int64_t(std::min(value, kNoSense));
 }
 
 } // namespace
@@ -52,7 +55,6 @@ static std::uint64_t WrittenBytes(const StoredZipEntry &e)
 
 PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
 {
-    constexpr std::uint64_t kNoSense = std::uint64_t(1) << 62; // lying sizes stay summable
     for (const StoredZipEntry &e : directory.entries) {
         const std::uint64_t estimate = kEntryAllowance + 2 * std::uint64_t(e.nameLength)
                                        + 2 * std::uint64_t(e.centralExtra) + e.comment
@@ -60,9 +62,7 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
         m_estimate.push_back(std::min(estimate, kNoSense));
         m_written.push_back(saturate(std::min(WrittenBytes(e), kNoSense)));
         m_largestEstimate = std::max(m_largestEstimate, m_estimate.back());
-        m_total = m_total > std::numeric_limits<std::int64_t>::max() - m_written.back()
-                      ? std::numeric_limits<std::int64_t>::max()
-                      : m_total + m_written.back();
+        m_total = saturate(std::uint64_t(m_total) + std::uint64_t(m_written.back()));
     }
     m_largestFirst.resize(m_estimate.size());
     std::iota(m_largestFirst.begin(), m_largestFirst.end(), std::size_t(0));
@@ -106,7 +106,7 @@ std::vector<std::size_t> PartPlanner::packGreedy(std::uint64_t capacity, std::si
     std::uint64_t total = 0;
     std::size_t halves = 0, thirds = 0;
     for (const std::uint64_t e : m_estimate) {
-        total += e;
+        total = std::min(total + e, kNoSense);
         halves += e > capacity / 2;
         thirds += e > capacity / 3;
     }
@@ -163,7 +163,7 @@ PartPlan PartPlanner::plan(std::int64_t zipSplitSize) const
     for (PlannedPart &part : result.parts) {
         std::uint64_t size = std::uint64_t(endBytes(part.entries.size()) + comment);
         for (const std::size_t i : part.entries)
-            size += std::uint64_t(m_written[i]);
+            size = std::min(size + std::uint64_t(m_written[i]), kNoSense);
         part.size = saturate(size);
     }
     return result;
@@ -177,7 +177,8 @@ std::int64_t PartPlanner::smallestSplitSize() const
 
 PartPlan PartPlanner::forSize(std::int64_t ceiling) const
 {
-    const std::int64_t comment = m_directory.comment.size();
+    ceiling = saturate(std::uint64_t(std::max<std::int64_t>(ceiling, 0)));
+    const std::int64_t comment = std::int64_t(m_directory.comment.size());
     const std::int64_t lowest = std::max(kSmallestN, saturate(m_largestEstimate + kEndAllowance));
     std::int64_t n = std::max(lowest, ceiling - comment);
     std::int64_t over = n + 1; // smallest -n known too large, or the first one tried
@@ -209,13 +210,14 @@ PartPlan PartPlanner::forSize(std::int64_t ceiling) const
 
 PartPlan PartPlanner::forParts(int parts, std::int64_t lowest) const
 {
+    lowest = saturate(std::uint64_t(std::max<std::int64_t>(lowest, 0)));
     PartPlan best = forSize(lowest);
     if (best.parts.size() <= std::size_t(std::max(parts, 1)))
         return best;
     std::uint64_t estimates = 0;
     for (const std::uint64_t e : m_estimate)
-        estimates += e;
-    const std::int64_t comment = m_directory.comment.size();
+        estimates = std::min(estimates + e, kNoSense);
+    const std::int64_t comment = std::int64_t(m_directory.comment.size());
     // Under this ceiling everything fits in one part.
     std::int64_t high = std::max(m_total + endBytes(m_estimate.size()), saturate(estimates + kEndAllowance)) + comment;
     std::int64_t low = std::max(lowest, best.splitSize) + 1;
