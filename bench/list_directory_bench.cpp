@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times the split run's use of the reader (a fresh cUnzip over the run's library, Directory,
-// FileSize over every entry) against the bare libzip loop it stands on (zip_open + zip_stat_index over all
-// entries), interleaved in one process. Usage:
+// Times the archive reader's listing (a fresh cUnzip over the library, Directory, FileSize over
+// every entry) against a bare libzip loop (zip_open + zip_stat_index over all entries),
+// interleaved in one process. Usage:
 //   bench_list_directory <archive> <runs>   medians and minimums of both, in ms
 //   bench_list_directory --once <archive>    one reader listing (for whole-process timing)
 //   bench_list_directory --once-libzip <archive>   one bare libzip listing, likewise
@@ -19,7 +19,7 @@
 
 namespace {
 
-// The previous reader goes when the next one comes, inside the timing, as in the split run.
+// The previous reader goes when the next one comes, inside the timing.
 std::int64_t readerLargest(const std::shared_ptr<qm::UnzipLibrary> &library, const QString &path,
                            std::shared_ptr<qm::cUnzip> &reader, std::int32_t &count)
 {

@@ -195,6 +195,33 @@ private Q_SLOTS:
         QCOMPARE(reader->FilePackedSize(1), 0); // ratio 0
     }
 
+    // What the split run plans from: every record as stored, folders too, local headers read,
+    // offsets where they lie; the classic listing is left alone.
+    void storedListingKeepsWhatPlanningNeeds()
+    {
+        auto reader = newReader();
+        reader->setZipFile(fixture("stored.zip")); // a.txt, docs/, docs/b.txt
+        QCOMPARE(reader->ListStored(), 0);
+        QCOMPARE(reader->FileCount(), 0);
+        const zip::Directory &stored = reader->StoredDirectory();
+        QCOMPARE(int(stored.problem), int(zip::Problem::None));
+        QCOMPARE(stored.entries.size(), std::size_t(3));
+        QCOMPARE(stored.name(stored.entries[1]), std::string_view("docs/"));
+        std::uint64_t previous = 0;
+        for (const zip::Entry &entry : stored.entries) {
+            QCOMPARE(entry.localName, entry.nameLength);
+            QVERIFY(entry.localOffset >= previous && zip::EndsBefore(entry, stored.centralStart));
+            previous = entry.localOffset + 1;
+        }
+        reader->setZipFile(fixture("huge.zip"));
+        QCOMPARE(reader->ListStored(), 0);
+        QCOMPARE(reader->StoredDirectory().entries.at(0).uncompressedSize, std::uint64_t(5) << 30);
+        cUnzip orphan; // no library: as if the file were missing
+        orphan.setZipFile(fixture("stored.zip"));
+        QCOMPARE(orphan.ListStored(), -1);
+        QCOMPARE(int(orphan.StoredDirectory().problem), int(zip::Problem::NotZip));
+    }
+
     void indexOutsideTheListFails_data()
     {
         QTest::addColumn<int>("index");

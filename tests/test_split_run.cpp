@@ -778,6 +778,22 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
+    // Each archive is listed through the archive reader the context names: without it nothing
+    // is planned, and nothing written.
+    void archivesAreListedThroughTheContextsLibrary()
+    {
+        SplitWorld w;
+        const QString library = w.world.home() + "/no-libunzip32.so";
+        w.world.context().unzipLibrary = library;
+        const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
+        w.form.fileList().append(QStringList{a});
+        startSplittingAndWait(w.form);
+        QCOMPARE(w.messageTexts(), QStringList{"This archive could not be split:\r\n" + a
+                                               + ": the archive reader " + library + " could not be loaded."});
+        QCOMPARE(w.outputFiles(), QStringList());
+        QVERIFY(w.clean());
+    }
+
     void stopEndsTheRunAndNamesWhatWasNotSplit_data()
     {
         QTest::addColumn<int>("stopAt");     // the zipsplit start (1-based) during which Stop is pressed

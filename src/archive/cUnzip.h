@@ -114,7 +114,7 @@ public:
                            std::int64_t lSize, std::int32_t lCRC, bool bEncrypted,
                            std::int32_t lFactor, const QString &sMethod);
     // The same from the receive callback's bytes (locale encoding), without making a QString
-    // of the name: the split run lists every archive and never reads a name.
+    // of the name: a listing of many entries mostly never reads one.
     void AddListedEntry(const char *name, std::size_t nameLength, const QString &sFolder,
                         const EntryStamp &dDate, std::int64_t lSize, std::int32_t lCRC,
                         bool bEncrypted, std::int32_t lFactor, const QString &sMethod);
