@@ -9,13 +9,14 @@ usage: make_split_fixtures.py KIND OUT
                   directory (still inside the file)
   size-2^63       the compressed size 2^63-1 in a Zip64 extra field
   size-2^64       the compressed size 2^64-1 in a Zip64 extra field
+  zip64-disk      Zip64 end records whose disk fields say 0xFFFF (a spanned archive's)
 """
 import struct
 import sys
 import zlib
 
 
-def one_entry(out, comp_size=None, offset=0, zip64_size=None):
+def one_entry(out, comp_size=None, offset=0, zip64_size=None, zip64_disk=None):
     name, data = b"hello.txt", b"hello, world\n" * 40
     crc = zlib.crc32(data)
     local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0, crc, len(data), len(data),
@@ -29,6 +30,11 @@ def one_entry(out, comp_size=None, offset=0, zip64_size=None):
     central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 45, 45, 0, 0, 0, 0, crc, csize, usize,
                           len(name), len(extra), 0, 0, 0, 0, offset) + name + extra
     eocd = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, len(central), len(local), 0)
+    if zip64_disk is not None:
+        start = len(local) + len(central)
+        eocd = (struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, zip64_disk, zip64_disk, 1, 1, len(central),
+                            len(local))
+                + struct.pack("<IIQI", 0x07064B50, 0, start, 1) + eocd)
     with open(out, "wb") as f:
         f.write(local + central + eocd)
 
@@ -45,6 +51,8 @@ def main():
         one_entry(out, zip64_size=(1 << 63) - 1)
     elif kind == "size-2^64":
         one_entry(out, zip64_size=(1 << 64) - 1)
+    elif kind == "zip64-disk":
+        one_entry(out, zip64_disk=0xFFFF)
     else:
         sys.exit("unknown kind " + kind)
 

@@ -366,6 +366,8 @@ private Q_SLOTS:
         QTest::newRow("size 2^63-1") << "size-2^63" << outside;
         QTest::newRow("size 2^64-1") << "size-2^64" << outside;
         QTest::newRow("text without extension") << "text" << "it is not a ZIP archive, or it is damaged.";
+        QTest::newRow("Zip64 records of a spanned archive")
+            << "zip64-disk" << "it names more than one disk (a spanned archive), which the splitting tool cannot split.";
     }
     void damagedArchivesFailWithoutParts()
     {

@@ -73,6 +73,12 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     source.directory = ListStoredDirectory(source.fd.get(), request.library, source.failure);
     if (!source.failure.isEmpty())
         return source;
+    // zipsplit reads single-disk archives only; it finds no entries in one that names a disk.
+    if (source.directory.zip64Disk != 0 || source.directory.zip64CentralDisk != 0) {
+        source.failure = SplitReason::tr("it names more than one disk (a spanned archive), which the splitting "
+                                         "tool cannot split.");
+        return source;
+    }
     const PartPlanner planner(source.directory);
     // By parts, no smaller than the file's length / parts.
     source.plan = request.parts > 0 ? planner.forParts(request.parts, source.state.st.st_size / request.parts)

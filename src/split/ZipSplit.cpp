@@ -77,12 +77,16 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome)
     case 2:
         return SplitReason::tr("the archive ends too early; it may be damaged or incomplete.");
     case 3:
+        if (!toolMessage.isEmpty()) // what zipsplit found wrong says more than its code
+            return SplitReason::tr("the splitting tool cannot split it: %1.").arg(toolMessage);
         return SplitReason::tr("it is not a ZIP archive, or it is damaged.");
     case 4:
         return SplitReason::tr("there was not enough memory to split it.");
     case 6:
         return SplitReason::tr("one of its entries is too large for the part size.");
     case 9:
+        if (!toolMessage.isEmpty())
+            return SplitReason::tr("the splitting tool cannot split it: %1.").arg(toolMessage);
         return SplitReason::tr("the split was interrupted.");
     case 11:
     case 18:
