@@ -262,6 +262,10 @@ bool readLocal(Bytes &bytes, Entry &entry)
         return false;
     entry.localName = le16(header + 26);
     entry.localExtra = le16(header + 28);
+    if (entry.localName == 1) {
+        const unsigned char *name = bytes.view(entry.localOffset + kLocalHeader, 1);
+        entry.dashName = name && name[0] == '-';
+    }
     if (entry.localExtra == 0)
         return true;
     const unsigned char *extra = bytes.view(entry.localOffset + kLocalHeader + entry.localName, entry.localExtra);

@@ -15,14 +15,15 @@ namespace {
 constexpr std::uint64_t kEndAllowance = 18 + 4;
 constexpr std::uint64_t kEntryAllowance = 8 + 26 + 42;
 constexpr std::int64_t kSmallestN = 100; // zipsplit refuses less
-constexpr std::int64_t kLocalHeader = 30;
-constexpr std::int64_t kCentralHeader = 46;
-constexpr std::int64_t kEndRecord = 22;
-constexpr std::int64_t kZip64End = 56 + 20; // record and locator
+constexpr std::uint64_t kLocalHeader = 30;
+constexpr std::uint64_t kCentralHeader = 46;
+constexpr std::uint64_t kEndRecord = 22;
+constexpr std::uint64_t kZip64End = 56 + 20; // record and locator
 
 // No file is this large: sizes, sums and ceilings are held below it, so no sum of two overflows
 // whatever a caller or a lying directory passes.
 constexpr std::uint64_t kNoSense = std::uint64_t(1) << 62;
+constexpr std::uint64_t kMax32 = 0xFFFFFFFF;
 
 std::int64_t saturate(std::uint64_t value)
 {
@@ -39,18 +40,30 @@ std::int64_t PartPlan::largest() const
     return size;
 }
 
-// What zipsplit writes for one entry: the local header with the source's local name and extra
-// field, the data, a new data descriptor for encrypted entries that had one (plain entries lose
-// theirs), and the central record as the source has it.
-static std::uint64_t WrittenBytes(const StoredZipEntry &e)
+// What zipsplit writes for one entry outside its central record: the local header with the
+// source's local name and extra field, the data, and a new data descriptor for encrypted entries
+// that had one (plain entries lose theirs). A Zip64 entry (a size past 32 bits, or a name "-",
+// which zipsplit takes for data zip read from a pipe) gets a Zip64 field of both sizes in place
+// of the one it had, kept where it already has that length.
+static std::uint64_t LocalBytes(const StoredZipEntry &e)
 {
-    const bool zip64 = e.compressedSize >= 0xFFFFFFFF || e.uncompressedSize >= 0xFFFFFFFF;
-    std::uint64_t localExtra = e.localExtra;
+    const bool zip64 = e.compressedSize > kMax32 || e.uncompressedSize > kMax32 || e.dashName;
+    std::uint64_t extra = e.localExtra;
     if (zip64 && e.localZip64 != 16)
-        localExtra = localExtra - (e.localZip64 < 0 ? 0 : 4 + e.localZip64) + 20;
+        extra = extra - (e.localZip64 < 0 ? 0 : 4 + std::uint64_t(e.localZip64)) + 20;
     const std::uint64_t descriptor = e.encrypted() && e.hasDescriptor() ? (zip64 ? 24 : 16) : 0;
-    return kLocalHeader + e.localName + localExtra + e.compressedSize + descriptor + kCentralHeader
-           + e.nameLength + e.centralExtra + e.comment;
+    return kLocalHeader + e.localName + extra + std::min(e.compressedSize, kNoSense) + descriptor;
+}
+
+// The central record: the source's, but where a size or the entry's offset in the part passes 32
+// bits zipsplit writes a new Zip64 field holding just those values, in place of the source's.
+static std::uint64_t CentralBytes(const StoredZipEntry &e, bool farOffset)
+{
+    std::uint64_t extra = e.centralExtra;
+    const int values = (e.uncompressedSize > kMax32) + (e.compressedSize > kMax32) + farOffset;
+    if (values > 0)
+        extra = extra - (e.centralZip64 < 0 ? 0 : 4 + std::uint64_t(e.centralZip64)) + 4 + 8 * values;
+    return kCentralHeader + e.nameLength + extra + e.comment;
 }
 
 PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
@@ -60,7 +73,9 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
                                        + 2 * std::uint64_t(e.centralExtra) + e.comment
                                        + std::min(e.compressedSize, kNoSense);
         m_estimate.push_back(std::min(estimate, kNoSense));
-        m_written.push_back(saturate(std::min(WrittenBytes(e), kNoSense)));
+        m_local.push_back(LocalBytes(e));
+        m_central.push_back({CentralBytes(e, false), CentralBytes(e, true)});
+        m_written.push_back(saturate(m_local.back() + m_central.back().second));
         m_largestEstimate = std::max(m_largestEstimate, m_estimate.back());
         m_total = saturate(std::uint64_t(m_total) + std::uint64_t(m_written.back()));
     }
@@ -73,7 +88,21 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
 
 std::int64_t PartPlanner::endBytes(std::size_t entries) const
 {
-    return kEndRecord + (entries > 0xFFFF ? kZip64End : 0);
+    return std::int64_t(kEndRecord + (entries > 0xFFFF ? kZip64End : 0));
+}
+
+// One part as zipsplit writes it: local records in archive order, the central directory (each
+// record's length depends on where its entry lies), the end records. Zip64 end records come
+// with more than 65,535 entries, or a directory that starts or runs past 32 bits.
+std::uint64_t PartPlanner::partBytes(const std::vector<std::size_t> &entries) const
+{
+    std::uint64_t offset = 0, central = 0;
+    for (const std::size_t i : entries) {
+        central = std::min(central + (offset > kMax32 ? m_central[i].second : m_central[i].first), kNoSense);
+        offset = std::min(offset + m_local[i], kNoSense);
+    }
+    const bool zip64 = entries.size() > 0xFFFF || offset > kMax32 || central > kMax32;
+    return std::min(offset + central + kEndRecord + (zip64 ? kZip64End : 0), kNoSense);
 }
 
 // Entries in archive order into parts one after another, a new part when the next will not fit.
@@ -161,10 +190,7 @@ PartPlan PartPlanner::plan(std::int64_t zipSplitSize) const
         result.parts[bin[i]].entries.push_back(i);
     const std::int64_t comment = m_directory.comment.size();
     for (PlannedPart &part : result.parts) {
-        std::uint64_t size = std::uint64_t(endBytes(part.entries.size()) + comment);
-        for (const std::size_t i : part.entries)
-            size = std::min(size + std::uint64_t(m_written[i]), kNoSense);
-        part.size = saturate(size);
+        part.size = saturate(partBytes(part.entries) + std::uint64_t(comment));
     }
     return result;
 }

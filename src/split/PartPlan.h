@@ -49,13 +49,16 @@ public:
 
 private:
     std::int64_t endBytes(std::size_t entries) const;
+    std::uint64_t partBytes(const std::vector<std::size_t> &entries) const;
     std::vector<std::size_t> packSimple(std::uint64_t capacity, std::size_t &bins) const;
     std::vector<std::size_t> packGreedy(std::uint64_t capacity, std::size_t &bins) const;
 
     const ZipDirectory &m_directory;
     std::vector<std::uint64_t> m_estimate; // zipsplit's estimate per entry
     std::vector<std::size_t> m_largestFirst; // entries by estimate, largest first, equals in order
-    std::vector<std::int64_t> m_written;   // bytes written per entry: local record and central
+    std::vector<std::uint64_t> m_local;    // bytes of each entry's local record, data and descriptor
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> m_central; // its central record, near and past 4 GiB
+    std::vector<std::int64_t> m_written;   // the most each entry can take: local and central
     std::uint64_t m_largestEstimate = 0;
     std::int64_t m_total = 0;
 };
