@@ -357,24 +357,8 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>der Kommentar des Archivs konnte seinen Teilen nicht hinzugefügt werden.</translation>
     </message>
     <message>
-        <source>its entries could not be listed to check the parts.</source>
-        <translation>seine Einträge konnten zur Prüfung der Teile nicht aufgelistet werden.</translation>
-    </message>
-    <message>
         <source>part %1 is damaged.</source>
         <translation>Teil %1 ist beschädigt.</translation>
-    </message>
-    <message>
-        <source>part %1 holds %2, which is not in the archive as it is.</source>
-        <translation>Teil %1 enthält %2, das so nicht im Archiv steht.</translation>
-    </message>
-    <message>
-        <source>part %1 holds %2 a second time.</source>
-        <translation>Teil %1 enthält %2 ein zweites Mal.</translation>
-    </message>
-    <message>
-        <source>no part holds %1.</source>
-        <translation>kein Teil enthält %1.</translation>
     </message>
     <message numerus="yes">
         <source>the splitting tool made %n parts where %1 were planned.</source>
@@ -498,6 +482,22 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>the file is empty.</source>
         <translation>die Datei ist leer.</translation>
+    </message>
+    <message>
+        <source>it names more than one disk (a spanned archive), which the splitting tool cannot split.</source>
+        <translation>es verteilt sich über mehrere Datenträger (ein übergreifendes Archiv), was das Aufteilungswerkzeug nicht aufteilen kann.</translation>
+    </message>
+    <message>
+        <source>the archive reader %1 could not be loaded.</source>
+        <translation>die Archivbibliothek %1 konnte nicht geladen werden.</translation>
+    </message>
+    <message>
+        <source>it is damaged: its Zip64 end record is missing or wrong.</source>
+        <translation>es ist beschädigt: sein Zip64-Endeintrag fehlt oder ist falsch.</translation>
+    </message>
+    <message>
+        <source>the splitting tool cannot split it: %1.</source>
+        <translation>das Aufteilungswerkzeug kann es nicht aufteilen: %1.</translation>
     </message>
 </context>
 <context>
