@@ -10,13 +10,15 @@ usage: make_split_fixtures.py KIND OUT
   size-2^63       the compressed size 2^63-1 in a Zip64 extra field
   size-2^64       the compressed size 2^64-1 in a Zip64 extra field
   zip64-disk      Zip64 end records whose disk fields say 0xFFFF (a spanned archive's)
+  stub            1,000 bytes before the archive that its offsets do not count (cat stub a.zip)
+  comment-end     an archive comment that holds an end record's signature
 """
 import struct
 import sys
 import zlib
 
 
-def one_entry(out, comp_size=None, offset=0, zip64_size=None, zip64_disk=None):
+def one_entry(out, comp_size=None, offset=0, zip64_size=None, zip64_disk=None, before=b"", comment=b""):
     name, data = b"hello.txt", b"hello, world\n" * 40
     crc = zlib.crc32(data)
     local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0, crc, len(data), len(data),
@@ -29,14 +31,14 @@ def one_entry(out, comp_size=None, offset=0, zip64_size=None, zip64_disk=None):
         csize = usize = 0xFFFFFFFF
     central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 45, 45, 0, 0, 0, 0, crc, csize, usize,
                           len(name), len(extra), 0, 0, 0, 0, offset) + name + extra
-    eocd = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, len(central), len(local), 0)
+    eocd = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, len(central), len(local), len(comment)) + comment
     if zip64_disk is not None:
         start = len(local) + len(central)
         eocd = (struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, zip64_disk, zip64_disk, 1, 1, len(central),
                             len(local))
                 + struct.pack("<IIQI", 0x07064B50, 0, start, 1) + eocd)
     with open(out, "wb") as f:
-        f.write(local + central + eocd)
+        f.write(before + local + central + eocd)
 
 
 def main():
@@ -53,6 +55,10 @@ def main():
         one_entry(out, zip64_size=(1 << 64) - 1)
     elif kind == "zip64-disk":
         one_entry(out, zip64_disk=0xFFFF)
+    elif kind == "stub":
+        one_entry(out, before=b"#!stub\n" * 142 + b"######")
+    elif kind == "comment-end":
+        one_entry(out, comment=b"see PK\x05\x06" + b"\x01" * 18)
     else:
         sys.exit("unknown kind " + kind)
 

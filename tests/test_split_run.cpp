@@ -366,8 +366,15 @@ private Q_SLOTS:
         QTest::newRow("size 2^63-1") << "size-2^63" << outside;
         QTest::newRow("size 2^64-1") << "size-2^64" << outside;
         QTest::newRow("text without extension") << "text" << "it is not a ZIP archive, or it is damaged.";
-        QTest::newRow("Zip64 records of a spanned archive")
+        QTest::newRow("Zip64 records naming another disk")
             << "zip64-disk" << "it names more than one disk (a spanned archive), which the splitting tool cannot split.";
+        // Read and listed, but zipsplit would not find its entries: said before it runs.
+        QTest::newRow("a stub the offsets do not count")
+            << "stub" << "it has 1000 bytes before its first entry (a self-extracting stub) that its offsets do not "
+                         "count, which the splitting tool cannot follow; zip -A mends that.";
+        QTest::newRow("an end record in the comment")
+            << "comment-end" << "bytes after its directory (in its comment or after the archive) look like the end of "
+                                "an archive, which misleads the splitting tool.";
     }
     void damagedArchivesFailWithoutParts()
     {

@@ -499,6 +499,21 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>the splitting tool cannot split it: %1.</source>
         <translation>das Aufteilungswerkzeug kann es nicht aufteilen: %1.</translation>
     </message>
+    <message>
+        <source>bytes after its directory (in its comment or after the archive) look like the end of an archive, which misleads the splitting tool.</source>
+        <translation>Daten nach seinem Verzeichnis (in seinem Kommentar oder nach dem Archiv) sehen wie das Ende eines Archivs aus, was das Aufteilungswerkzeug in die Irre führt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>it has %n byte(s) before its first entry (a self-extracting stub) that its offsets do not count, which the splitting tool cannot follow; zip -A mends that.</source>
+        <translation>
+            <numerusform>es hat %n Byte vor seinem ersten Eintrag (ein selbstentpackender Vorspann), das seine Offsets nicht mitzählen, was das Aufteilungswerkzeug nicht verarbeiten kann; zip -A behebt das.</numerusform>
+            <numerusform>es hat %n Bytes vor seinem ersten Eintrag (ein selbstentpackender Vorspann), die seine Offsets nicht mitzählen, was das Aufteilungswerkzeug nicht verarbeiten kann; zip -A behebt das.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the splitting tool would damage its entry %1 (its local Zip64 field).</source>
+        <translation>das Aufteilungswerkzeug würde seinen Eintrag %1 beschädigen (sein lokales Zip64-Feld).</translation>
+    </message>
 </context>
 <context>
     <name>qm::SplitRun</name>

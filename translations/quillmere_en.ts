@@ -30,6 +30,13 @@
             <numerusform>the splitting tool made %n parts where %1 were planned.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>it has %n byte(s) before its first entry (a self-extracting stub) that its offsets do not count, which the splitting tool cannot follow; zip -A mends that.</source>
+        <translation>
+            <numerusform>it has %n byte before its first entry (a self-extracting stub) that its offsets do not count, which the splitting tool cannot follow; zip -A mends that.</numerusform>
+            <numerusform>it has %n bytes before its first entry (a self-extracting stub) that its offsets do not count, which the splitting tool cannot follow; zip -A mends that.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>qm::SplitRun</name>

@@ -107,6 +107,8 @@ bool readZip64End(Bytes &bytes, std::uint64_t endAt, Directory &directory, EndFi
     if (!locator || le32(locator) != 0x07064b50)
         return true; // no locator: the end record stands alone
     directory.zip64End = true;
+    directory.locatorDisk = le32(locator + 4);
+    directory.totalDisks = le32(locator + 16);
     if (endAt < kLocator + kZip64End)
         return false;
     const std::uint64_t recorded = le64(locator + 8);
@@ -165,6 +167,7 @@ bool readEnd(Bytes &bytes, std::uint64_t endAt, Directory &directory, EndFields 
     directory.endRecord = endAt;
     directory.trailing = bytes.size() - afterRecord - commentLength64;
     fields = {le16(end + 10), le32(end + 12), le32(end + 16)};
+    directory.endDisk = le16(end + 4);
     std::uint64_t zip64At = endAt;
     if (!readZip64End(bytes, endAt, directory, fields, zip64At)) {
         directory.problem = Problem::Zip64Damaged;
@@ -194,9 +197,14 @@ void findEnd(Bytes &bytes, Directory &directory, EndFields &fields)
     Directory first;
     EndFields firstFields;
     bool found = false;
+    std::uint64_t last = 0;
     for (std::uint64_t i = tail - kEndRecord + 1; i-- > 0;) {
-        if (le32(copy.data() + i) != kEndSignature || !readEnd(bytes, tailStart + i, directory, fields))
+        if (le32(copy.data() + i) != kEndSignature)
             continue;
+        last = std::max(last, tailStart + i);
+        if (!readEnd(bytes, tailStart + i, directory, fields))
+            continue;
+        directory.lastEndSignature = last;
         if (directory.problem == Problem::None)
             return;
         if (!found) {

@@ -89,8 +89,12 @@ struct Directory
     std::uint64_t prefix = 0;        // bytes before the archive its offsets do not count (a stub)
     std::uint64_t trailing = 0;      // bytes after the end record and its comment
     bool zip64End = false;           // a Zip64 end record stands before the end record
-    std::uint32_t zip64Disk = 0;     // its disk numbers (zipsplit takes only 0)
+    std::uint32_t zip64Disk = 0;     // its disk numbers
     std::uint32_t zip64CentralDisk = 0;
+    std::uint32_t locatorDisk = 0;   // the locator's: the Zip64 record's disk, the disk count
+    std::uint32_t totalDisks = 1;
+    std::uint16_t endDisk = 0;       // the end record's disk number
+    std::uint64_t lastEndSignature = 0; // the last end-record signature in the file's tail
     Problem problem = Problem::None;
 
     std::string_view name(const Entry &entry) const { return {names.data() + entry.nameAt, entry.nameLength}; }

@@ -40,6 +40,21 @@ std::int64_t PartPlan::largest() const
     return size;
 }
 
+static bool IsZip64Entry(const StoredZipEntry &e)
+{
+    return e.compressedSize > kMax32 || e.uncompressedSize > kMax32 || e.dashName;
+}
+
+std::ptrdiff_t EntryZipSplitDamages(const ZipDirectory &directory)
+{
+    for (std::size_t i = 0; i < directory.entries.size(); ++i) {
+        const StoredZipEntry &e = directory.entries[i];
+        if (IsZip64Entry(e) && e.localZip64 >= 0 && e.localZip64 != 16)
+            return std::ptrdiff_t(i);
+    }
+    return -1;
+}
+
 // What zipsplit writes for one entry outside its central record: the local header with the
 // source's local name and extra field, the data, and a new data descriptor for encrypted entries
 // that had one (plain entries lose theirs). A Zip64 entry (a size past 32 bits, or a name "-",
@@ -47,7 +62,7 @@ std::int64_t PartPlan::largest() const
 // of the one it had, kept where it already has that length.
 static std::uint64_t LocalBytes(const StoredZipEntry &e)
 {
-    const bool zip64 = e.compressedSize > kMax32 || e.uncompressedSize > kMax32 || e.dashName;
+    const bool zip64 = IsZip64Entry(e);
     std::uint64_t extra = e.localExtra;
     if (zip64 && e.localZip64 != 16)
         extra = extra - (e.localZip64 < 0 ? 0 : 4 + std::uint64_t(e.localZip64)) + 20;

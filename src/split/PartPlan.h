@@ -32,6 +32,10 @@ struct PartPlan
 // simple sequential packing when it needs no more parts than its greedy best-fit one. The real
 // size of each part differs from the estimate (local extra fields, data descriptors), so the
 // plan also counts every byte zipsplit writes, and the comment the run adds to each part.
+// The entry zipsplit would write damaged, if any: a Zip64 entry whose local Zip64 field is not
+// the 16 bytes zipsplit rewrites in place (it loses the field's last bytes); -1 for none.
+std::ptrdiff_t EntryZipSplitDamages(const ZipDirectory &directory);
+
 class PartPlanner
 {
 public:
