@@ -6,6 +6,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "archive/UnzipLibrary.h"
+#include "archive/cUnzip.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
 
@@ -142,6 +143,11 @@ private Q_SLOTS:
         QFETCH(int, parts);
         const ZipDirectory directory = directoryOf(archive);
         QCOMPARE(DirectoryProblem(directory.problem), QString());
+        // What the run refuses, zipsplit cannot split either, at any size.
+        if (!ZipSplitCannotSplit(directory).isEmpty()) {
+            QVERIFY(zipSplit(archive, 1 << 30).exitCode != 0);
+            return;
+        }
         const PartPlanner planner(directory);
         const std::int64_t asked = parts ? QFileInfo(archive).size() / parts : 1048576;
         const PartPlan plan = parts ? planner.forParts(parts, asked) : planner.forSize(asked);
@@ -167,8 +173,83 @@ private Q_SLOTS:
             QCOMPARE(plan.parts.size(), std::size_t(parts));
     }
 
-    // The whole run over the corpus: every archive split, by parts never into more than asked,
-    // by size no part over it but the one entry that cannot fit, every entry (folders too) kept.
+    // Parts past 4 GiB, from a directory alone (no such archive needs writing): an entry whose
+    // offset in the part passes 32 bits gets a central Zip64 field of that offset, sizes past 32
+    // bits get theirs in place of the source's field, and a directory past 4 GiB brings the Zip64
+    // end records. Sizes worked out by hand from zipsplit 3.0's putlocal, putcentral and putend.
+    void partsPast4GiB_data()
+    {
+        QTest::addColumn<QVector<qint64>>("sizes"); // stored entries "a", "b", ...: no extra fields
+        QTest::addColumn<int>("sourceZip64");        // data length of each source central Zip64 field, 0 none
+        QTest::addColumn<qint64>("part");            // the one part's size
+        constexpr qint64 G = qint64(1) << 30;
+        // locals 30+1+size; centrals 47, the third with 4+8 more for its offset; end 22 + 76
+        QTest::newRow("third entry past 4 GiB") << QVector<qint64>{3 * G, 2 * G, 10} << 0
+                                                << 3 * G + 2 * G + 10 + 3 * 31 + 3 * 47 + 12 + 22 + 76;
+        // under 4 GiB all: no field, no Zip64 end records
+        QTest::newRow("all under 4 GiB") << QVector<qint64>{2 * G, G, 10} << 0 << 3 * G + 10 + 3 * 31 + 3 * 47 + 22;
+        // a 5 GiB entry: local field of both sizes (20), central of both (4 + 16) in place of the
+        // source's 28-byte one; the next entry's offset is past 4 GiB (4 + 8)
+        QTest::newRow("wide source field") << QVector<qint64>{5 * G, 10} << 24
+                                           << 5 * G + 10 + 2 * 31 + 20 + 2 * 47 + 20 + 12 + 22 + 76;
+    }
+    void partsPast4GiB()
+    {
+        QFETCH(QVector<qint64>, sizes);
+        QFETCH(int, sourceZip64);
+        QFETCH(qint64, part);
+        ZipDirectory directory;
+        std::uint64_t offset = 0;
+        for (int i = 0; i < sizes.size(); ++i) {
+            StoredZipEntry e;
+            e.nameAt = directory.names.size();
+            directory.names += char('a' + i);
+            e.nameLength = e.localName = 1;
+            e.compressedSize = e.uncompressedSize = std::uint64_t(sizes[i]);
+            const bool large = sizes[i] > 0xFFFFFFFFLL;
+            e.centralZip64 = large && sourceZip64 ? sourceZip64 : -1;
+            e.centralExtra = std::uint16_t(large && sourceZip64 ? 4 + sourceZip64 : 0);
+            e.localZip64 = large ? 16 : -1;
+            e.localExtra = large ? 20 : 0;
+            e.localOffset = offset;
+            offset += 31 + e.localExtra + e.compressedSize;
+            directory.entries.push_back(e);
+        }
+        const PartPlan plan = PartPlanner(directory).forParts(1, 0);
+        QCOMPARE(plan.parts.size(), std::size_t(1));
+        QCOMPARE(plan.parts[0].size, part);
+    }
+
+    // The library's listing, as the archive reader gives it, is unzip's (folders are not entries
+    // of the reader). Archives zipsplit misreads confuse zipinfo alike: left out.
+    void listingMatchesZipinfo_data()
+    {
+        QTest::addColumn<QString>("archive");
+        QVERIFY(!corpus().isEmpty());
+        for (const QString &name : QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name))
+            QTest::newRow(qPrintable(name)) << corpus() + QLatin1Char('/') + name;
+    }
+    void listingMatchesZipinfo()
+    {
+        QFETCH(QString, archive);
+        if (!ZipSplitCannotSplit(directoryOf(archive)).isEmpty())
+            QSKIP("zipsplit and zipinfo misread this archive");
+        cUnzip reader(std::make_shared<UnzipLibrary>());
+        reader.setZipFile(archive);
+        QVERIFY(reader.Directory() == 0);
+        QStringList listed;
+        for (std::int32_t i = 1; i <= reader.FileCount(); ++i) // unzip cuts names at 4,095 bytes
+            listed << cUnzip::BuildEntryPath(reader.FileDirectory(i), reader.Filename(i)).left(4095);
+        QStringList files;
+        for (const QString &name : entriesOf(archive))
+            if (!name.endsWith(QLatin1Char('/')))
+                files << name;
+        QCOMPARE(listed, files);
+    }
+
+    // The whole run over the corpus: every archive split but those zipsplit misreads (refused,
+    // saying why), by parts never into more than asked, by size no part over it but one that
+    // holds a single entry, every entry (folders too) kept.
     void wholeRunOverTheCorpus_data()
     {
         QTest::addColumn<int>("parts"); // 0: by size, 1 MB
@@ -196,21 +277,25 @@ private Q_SLOTS:
         startSplittingAndWait(form);
         qunsetenv("APPDATA");
 
-        QCOMPARE(form.failures, QStringList());
-        QStringList wanted, got;
+        QStringList refused, wanted, got;
         for (const QString &archive : archives) {
+            const QString why = ZipSplitCannotSplit(directoryOf(archive));
+            if (!why.isEmpty()) {
+                refused << archive + QStringLiteral(": ") + why;
+                continue;
+            }
             wanted += entriesOf(archive);
             QVERIFY(form.parts.value(archive) >= 1);
             if (parts)
                 QVERIFY2(form.parts.value(archive) <= parts, qPrintable(archive));
         }
-        int over = 0;
+        QCOMPARE(form.failures, refused);
         for (const QFileInfo &part : QDir(out).entryInfoList(QDir::Files)) {
-            got += entriesOf(part.filePath());
-            over += part.size() > 1048576;
+            const QStringList entries = entriesOf(part.filePath());
+            got += entries;
+            if (!parts && part.size() > 1048576)
+                QVERIFY2(entries.size() == 1, qPrintable(part.fileName()));
         }
-        if (!parts)
-            QCOMPARE(over, 1); // py_oneentry.zip's 2.5 MB entry
         wanted.sort();
         got.sort();
         QCOMPARE(got, wanted);

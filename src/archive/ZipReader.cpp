@@ -136,12 +136,16 @@ bool placeDirectory(Bytes &bytes, Directory &directory, const EndFields &fields,
 {
     if (fields.size > recordsAt)
         return false;
+    // A directory starts with a central record (a stale end record's seldom does).
+    const auto startsDirectory = [&](std::uint64_t start) {
+        const unsigned char *at = bytes.view(start, 4);
+        return fields.size == 0 || (fields.size >= 4 && at && le32(at) == 0x02014b50);
+    };
     const std::uint64_t actual = recordsAt - fields.size;
     const std::uint64_t recorded = fields.start + directory.prefix;
-    const unsigned char *at = fields.size >= 4 && recorded <= actual ? bytes.view(recorded, 4) : nullptr;
-    if (recorded == actual || (at && le32(at) == 0x02014b50 && recorded + fields.size <= recordsAt)) {
+    if (recorded <= actual && startsDirectory(recorded)) {
         directory.centralStart = recorded;
-    } else if (actual >= fields.start) {
+    } else if (actual >= fields.start && startsDirectory(actual)) {
         directory.centralStart = actual;
         directory.prefix = actual - fields.start;
     } else {

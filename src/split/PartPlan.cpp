@@ -101,11 +101,6 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
                      [this](std::size_t a, std::size_t b) { return m_estimate[a] > m_estimate[b]; });
 }
 
-std::int64_t PartPlanner::endBytes(std::size_t entries) const
-{
-    return std::int64_t(kEndRecord + (entries > 0xFFFF ? kZip64End : 0));
-}
-
 // One part as zipsplit writes it: local records in archive order, the central directory (each
 // record's length depends on where its entry lies), the end records. Zip64 end records come
 // with more than 65,535 entries, or a directory that starts or runs past 32 bits.
@@ -259,8 +254,8 @@ PartPlan PartPlanner::forParts(int parts, std::int64_t lowest) const
     for (const std::uint64_t e : m_estimate)
         estimates = std::min(estimates + e, kNoSense);
     const std::int64_t comment = std::int64_t(m_directory.comment.size());
-    // Under this ceiling everything fits in one part.
-    std::int64_t high = std::max(m_total + endBytes(m_estimate.size()), saturate(estimates + kEndAllowance)) + comment;
+    // Under this ceiling everything fits in one part (end records at their largest).
+    std::int64_t high = std::max(m_total + std::int64_t(kEndRecord + kZip64End), saturate(estimates + kEndAllowance)) + comment;
     std::int64_t low = std::max(lowest, best.splitSize) + 1;
     best = forSize(high);
     while (low < high) {

@@ -52,7 +52,6 @@ public:
     PartPlan forParts(int parts, std::int64_t lowest) const;
 
 private:
-    std::int64_t endBytes(std::size_t entries) const;
     std::uint64_t partBytes(const std::vector<std::size_t> &entries) const;
     std::vector<std::size_t> packSimple(std::uint64_t capacity, std::size_t &bins) const;
     std::vector<std::size_t> packGreedy(std::uint64_t capacity, std::size_t &bins) const;

@@ -2,6 +2,7 @@
 #include "split/ZipDirectory.h"
 
 #include "archive/cUnzip.h"
+#include "split/PartPlan.h"
 #include "split/SplitReason.h"
 
 #include <sys/stat.h>
@@ -51,6 +52,32 @@ QString DirectoryProblem(zip::Problem problem)
         return SplitReason::tr("it is damaged: its directory does not hold the entries it counts.");
     case zip::Problem::EntryOutside:
         return SplitReason::tr("it is damaged: its directory places entries outside the file.");
+    }
+    return QString();
+}
+
+// What zipsplit (Zip 3.0) reads otherwise than the reader, said before it runs: it takes the
+// last end record in the file's tail as it stands, never moves offsets for a stub, reads one
+// disk only (another in the Zip64 locator makes it wait for a disk on its input), and damages
+// a Zip64 entry whose local Zip64 field it cannot rewrite in place.
+QString ZipSplitCannotSplit(const ZipDirectory &directory)
+{
+    if (directory.endDisk != 0 || directory.zip64CentralDisk != 0 || directory.locatorDisk != 0
+        || (directory.zip64End && directory.totalDisks != 1))
+        return SplitReason::tr("it names more than one disk (a spanned archive), which the splitting "
+                               "tool cannot split.");
+    if (directory.lastEndSignature != directory.endRecord)
+        return SplitReason::tr("bytes after its directory (in its comment or after the archive) look like the "
+                               "end of an archive, which misleads the splitting tool.");
+    if (directory.prefix != 0)
+        return SplitReason::tr("it has %n byte(s) before its first entry (a self-extracting stub) that its offsets "
+                               "do not count, which the splitting tool cannot follow; zip -A mends that.",
+                               nullptr, int(std::min<std::uint64_t>(directory.prefix, 0x7FFFFFFF)));
+    const std::ptrdiff_t damaged = EntryZipSplitDamages(directory);
+    if (damaged >= 0) {
+        const std::string_view name = directory.name(directory.entries[std::size_t(damaged)]);
+        return SplitReason::tr("the splitting tool would damage its entry %1 (its local Zip64 field).")
+            .arg(QString::fromUtf8(name.data(), qsizetype(name.size())));
     }
     return QString();
 }

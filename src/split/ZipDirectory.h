@@ -28,4 +28,8 @@ ZipDirectory ReadPartDirectory(int fd);
 // Why an archive cannot be split, in the user's words; empty for none.
 QString DirectoryProblem(zip::Problem problem);
 
+// Why zipsplit 3.0 cannot split an archive the reader read, in the user's words; empty when it
+// can.
+QString ZipSplitCannotSplit(const ZipDirectory &directory);
+
 } // namespace qm

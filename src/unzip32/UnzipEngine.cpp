@@ -26,8 +26,11 @@ int runSession(Session &session, DLLSTORED *stored)
     const bool listing = !session.zip();
     session.readDirectory(stored ? qm::zip::Locals::Read : qm::zip::Locals::Skip);
     const qm::zip::Problem problem = session.directory().problem;
-    if (listing && session.reportProblem() && problem != qm::zip::Problem::EntryOutside)
+    if (listing && session.reportProblem() && problem != qm::zip::Problem::EntryOutside) {
+        if (stored) // what could be read, and why no more
+            stored(&session.directory());
         return session.code();
+    }
     const zip_int64_t count = listing ? zip_int64_t(session.directory().entries.size())
                                       : zip_get_num_entries(session.zip(), 0);
     if (count <= 0) {
