@@ -366,7 +366,8 @@ bool EndsBefore(const Entry &entry, std::uint64_t centralStart)
     if (entry.localOffset > centralStart)
         return false;
     const std::uint64_t room = centralStart - entry.localOffset;
-    const std::uint64_t header = kLocalHeader + entry.localName + entry.localExtra;
+    const std::uint64_t name = entry.localName ? entry.localName : entry.nameLength;
+    const std::uint64_t header = kLocalHeader + name + entry.localExtra;
     return header <= room && entry.compressedSize <= room - header;
 }
 

@@ -116,7 +116,7 @@ Directory ReadDirectory(Bytes &bytes, Locals locals = Locals::Read);
 const unsigned char *FindExtra(const unsigned char *extra, std::size_t length, std::uint16_t id, std::uint16_t &size);
 
 // Whether an entry's local header and compressed data end before the directory starts (the sum
-// checked without overflow). The local name length counts when the header was read.
+// checked without overflow). Until the local header is read, its name is taken for the central's.
 bool EndsBefore(const Entry &entry, std::uint64_t centralStart);
 
 } // namespace qm::zip

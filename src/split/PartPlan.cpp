@@ -90,9 +90,8 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
         m_estimate.push_back(std::min(estimate, kNoSense));
         m_local.push_back(LocalBytes(e));
         m_central.push_back({CentralBytes(e, false), CentralBytes(e, true)});
-        m_written.push_back(saturate(m_local.back() + m_central.back().second));
         m_largestEstimate = std::max(m_largestEstimate, m_estimate.back());
-        m_total = saturate(std::uint64_t(m_total) + std::uint64_t(m_written.back()));
+        m_total = saturate(std::uint64_t(m_total) + m_local.back() + m_central.back().second);
     }
     m_largestFirst.resize(m_estimate.size());
     std::iota(m_largestFirst.begin(), m_largestFirst.end(), std::size_t(0));

@@ -61,9 +61,8 @@ private:
     std::vector<std::size_t> m_largestFirst; // entries by estimate, largest first, equals in order
     std::vector<std::uint64_t> m_local;    // bytes of each entry's local record, data and descriptor
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_central; // its central record, near and past 4 GiB
-    std::vector<std::int64_t> m_written;   // the most each entry can take: local and central
     std::uint64_t m_largestEstimate = 0;
-    std::int64_t m_total = 0;
+    std::int64_t m_total = 0; // the most all entries can take
 };
 
 } // namespace qm

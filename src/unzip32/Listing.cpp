@@ -77,14 +77,6 @@ void fillTotals(Session &session, unsigned long long size, unsigned long long co
     callbacks.cchComment = static_cast<unsigned short>(std::min<std::size_t>(session.directory().comment.size(), 0xFFFF));
 }
 
-// Whether the entry's local header (at least its name) and data lie before the directory.
-bool inside(const qm::zip::Directory &directory, const qm::zip::Entry &entry)
-{
-    qm::zip::Entry bounds = entry;
-    bounds.localName = std::max(entry.localName, entry.nameLength);
-    return qm::zip::EndsBefore(bounds, directory.centralStart);
-}
-
 } // namespace
 
 // One callback per entry and nothing else, straight from the directory as stored.
@@ -100,7 +92,7 @@ void listEntries(Session &session)
         const std::string name = displayName(directory, entry);
         if (!session.selected(name.c_str()))
             continue;
-        if (!inside(directory, entry)) { // reported; still listed
+        if (!qm::zip::EndsBefore(entry, directory.centralStart)) { // reported; still listed
             session.say(Level::Error, format("error:  %s lies outside the archive (damaged directory)", name.c_str()));
             session.note(PK_BADERR);
         }

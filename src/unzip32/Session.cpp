@@ -105,13 +105,10 @@ bool Session::reportProblem()
 
 bool Session::insideArchive(zip_uint64_t index, std::uint64_t compressedSize, const char *name)
 {
-    // The local header is 30 bytes and the name at least: where it is, when the directory tells.
-    const qm::zip::Entry *entry = stored(index);
-    if (entry) {
-        qm::zip::Entry bounds = *entry;
-        bounds.compressedSize = compressedSize;
-        bounds.localName = entry->nameLength;
-        if (qm::zip::EndsBefore(bounds, m_directory.centralStart))
+    // Without the directory, only the size against the archive's length (a local header is 30
+    // bytes at least).
+    if (const qm::zip::Entry *entry = stored(index)) {
+        if (qm::zip::EndsBefore(*entry, m_directory.centralStart))
             return true;
     } else if (compressedSize <= m_bytes.size() && 30 <= m_bytes.size() - compressedSize) {
         return true;
