@@ -42,6 +42,13 @@
 
 namespace {
 
+// The run's library: loaded once for a run, not for each archive.
+const std::shared_ptr<qm::UnzipLibrary> &runLibrary()
+{
+    static const auto library = std::make_shared<qm::UnzipLibrary>();
+    return library;
+}
+
 qm::ZipDirectory directoryOf(const QString &path);
 
 qm::PartPlan planOf(bool byParts, const QString &number, const QString &archive)
@@ -63,6 +70,7 @@ int printSizes(bool byParts, const QString &number, const QStringList &archives)
 
 int printPlanCost(bool byParts, const QString &number, const QString &archive)
 {
+    runLibrary()->load();
     QElapsedTimer clock;
     clock.start();
     const qm::PartPlan plan = planOf(byParts, number, archive);
@@ -76,7 +84,7 @@ qm::ZipDirectory directoryOf(const QString &path)
     // As a run reads it: through the archive reader and its library beside the program.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     QString failure;
-    qm::ZipDirectory directory = qm::ListStoredDirectory(fd, std::make_shared<qm::UnzipLibrary>(), failure);
+    qm::ZipDirectory directory = qm::ListStoredDirectory(fd, runLibrary(), failure);
     ::close(fd);
     return directory;
 }
@@ -98,6 +106,7 @@ int splitRun(bool byParts, const QString &number, const QString &output, const Q
     form.Text3->setText(byParts ? number : QStringLiteral("5"));
     form.setOptionValue(byParts ? form.Option2 : form.Option1, true);
     form.fileList().append(archives);
+    form.archiveLibrary()->load(); // as the shown window does once it has settled
 
     QElapsedTimer clock, sinceStop;
     clock.start();

@@ -240,6 +240,7 @@ void Form1::Form_Load()
     h.step(138, [&] { Text2->setText(m_ctx.settings.read(QStringLiteral("Text2"), QStringLiteral("20"))); });
     h.step(140, [&] { Text3->setText(m_ctx.settings.read(QStringLiteral("Text3"), QStringLiteral("5"))); });
     h.step(142, [&] { UpdateSplitFields(); });
+    loadArchiveLibraryAhead();
 }
 
 void Form1::loadHandCursor(const QString &path)

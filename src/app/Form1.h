@@ -25,6 +25,7 @@ namespace qm {
 
 class FileListModel;
 class SplitRun;
+class UnzipLibrary;
 
 // The main window. Controls carry their design names as members and objectName; handlers are
 // named control_event. Construction builds the window; Form_Load restores it and runs once
@@ -83,6 +84,7 @@ public:
     void setProgress(double value) override;
     void setRunning(bool running) override;
     bool isRunning() const { return m_running; }
+    std::shared_ptr<UnzipLibrary> archiveLibrary() override;
 
     // --- controls (design names) --------------------------------------------------------------
     QPushButton *PushButton1 = nullptr;
@@ -134,6 +136,8 @@ private:
     bool m_running = false;
     int m_importDepth = 0;  // folder imports in progress (a second one can start mid-walk)
     std::unique_ptr<SplitRun> m_activeRun; // the run in progress: Stop Splitting, closing mid-run
+    std::shared_ptr<UnzipLibrary> m_archiveLibrary; // loaded once the window has settled
+    void loadArchiveLibraryAhead();
 };
 
 // Settings keys of the folders the dialogs last worked in.

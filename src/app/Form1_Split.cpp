@@ -1,11 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Form1.h"
 
+#include "archive/UnzipLibrary.h"
 #include "split/SplitRun.h"
 
 #include <QCloseEvent>
+#include <QTimer>
 
 namespace qm {
+
+// The archive library pulls in libzip and its crypto: loaded once the window is up, it is not
+// part of the first split's wait.
+void Form1::loadArchiveLibraryAhead()
+{
+    QTimer::singleShot(100, this, [this] { archiveLibrary()->load(); });
+}
+
+std::shared_ptr<UnzipLibrary> Form1::archiveLibrary()
+{
+    const QString path = m_ctx.unzipLibrary.isEmpty() ? UnzipLibrary::besideProgram() : m_ctx.unzipLibrary;
+    if (!m_archiveLibrary || m_archiveLibrary->path() != path) // the context may name another
+        m_archiveLibrary = std::make_shared<UnzipLibrary>(path);
+    return m_archiveLibrary;
+}
 
 void Form1::PushButton2_Click()
 {

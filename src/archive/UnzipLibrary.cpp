@@ -21,7 +21,6 @@ QString UnzipLibrary::besideProgram()
     return paths::join(QCoreApplication::applicationDirPath(), QStringLiteral("libunzip32.so"));
 }
 
-// A failed load is tried again on the next use, so a library that turns up later is found.
 bool UnzipLibrary::load()
 {
     if (m_library && m_library->isLoaded())

@@ -24,6 +24,9 @@ public:
     UnzipLibrary &operator=(const UnzipLibrary &) = delete;
 
     QString path() const { return m_path; }
+    // Loads it now (on first use otherwise); false when it cannot be. A failed load is tried
+    // again on the next use, so a library that turns up later is found.
+    bool load();
 
     // Wiz_SingleEntryUnzip; -1 when the library cannot be loaded or lacks the entry point.
     // Virtual: another library can stand in for this one.
@@ -41,7 +44,6 @@ public:
     static QString besideProgram();
 
 private:
-    bool load();
 
     using WizFunction = int (*)(int, char **, int, char **, DCL *, USERFUNCTIONS *);
     using VersionFunction = void (*)(UzpVer2 *);

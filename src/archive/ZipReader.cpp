@@ -294,9 +294,11 @@ bool readLocals(Bytes &bytes, Directory &directory)
 {
     std::vector<std::size_t> order(directory.entries.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const auto before = [&](std::size_t a, std::size_t b) {
         return directory.entries[a].localOffset < directory.entries[b].localOffset;
-    });
+    };
+    if (!std::is_sorted(order.begin(), order.end(), before)) // most writers keep file order
+        std::sort(order.begin(), order.end(), before);
     for (const std::size_t i : order) {
         Entry &entry = directory.entries[i];
         if (entry.localOffset >= directory.centralStart || !readLocal(bytes, entry)

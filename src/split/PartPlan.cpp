@@ -91,10 +91,10 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
         m_local.push_back(LocalBytes(e));
         m_central.push_back({CentralBytes(e, false), CentralBytes(e, true)});
         m_largestEstimate = std::max(m_largestEstimate, m_estimate.back());
-        m_total = saturate(std::uint64_t(m_total) + m_local.back() + m_central.back().second);
     }
     m_largestFirst.resize(m_estimate.size());
     std::iota(m_largestFirst.begin(), m_largestFirst.end(), std::size_t(0));
+    m_whole = saturate(partBytes(m_largestFirst)); // still in archive order
     // glibc's qsort is a merge sort, so equal estimates keep their order, as here.
     std::stable_sort(m_largestFirst.begin(), m_largestFirst.end(),
                      [this](std::size_t a, std::size_t b) { return m_estimate[a] > m_estimate[b]; });
@@ -253,8 +253,8 @@ PartPlan PartPlanner::forParts(int parts, std::int64_t lowest) const
     for (const std::uint64_t e : m_estimate)
         estimates = std::min(estimates + e, kNoSense);
     const std::int64_t comment = std::int64_t(m_directory.comment.size());
-    // Under this ceiling everything fits in one part (end records at their largest).
-    std::int64_t high = std::max(m_total + std::int64_t(kEndRecord + kZip64End), saturate(estimates + kEndAllowance)) + comment;
+    // Under this ceiling everything fits in one part.
+    std::int64_t high = std::max(m_whole, saturate(estimates + kEndAllowance)) + comment;
     std::int64_t low = std::max(lowest, best.splitSize) + 1;
     best = forSize(high);
     while (low < high) {

@@ -62,7 +62,7 @@ private:
     std::vector<std::uint64_t> m_local;    // bytes of each entry's local record, data and descriptor
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_central; // its central record, near and past 4 GiB
     std::uint64_t m_largestEstimate = 0;
-    std::int64_t m_total = 0; // the most all entries can take
+    std::int64_t m_whole = 0; // one part holding every entry
 };
 
 } // namespace qm

@@ -3,7 +3,11 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace qm {
+
+class UnzipLibrary;
 
 // What the split run needs from the main window, kept free of widgets so the run is plain logic.
 class SplitHost
@@ -23,6 +27,9 @@ public:
     virtual void setProgress(double value) = 0;             // ProgressBar1, 0..100
     virtual void setMousePointer(int shape) = 0;
     virtual void setRunning(bool running) = 0;              // locks the list while a run lasts
+    // The archive reader's library, kept (and loaded ahead) by a host that lives long; none:
+    // each run loads its own.
+    virtual std::shared_ptr<UnzipLibrary> archiveLibrary() { return nullptr; }
     // Row `row` of `rows` is done: split into `parts` parts, or not, and `failure` says why.
     virtual void archiveDone(int row, int rows, const QString &archive, int parts, const QString &failure)
     {

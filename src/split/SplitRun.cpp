@@ -177,7 +177,9 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
                        && h.step(128, [&] { baseSize = TimesKilo(baseSize); });
     h.begin(130);
     request.sizeBytes = baseSize;
-    request.library = std::make_shared<UnzipLibrary>(m_ctx.unzipLibrary);
+    request.library = m_host.archiveLibrary();
+    if (!request.library)
+        request.library = std::make_shared<UnzipLibrary>(m_ctx.unzipLibrary);
     return sized || m_host.partsSelected();
 }
 

@@ -88,11 +88,15 @@ void listEntries(Session &session)
     unsigned long members = 0;
     char scratch[16];
     const auto send = session.callbacks().SendApplicationMessage;
+    // Names are made only for someone: the callback, the selection, a message.
+    const bool named = send || !session.selectsAll();
     for (const qm::zip::Entry &entry : directory.entries) {
-        const std::string name = displayName(directory, entry);
-        if (!session.selected(name.c_str()))
+        std::string name;
+        if (named && !session.selected((name = displayName(directory, entry)).c_str()))
             continue;
         if (!qm::zip::EndsBefore(entry, directory.centralStart)) { // reported; still listed
+            if (name.empty())
+                name = displayName(directory, entry);
             session.say(Level::Error, format("error:  %s lies outside the archive (damaged directory)", name.c_str()));
             session.note(PK_BADERR);
         }

@@ -45,6 +45,7 @@ public:
     void say(Level level, std::string text);
 
     bool selected(const char *name) const;
+    bool selectsAll() const { return m_include.empty() && m_exclude.empty(); }
     // False (reported) for an entry whose data the directory places beyond the archive's end.
     bool insideArchive(zip_uint64_t index, std::uint64_t compressedSize, const char *name);
 
