@@ -38,10 +38,9 @@ cUnzip::cUnzip(QObject *parent) : cUnzip(nullptr, parent)
 }
 
 cUnzip::cUnzip(std::shared_ptr<UnzipLibrary> library, QObject *parent)
-    : QObject(parent), m_library(std::move(library)), m_zipFile(QLatin1String("")),
-      m_stored(std::make_unique<zip::Directory>())
+    : QObject(parent), m_library(std::move(library)), m_zipFile(QLatin1String(""))
 {
-    m_stored->problem = zip::Problem::NotZip;
+    forgetStored();
 }
 
 cUnzip::~cUnzip()
@@ -143,14 +142,20 @@ std::int32_t cUnzip::ListStored()
     m_dcl.lpszZipFN = m_zipFile;
     m_dcl.lpszExtractDir = QString(1, QChar(u'\0'));
     m_dcl.nvflag = 1;
-    *m_stored = zip::Directory();
-    m_stored->problem = zip::Problem::NotZip;
+    forgetStored();
     return mUnzip::RunStoredListing(m_library.get(), *this, m_dcl);
 }
 
 void cUnzip::AdoptStoredDirectory(zip::Directory &&directory)
 {
-    *m_stored = std::move(directory);
+    m_stored = std::move(directory);
+}
+
+// Until a listing hands one over, there is no archive to speak of.
+void cUnzip::forgetStored()
+{
+    m_stored = zip::Directory();
+    m_stored.problem = zip::Problem::NotZip;
 }
 
 // The library reads include names as patterns, in which '\' makes the next character literal.
@@ -206,8 +211,7 @@ QString cUnzip::ZipFile() const { return m_zipFile; }
 void cUnzip::setZipFile(const QString &sFIle)
 {
     m_zipFile = sFIle.isNull() ? QLatin1String("") : sFIle;
-    *m_stored = zip::Directory();
-    m_stored->problem = zip::Problem::NotZip;
+    forgetStored();
     m_entries.clear();
     m_names.clear();
     m_folders.clear();

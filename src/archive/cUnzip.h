@@ -89,8 +89,8 @@ public:
     // header, kept as StoredDirectory() (FileCount is left alone). The library's code, or -1
     // when it could not run (the stored directory then says NotZip).
     std::int32_t ListStored();
-    const zip::Directory &StoredDirectory() const { return *m_stored; }
-    zip::Directory TakeStoredDirectory() { return std::move(*m_stored); }
+    const zip::Directory &StoredDirectory() const { return m_stored; }
+    zip::Directory TakeStoredDirectory() { return std::move(m_stored); }
 
     // Extracts (or with TestZip tests) the selected entries. Their paths reach the library with
     // '*', '?' and '\' escaped, so each matches only itself. True when the library reported
@@ -152,6 +152,7 @@ private:
     const Entry &entryAt(std::int32_t lIndex) const;
     Entry &entryAt(std::int32_t lIndex);
     static std::uint32_t intern(std::vector<QString> &table, const QString &text);
+    void forgetStored();
 
     std::shared_ptr<UnzipLibrary> m_library;
     mUnzip::DclRecord m_dcl;
@@ -161,7 +162,7 @@ private:
     std::string m_names;
     std::vector<QString> m_folders;
     std::vector<QString> m_methods;
-    std::unique_ptr<zip::Directory> m_stored;
+    zip::Directory m_stored;
 };
 
 } // namespace qm
