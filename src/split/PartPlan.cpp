@@ -161,10 +161,11 @@ std::vector<std::size_t> PartPlanner::packGreedy(std::uint64_t capacity, std::si
             const auto it = room.lower_bound({m_estimate[i], 0});
             if (it == room.end())
                 break;
-            const auto [left, j] = *it;
-            room.erase(it);
-            room.insert({left - m_estimate[i], j});
-            bin[i] = j;
+            // The part's node moves to its new place: no allocation per entry.
+            auto node = room.extract(it);
+            node.value().first -= m_estimate[i];
+            bin[i] = node.value().second;
+            room.insert(std::move(node));
         }
         if (placed == n) {
             bins = m;
