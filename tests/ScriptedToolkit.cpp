@@ -22,9 +22,10 @@ QVector<ScriptedToolkit::Shown> ScriptedToolkit::messages() const
     return out;
 }
 
-int ScriptedToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title)
+int ScriptedToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title,
+                                 const QString &details)
 {
-    record({Shown::Message, title, text, icon, buttons, {}});
+    record({Shown::Message, title, text, icon, buttons, {}, details});
     if (!msgAnswers.isEmpty())
         return msgAnswers.dequeue();
     return buttons == vbYesNo ? vbNo : vbOK;
@@ -32,7 +33,7 @@ int ScriptedToolkit::showMessage(const QString &text, int buttons, int icon, con
 
 QString ScriptedToolkit::showInput(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    record({Shown::Input, title, prompt, 0, 0, defaultText});
+    record({Shown::Input, title, prompt, 0, 0, defaultText, {}});
     return inputAnswers.isEmpty() ? QString(QLatin1String("")) : inputAnswers.dequeue();
 }
 
@@ -40,14 +41,14 @@ QStringList ScriptedToolkit::openFileNames(const QString &title, const QString &
                                            const QString &startFolder)
 {
     startFolders << startFolder;
-    record({Shown::OpenFile, title, filterName + QLatin1Char('|') + pattern, 0, 0, {}});
+    record({Shown::OpenFile, title, filterName + QLatin1Char('|') + pattern, 0, 0, {}, {}});
     return openFileAnswers.isEmpty() ? QStringList() : openFileAnswers.dequeue();
 }
 
 QString ScriptedToolkit::chooseFolder(const QString &title, const QString &startFolder)
 {
     startFolders << startFolder;
-    record({Shown::Folder, title, {}, 0, 0, {}});
+    record({Shown::Folder, title, {}, 0, 0, {}, {}});
     return folderAnswers.isEmpty() ? QString(QLatin1String("")) : folderAnswers.dequeue();
 }
 

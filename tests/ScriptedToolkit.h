@@ -24,6 +24,7 @@ public:
         int icon = 0;
         int buttons = 0;
         QString defaultText;
+        QString details;   // a message box's details area
     };
 
     QQueue<int> msgAnswers;
@@ -35,6 +36,7 @@ public:
     QVector<Shown> shown;          // every box and dialog, in order
     QStringList openedFolders;     // folders handed to the file manager
     QStringList notifications;     // summary and body of each desktop notification
+    QStringList notifiedFolders;   // the folder each notification offered to open ("" none)
     bool active = true;            // whether the window counts as the active one
     QVector<int> pointerHistory;   // every pointer shape set
     int doEventsCount = 0;
@@ -52,13 +54,18 @@ public:
                               const QString &startFolder) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
     bool openFolder(const QString &folder) override;
-    void notify(const QString &summary, const QString &body) override { notifications << summary + '\n' + body; }
+    void notify(const QString &summary, const QString &body, const QString &folder = QString()) override
+    {
+        notifications << summary + '\n' + body;
+        notifiedFolders << folder;
+    }
     bool ownerActive() const override { return active; }
     void doEvents() override;
     void setMousePointer(QWidget *window, int shape, const QCursor *custom) override;
 
 protected:
-    int showMessage(const QString &text, int buttons, int icon, const QString &title) override;
+    int showMessage(const QString &text, int buttons, int icon, const QString &title,
+                    const QString &details) override;
     QString showInput(const QString &prompt, const QString &title,
                       const QString &defaultText) override;
 

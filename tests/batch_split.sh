@@ -23,12 +23,22 @@ quiet --split --size 1 --output "$work/out" "$work/in/Фото.zip" "$work/in/no
 [ "$status" -eq 0 ] || { echo "exit $status"; cat "$work/err"; exit 1; }
 grep -qx '\[1/2\] Фото.zip: 2 parts' "$work/err" || { echo "no progress line:"; cat "$work/err"; exit 1; }
 grep -qx '\[2/2\] notes: 1 part' "$work/err" || { echo "no progress line:"; cat "$work/err"; exit 1; }
-tail -n 1 "$work/err" | grep -qx 'Done.' || { echo "no summary:"; cat "$work/err"; exit 1; }
+tail -n 1 "$work/err" | grep -qx "Done. Split 2 archives into 3 parts in $work/out." || { echo "no summary:"; cat "$work/err"; exit 1; }
+# On a pipe the log holds the archives' lines alone; on a terminal one line is kept up to date in
+# place (carriage return, erase to the end) and cleared before the archives' own lines.
+! grep -q $'[\r\x1b]' "$work/err" || { echo "control characters on a pipe:"; cat -A "$work/err"; exit 1; }
+mkdir -p "$work/outtty"
+python3 -c 'import pty, sys; pty.spawn(sys.argv[1:])' env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY \
+    "$program" --split --size 1 --output "$work/outtty" "$work/in/Фото.zip" "$work/in/notes" >"$work/tty"
+grep -q $'\r\[1/2\] Фото.zip  [0-9]*%  .*\x1b\[K' "$work/tty" || { echo "no line in place:"; cat -A "$work/tty"; exit 1; }
+tr -d '\r' <"$work/tty" | grep -q '^\[2/2\] notes: 1 part$' \
+    || tr '\r' '\n' <"$work/tty" | sed 's/\x1b\[K//g' | grep -qx '\[2/2\] notes: 1 part' \
+    || { echo "archive line lost on a terminal:"; cat -A "$work/tty"; exit 1; }
 mkdir -p "$work/outde"
 LC_ALL=de_DE.UTF-8 quiet --split --size 1 --output "$work/outde" "$work/in/Фото.zip" "$work/in/notes" \
     2>"$work/err" || { cat "$work/err"; exit 1; }
 { grep -qx '\[1/2\] Фото.zip: 2 Teile' "$work/err" && grep -qx '\[2/2\] notes: 1 Teil' "$work/err" \
-    && tail -n 1 "$work/err" | grep -qx 'Fertig.'; } || { echo "not in German:"; cat "$work/err"; exit 1; }
+    && tail -n 1 "$work/err" | grep -q '^Fertig\. 2 Archive in 3 Teile aufgeteilt'; } || { echo "not in German:"; cat "$work/err"; exit 1; }
 entries=$(for f in "$work/out"/*.zip; do unzip -tqq "$f" >/dev/null && unzip -Z1 "$f"; done | sort | xargs)
 [ "$entries" = "part1.bin part1.bin part2.bin part2.bin part3.bin part4.bin" ] || { echo "entries: $entries"; exit 1; }
 

@@ -21,7 +21,8 @@
 #include "common/NumberConversion.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
-#include "split/SplitRun.h"
+#include "app/SplitChoice.h"
+#include "app/SplitRun.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,6 +12,7 @@
 //   firstpart   the first start (by $QM_STAND_IN_LOG) behaves as real, every later one as hang
 //   real        run the real zipsplit with the same arguments
 //   slow:MS     sleep (SIGTERM ends it as zipsplit's own handler does), then behave as real
+//   trickle:MS  real, but each part reaches the -b folder in four pieces, MS apart (a slow disk)
 //   drop, dup, truncate, oversize
 //               real, then spoil the parts: an entry deleted from the first part, the first
 //               part's first entry added to the last part, the first part cut short, a 65,000-byte
@@ -87,6 +88,47 @@ static int spoil(const std::string &how)
     return std::system(command.c_str()) == 0 ? 0 : 1;
 }
 
+// The real zipsplit into a folder of its own, then its parts copied into the -b folder slowly.
+static int trickle(int argc, char **argv, int pauseMs)
+{
+    char scratch[] = "/tmp/qm-trickle-XXXXXX";
+    if (!::mkdtemp(scratch))
+        return 1;
+    const std::string folder = outputFolder(argc, argv);
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-b") == 0)
+            argv[i + 1] = scratch;
+    const int code = realZipsplit(argv);
+    const std::string list = std::string("ls ") + scratch;
+    FILE *names = ::popen(list.c_str(), "r");
+    char name[4096];
+    while (code == 0 && names && std::fgets(name, sizeof name, names)) {
+        name[std::strcspn(name, "\n")] = 0;
+        const std::string from = std::string(scratch) + "/" + name;
+        FILE *in = std::fopen(from.c_str(), "rb");
+        FILE *out = std::fopen((folder + "/" + name).c_str(), "wb");
+        std::fseek(in, 0, SEEK_END);
+        const long size = std::ftell(in);
+        std::fseek(in, 0, SEEK_SET);
+        std::string bytes(std::size_t(size), '\0');
+        if (std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size())
+            return 1;
+        for (int piece = 0; piece < 4; ++piece) {
+            const std::size_t from = bytes.size() * std::size_t(piece) / 4, to = bytes.size() * std::size_t(piece + 1) / 4;
+            std::fwrite(bytes.data() + from, 1, to - from, out);
+            std::fflush(out);
+            ::usleep(static_cast<useconds_t>(pauseMs) * 1000);
+        }
+        std::fclose(in);
+        std::fclose(out);
+        ::unlink(from.c_str());
+    }
+    if (names)
+        ::pclose(names);
+    ::rmdir(scratch);
+    return code;
+}
+
 static int startsLogged()
 {
     int lines = 0;
@@ -124,6 +166,8 @@ int main(int argc, char **argv)
     }
     if (mode == "real")
         return realZipsplit(argv);
+    if (mode.rfind("trickle:", 0) == 0)
+        return trickle(argc, argv, std::atoi(mode.c_str() + 8));
     if (mode == "rewrite") {
         const int fd = ::open(argv[argc - 1], O_RDWR);
         char before[4096], after[4096];

@@ -2,8 +2,9 @@
 #include "TestSupport.h"
 
 #include "split/Shell32.h"
-#include "split/SplitHost.h"
-#include "split/SplitRun.h"
+#include "app/SplitHost.h"
+#include "app/SplitChoice.h"
+#include "app/SplitRun.h"
 #include "split/ToolFile.h"
 #include "split/PartNames.h"
 #include "split/ZipSplit.h"

@@ -178,6 +178,39 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() >= 850, qPrintable(QString::number(clock.elapsed()))); // a, then big, then c
     }
 
+    // Byte progress moves while each archive's parts are being written, never goes back, and
+    // ends at the run's total: the archives' sizes.
+    void progressRisesWithinEachArchiveToTheTotal()
+    {
+        JobWorld w("trickle:120");
+        const QString a = zipOf(w.world.home() + "/in/a.zip", 4, 30000, 1);
+        const QString gone = w.world.home() + "/in/gone.zip";
+        const QString b = zipOf(w.world.home() + "/in/b.zip", 4, 50000, 2);
+        SplitJob job(w.request({a, gone, b}, 1));
+        QVector<RunProgress> seen;
+        QObject::connect(&job, &SplitJob::progress, [&](const RunProgress &p) { seen << p; });
+        QSignalSpy finished(&job, &SplitJob::finished);
+        job.start();
+        QVERIFY(finished.wait(60000));
+        const std::int64_t total = QFileInfo(a).size() + QFileInfo(b).size();
+        QVERIFY(!seen.isEmpty());
+        int within = 0; // reports strictly inside an archive, between its start and its end
+        for (int i = 0; i < seen.size(); ++i) {
+            QCOMPARE(seen[i].bytesTotal, total);
+            QCOMPARE(seen[i].archives, 3);
+            if (i > 0) {
+                QVERIFY(seen[i].bytesDone >= seen[i - 1].bytesDone);
+                QVERIFY(seen[i].archivesDone >= seen[i - 1].archivesDone);
+            }
+            const std::int64_t before = seen[i].archivesDone == 0 ? 0 : QFileInfo(a).size();
+            within += seen[i].current >= 0 && seen[i].bytesDone > before
+                      && seen[i].bytesDone < before + QFileInfo(seen[i].current == 0 ? a : b).size();
+        }
+        QVERIFY2(within >= 2, qPrintable(QString::number(within)));
+        QCOMPARE(seen.last().bytesDone, total);
+        QCOMPARE(seen.last().archivesDone, 3);
+    }
+
     // The staging folder's source link never goes through a link planted where its folder goes.
     void aLinkInTheStagingFolderIsNotFollowed()
     {

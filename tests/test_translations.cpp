@@ -6,7 +6,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "common/Translations.h"
-#include "split/SplitRun.h"
+#include "app/RunReport.h"
 
 #include <QGroupBox>
 #include <QProcessEnvironment>
@@ -117,8 +117,9 @@ private Q_SLOTS:
         QFETCH(QString, firstLine);
         TestWorld world;
         TranslationsForTest german(QStringLiteral("de_DE.UTF-8"));
-        const QVector<SplitFailure> failures(failed, SplitFailure{"/in/a.zip", "die Datei ist leer."});
-        QCOMPARE(RunSummaryText(failures, {}).section("\r\n", 0, 0), firstLine);
+        SplitSummary summary;
+        summary.failures = QVector<SplitFailure>(failed, SplitFailure{"/in/a.zip", "die Datei ist leer."});
+        QCOMPARE(RunDetailsText(summary).section('\n', 0, 0), firstLine);
     }
 };
 

@@ -108,6 +108,10 @@
         <source>the folder %1 could not be made.</source>
         <translation>der Ordner %1 konnte nicht angelegt werden.</translation>
     </message>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
 </context>
 <context>
     <name>qm::CommandLine</name>
@@ -574,22 +578,87 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
     </message>
     <message>
-        <source>No archive was split</source>
-        <translation>Kein Archiv wurde aufgeteilt</translation>
+        <source>No archive was split.</source>
+        <translation>Kein Archiv wurde aufgeteilt.</translation>
+    </message>
+    <message>
+        <source>Split %1 into %2 in %3.</source>
+        <extracomment>%1 &quot;3 archives&quot;, %2 &quot;9 parts&quot;, %3 the folder</extracomment>
+        <translation>%1 in %2 aufgeteilt, im Ordner %3.</translation>
     </message>
     <message numerus="yes">
-        <source>%n archives split into %1</source>
+        <source>%n archive(s)</source>
         <translation>
-            <numerusform>%n Archiv in %1 aufgeteilt</numerusform>
-            <numerusform>%n Archive in %1 aufgeteilt</numerusform>
+            <numerusform>%n Archiv</numerusform>
+            <numerusform>%n Archive</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n archives could not be split.</source>
+        <source>%n part(s)</source>
+        <translation>
+            <numerusform>%n Teil</numerusform>
+            <numerusform>%n Teile</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) could not be split.</source>
         <translation>
             <numerusform>%n Archiv konnte nicht aufgeteilt werden.</numerusform>
             <numerusform>%n Archive konnten nicht aufgeteilt werden.</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>Splitting was stopped before %n archive(s).</source>
+        <translation>
+            <numerusform>Das Aufteilen wurde vor %n Archiv angehalten.</numerusform>
+            <numerusform>Das Aufteilen wurde vor %n Archiven angehalten.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n part(s) were saved under other names.</source>
+        <translation>
+            <numerusform>%n Teil wurde unter einem anderen Namen gespeichert.</numerusform>
+            <numerusform>%n Teile wurden unter anderen Namen gespeichert.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) have parts larger than the size asked for.</source>
+        <translation>
+            <numerusform>%n Archiv hat Teile, die größer als die gewünschte Größe sind.</numerusform>
+            <numerusform>%n Archive haben Teile, die größer als die gewünschte Größe sind.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n second(s) left</source>
+        <translation>
+            <numerusform>noch etwa %n Sekunde</numerusform>
+            <numerusform>noch etwa %n Sekunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n minute(s) left</source>
+        <translation>
+            <numerusform>noch etwa %n Minute</numerusform>
+            <numerusform>noch etwa %n Minuten</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <extracomment>%1 hours, %2 minutes</extracomment>
+        <translation>noch etwa %1 h %2 min</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n archive(s)</source>
+        <extracomment>%1 archives done, %n all archives of the run</extracomment>
+        <translation>
+            <numerusform>%1 von %n Archiv</numerusform>
+            <numerusform>%1 von %n Archiven</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <extracomment>%1 bytes done, %2 bytes in all</extracomment>
+        <translation>%1 von %2</translation>
     </message>
 </context>
 </TS>

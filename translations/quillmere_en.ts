@@ -55,17 +55,67 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n archives split into %1</source>
+        <source>%n archive(s)</source>
         <translation>
-            <numerusform>%n archive split into %1</numerusform>
-            <numerusform>%n archives split into %1</numerusform>
+            <numerusform>%n archive</numerusform>
+            <numerusform>%n archives</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n archives could not be split.</source>
+        <source>%n part(s)</source>
+        <translation>
+            <numerusform>%n part</numerusform>
+            <numerusform>%n parts</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) could not be split.</source>
         <translation>
             <numerusform>%n archive could not be split.</numerusform>
             <numerusform>%n archives could not be split.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Splitting was stopped before %n archive(s).</source>
+        <translation>
+            <numerusform>Splitting was stopped before %n archive.</numerusform>
+            <numerusform>Splitting was stopped before %n archives.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n part(s) were saved under other names.</source>
+        <translation>
+            <numerusform>%n part was saved under another name.</numerusform>
+            <numerusform>%n parts were saved under other names.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) have parts larger than the size asked for.</source>
+        <translation>
+            <numerusform>%n archive has parts larger than the size asked for.</numerusform>
+            <numerusform>%n archives have parts larger than the size asked for.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n second(s) left</source>
+        <translation>
+            <numerusform>about %n second left</numerusform>
+            <numerusform>about %n seconds left</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n minute(s) left</source>
+        <translation>
+            <numerusform>about %n minute left</numerusform>
+            <numerusform>about %n minutes left</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n archive(s)</source>
+        <extracomment>%1 archives done, %n all archives of the run</extracomment>
+        <translation>
+            <numerusform>%1 of %n archive</numerusform>
+            <numerusform>%1 of %n archives</numerusform>
         </translation>
     </message>
 </context>

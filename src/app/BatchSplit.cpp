@@ -2,22 +2,24 @@
 #include "app/BatchSplit.h"
 
 #include "app/CommandLine.h"
+#include "app/RunReport.h"
+#include "app/SplitChoice.h"
 #include "common/AppError.h"
 #include "common/Paths.h"
 #include "common/SignalWatcher.h"
 #include "split/SplitJob.h"
 #include "split/SplitReason.h"
-#include "split/SplitRun.h"
-#include "split/ToolFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
-#include <QThread>
 
 #include <csignal>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -57,20 +59,61 @@ QString outcomeLine(const ArchiveOutcome &o, int rows, bool dryRun)
     return line;
 }
 
-// The command line's request: the same the window builds from its fields.
-SplitRequest requestFrom(const CommandLine &line)
+SplitChoice choiceFrom(const CommandLine &line)
 {
-    SplitRequest request;
-    request.outputFolder = QFileInfo(line.output).absoluteFilePath();
-    for (const QString &file : line.files)
-        request.archives << QFileInfo(file).absoluteFilePath();
-    const qint64 number = line.number.trimmed().toLongLong();
-    request.parts = line.byParts ? int(number) : 0;
-    request.sizeBytes = line.byParts ? 0 : number * 1024 * 1024;
-    request.jobs = line.jobs > 0 ? line.jobs : QThread::idealThreadCount();
-    request.dryRun = line.dryRun;
-    return request;
+    SplitChoice choice;
+    choice.archives = line.files;
+    choice.outputFolder = line.output;
+    const int number = line.number.trimmed().toInt();
+    choice.parts = line.byParts ? number : 0;
+    choice.megabytes = line.byParts ? 0 : number;
+    choice.jobs = line.jobs;
+    choice.dryRun = line.dryRun;
+    return choice;
 }
+
+// One line kept up to date in place at the foot of a terminal: written over with a carriage
+// return, and cleared before any other line is printed. Where standard error is no terminal it
+// writes nothing, so a log holds the archives' lines alone, with no control characters.
+class ProgressLineOut
+{
+public:
+    ProgressLineOut(std::FILE *err, const SplitRequest &request) : m_err(err), m_archives(request.archives)
+    {
+        m_on = ::isatty(::fileno(err)) == 1;
+        m_clock.start();
+    }
+    void show(const RunProgress &progress)
+    {
+        if (!m_on || progress.current < 0 || m_clock.elapsed() - m_shownAt < 100)
+            return;
+        m_shownAt = m_clock.elapsed();
+        const QString name = QFileInfo(paths::shown(m_archives[progress.current])).fileName();
+        const QString line = ProgressLine(progress, name, m_clock.elapsed(), width() - 1);
+        std::fputs(("\r" + line + QStringLiteral("\x1b[K")).toLocal8Bit().constData(), m_err);
+        std::fflush(m_err);
+        m_showing = true;
+    }
+    void clear()
+    {
+        if (m_showing)
+            std::fputs("\r\x1b[K", m_err);
+        m_showing = false;
+    }
+
+private:
+    int width() const
+    {
+        struct winsize size {};
+        return ::ioctl(::fileno(m_err), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+    }
+    std::FILE *m_err;
+    QStringList m_archives;
+    QElapsedTimer m_clock;
+    qint64 m_shownAt = -1000;
+    bool m_on = false;
+    bool m_showing = false;
+};
 
 } // namespace
 
@@ -89,20 +132,17 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err)
     }
     // A reader that goes away (| head) never ends the run half-way: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
-    SplitRequest request = requestFrom(line);
-    if (!request.dryRun) {
-        try {
-            request.tool = std::make_shared<DeployedTool>(LoadToolBytes(), ToolFolder());
-        } catch (const AppError &) {
-            // Without the tool every archive fails with the reason that says so.
-        }
-    }
+    SplitRequest request = MakeSplitRequest(choiceFrom(line));
     const int rows = int(request.archives.size());
     const QString folder = request.outputFolder;
+    ProgressLineOut progressLine(err, request);
     SplitJob job(std::move(request));
     QEventLoop loop;
+    if (!line.quiet)
+        QObject::connect(&job, &SplitJob::progress, &job, [&](const RunProgress &p) { progressLine.show(p); });
     QObject::connect(&job, &SplitJob::archiveFinished, &job, [&](const ArchiveOutcome &o) {
         const bool failed = o.stopped || !o.result.failure.isEmpty();
+        progressLine.clear();
         if (failed || !line.quiet)
             print(err, outcomeLine(o, rows, line.dryRun));
         for (const StagingFolder::Part &part : o.result.parts) { // the path's own bytes, for scripts
@@ -115,9 +155,19 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err)
     QObject::connect(&watcher, &SignalWatcher::received, &job, [&job] { job.stop(); });
     job.start();
     loop.exec();
-    if (!line.quiet || !job.summary().allSplit())
-        print(err, RunSummaryText(job.summary()));
-    return job.summary().allSplit() ? kExitAllSplit : kExitSomeFailed;
+    progressLine.clear();
+    const SplitSummary &summary = job.summary();
+    if (!line.quiet || !summary.allSplit()) {
+        // The failures were named as they came; what else there is to tell comes before the sum.
+        SplitSummary rest = summary;
+        rest.failures.clear();
+        rest.notSplit.clear();
+        if (!line.dryRun && !RunDetailsText(rest).isEmpty())
+            print(err, RunDetailsText(rest));
+        const QStringList outcome = line.dryRun ? QStringList() : RunOutcomeLines(summary, folder);
+        print(err, (QStringList(BatchText::tr("Done.")) + outcome).join(QLatin1Char(' ')));
+    }
+    return summary.allSplit() ? kExitAllSplit : kExitSomeFailed;
 }
 
 } // namespace qm

@@ -8,7 +8,7 @@
 #include "common/NumberConversion.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
-#include "split/SplitRun.h"
+#include "app/SplitRun.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>

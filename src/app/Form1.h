@@ -5,7 +5,7 @@
 #include "app/CommonDialog.h"
 #include "common/Context.h"
 #include "common/SkinFramework.h"
-#include "split/SplitHost.h"
+#include "app/SplitHost.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -82,6 +82,7 @@ public:
     int rowCount() const override;
     QString rowText(int index) const override;
     void setProgress(double value) override;
+    void setProgressText(const QString &text) override;
     void setRunning(bool running) override;
     bool isRunning() const { return m_running; }
     std::shared_ptr<UnzipLibrary> archiveLibrary() override;

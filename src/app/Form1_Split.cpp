@@ -2,9 +2,10 @@
 #include "app/Form1.h"
 
 #include "archive/UnzipLibrary.h"
-#include "split/SplitRun.h"
+#include "app/SplitRun.h"
 
 #include <QCloseEvent>
+#include <QProgressBar>
 #include <QTimer>
 
 namespace qm {
@@ -22,6 +23,12 @@ std::shared_ptr<UnzipLibrary> Form1::archiveLibrary()
     if (!m_archiveLibrary || m_archiveLibrary->path() != path) // the context may name another
         m_archiveLibrary = std::make_shared<UnzipLibrary>(path);
     return m_archiveLibrary;
+}
+
+void Form1::setProgressText(const QString &text)
+{
+    ProgressBar1->setFormat(text);
+    ProgressBar1->setTextVisible(!text.isEmpty());
 }
 
 void Form1::PushButton2_Click()

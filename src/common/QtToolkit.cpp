@@ -5,6 +5,10 @@
 #include <QCursor>
 #include <QDBusConnection>
 #include <QDBusInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusReply>
+#include <QHash>
 #include <QPushButton>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -16,7 +20,58 @@
 
 namespace qm {
 
-int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title)
+namespace {
+
+const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+// The installed icon and desktop file share the program's reverse-DNS id.
+const QString kDesktopId = QStringLiteral("example.quillmere.Quillmere");
+const QString kOpenFolderAction = QStringLiteral("open-folder");
+
+} // namespace
+
+// Opens the folder a notification offered when the user clicks its action; the service tells us
+// by notification id, so the ids it gave are kept until the notification closes.
+class QtToolkit::NotificationActions : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NotificationActions(QtToolkit &toolkit) : m_toolkit(toolkit)
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.connect(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"), this,
+                    SLOT(invoked(uint, QString)));
+        bus.connect(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("NotificationClosed"), this,
+                    SLOT(closed(uint, uint)));
+    }
+    void offer(const QDBusPendingCall &call, const QString &folder)
+    {
+        auto *watcher = new QDBusPendingCallWatcher(call, this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, folder](QDBusPendingCallWatcher *w) {
+            const QDBusPendingReply<uint> reply = *w;
+            if (reply.isValid())
+                m_folders.insert(reply.value(), folder);
+            w->deleteLater();
+        });
+    }
+
+private Q_SLOTS:
+    void invoked(uint id, const QString &action)
+    {
+        if (action == kOpenFolderAction && m_folders.contains(id))
+            m_toolkit.openFolder(m_folders.value(id));
+    }
+    void closed(uint id, uint) { m_folders.remove(id); }
+
+private:
+    QtToolkit &m_toolkit;
+    QHash<uint, QString> m_folders;
+};
+
+QtToolkit::QtToolkit() = default;
+QtToolkit::~QtToolkit() = default;
+
+int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title, const QString &details)
 {
     QMessageBox box(owner());
     box.setWindowTitle(title);
@@ -24,6 +79,8 @@ int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QSt
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(shown);
+    if (!details.isEmpty())
+        box.setDetailedText(details); // opened on request; it scrolls and copies
     box.setIcon(icon == vbCritical ? QMessageBox::Critical
                 : icon == vbExclamation ? QMessageBox::Warning
                                         : QMessageBox::NoIcon);
@@ -63,15 +120,25 @@ QString QtToolkit::chooseFolder(const QString &title, const QString &startFolder
     return QFileDialog::getExistingDirectory(owner(), title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
-void QtToolkit::notify(const QString &summary, const QString &body)
+void QtToolkit::notify(const QString &summary, const QString &body, const QString &folder)
 {
-    QDBusInterface notifications(QStringLiteral("org.freedesktop.Notifications"),
-                                 QStringLiteral("/org/freedesktop/Notifications"),
-                                 QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
+    QDBusInterface notifications(kNotifications, kNotificationsPath, kNotifications, QDBusConnection::sessionBus());
     if (!notifications.isValid())
         return;
-    notifications.asyncCall(QStringLiteral("Notify"), kApplicationTitle, 0u, QStringLiteral("quillmere"), summary,
-                            body, QStringList(), QVariantMap(), -1);
+    QStringList actions;
+    if (!folder.isEmpty()) {
+        const QDBusReply<QStringList> capabilities = notifications.call(QStringLiteral("GetCapabilities"));
+        if (capabilities.isValid() && capabilities.value().contains(QStringLiteral("actions")))
+            actions << kOpenFolderAction << tr("Open Folder");
+    }
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopId}};
+    const QDBusPendingCall call = notifications.asyncCall(QStringLiteral("Notify"), kApplicationTitle, 0u, kDesktopId,
+                                                          summary, body, actions, hints, -1);
+    if (actions.isEmpty())
+        return;
+    if (!m_actions)
+        m_actions = std::make_unique<NotificationActions>(*this);
+    m_actions->offer(call, folder);
 }
 
 bool QtToolkit::ownerActive() const
@@ -102,3 +169,5 @@ void QtToolkit::setMousePointer(QWidget *window, int shape, const QCursor *custo
 }
 
 } // namespace qm
+
+#include "QtToolkit.moc"

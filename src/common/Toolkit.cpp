@@ -5,9 +5,9 @@ namespace qm {
 
 const QString kApplicationTitle = QStringLiteral("Quillmere");
 
-int Toolkit::msgBox(const QString &text, int buttons, int icon, const QString &title)
+int Toolkit::msgBox(const QString &text, int buttons, int icon, const QString &title, const QString &details)
 {
-    return showMessage(text, buttons, icon, title.isEmpty() ? kApplicationTitle : title);
+    return showMessage(text, buttons, icon, title.isEmpty() ? kApplicationTitle : title, details);
 }
 
 QString Toolkit::inputBox(const QString &prompt, const QString &title, const QString &defaultText)

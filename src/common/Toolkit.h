@@ -28,10 +28,10 @@ class Toolkit
 public:
     virtual ~Toolkit() = default;
 
-    // Modal to the owner window; an empty title shows the application title. Returns vbOK,
-    // vbYes or vbNo.
+    // Modal to the owner window; an empty title shows the application title. `details` go in an
+    // area the user opens, scrolls and copies from. Returns vbOK, vbYes, vbNo or vbOpenFolder.
     int msgBox(const QString &text, int buttons = vbOKOnly, int icon = vbNoIcon,
-               const QString &title = QString());
+               const QString &title = QString(), const QString &details = QString());
     // Returns the text typed, or "" when cancelled.
     QString inputBox(const QString &prompt, const QString &title = QString(),
                      const QString &defaultText = QString());
@@ -45,7 +45,8 @@ public:
     // Opens a folder in the desktop's file manager; false when that failed.
     virtual bool openFolder(const QString &folder) = 0;
     // A desktop notification (freedesktop, over D-Bus); silently none where no service runs.
-    virtual void notify(const QString &summary, const QString &body) = 0;
+    // With a folder, it offers to open it where the notification service takes actions.
+    virtual void notify(const QString &summary, const QString &body, const QString &folder = QString()) = 0;
     // True while the owner window is the active one.
     virtual bool ownerActive() const = 0;
     // Lets the window process its pending events once.
@@ -57,7 +58,8 @@ public:
     QWidget *owner() const { return m_owner; }
 
 protected:
-    virtual int showMessage(const QString &text, int buttons, int icon, const QString &title) = 0;
+    virtual int showMessage(const QString &text, int buttons, int icon, const QString &title,
+                            const QString &details) = 0;
     virtual QString showInput(const QString &prompt, const QString &title,
                               const QString &defaultText) = 0;
 

@@ -142,6 +142,24 @@ bool ArchiveTask::stopped() const
     return m_tool && m_tool->stopRequested();
 }
 
+std::int64_t ArchiveTask::plannedBytes() const
+{
+    std::int64_t total = 0;
+    if (m_source)
+        for (const PlannedPart &part : m_source->plan.parts)
+            total += part.size;
+    return total;
+}
+
+std::int64_t ArchiveTask::bytesWritten() const
+{
+    std::int64_t written = 0;
+    if (m_tool && m_tool->running())
+        for (const StagingFolder::StagedPart &part : m_staging.parts())
+            written += part.size;
+    return written;
+}
+
 void ArchiveTask::zipSplitEnded()
 {
     const ProcessOutcome &outcome = m_tool->outcome();

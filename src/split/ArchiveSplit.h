@@ -63,6 +63,9 @@ public:
     bool stopped() const;
     const ArchiveSplitResult &result() const { return m_result; }
     const QString &archive() const { return m_request.archive; }
+    // The bytes of its planned parts, and how many of them zipsplit has written so far.
+    std::int64_t plannedBytes() const;
+    std::int64_t bytesWritten() const;
     // Moves the checked parts into the output folder under their names (or free ones).
     void moveParts();
 

@@ -68,6 +68,18 @@ void SplitJob::start()
     m_outcomes.resize(std::size_t(count));
     m_done.assign(std::size_t(count), false);
     m_large.assign(std::size_t(count), false);
+    m_progress.archives = count;
+    for (const QString &archive : m_request.archives) {
+        struct stat st {};
+        const bool sized = ::stat(paths::toRaw(archive).constData(), &st) == 0 && S_ISREG(st.st_mode);
+        m_weights.push_back(sized ? std::int64_t(st.st_size) : 0);
+        m_progress.bytesTotal += m_weights.back();
+    }
+    if (!m_request.dryRun) { // the parts on disk, a few times a second
+        m_watch = new QTimer(this);
+        connect(m_watch, &QTimer::timeout, this, &SplitJob::reportProgress);
+        m_watch->start(250);
+    }
     if (!m_request.dryRun) {
         m_output = std::make_unique<OutputFolder>();
         m_output->fd.reset(::open(paths::toRaw(m_request.outputFolder).constData(),
@@ -127,6 +139,7 @@ bool SplitJob::mayStart(int i) const
 // are done at once.
 void SplitJob::launchNext()
 {
+    bool started = false;
     for (const auto &slot : m_slots) {
         while (slot->index < 0 && m_nextToStart < int(m_outcomes.size()) && !m_stopped
                && (m_request.dryRun || mayStart(m_nextToStart))) {
@@ -156,8 +169,11 @@ void SplitJob::launchNext()
             connect(task.get(), &ArchiveTask::done, this, [this, i] { m_done[std::size_t(i)] = true; pump(); },
                     Qt::QueuedConnection);
             task->start();
+            started = true;
         }
     }
+    if (started) // the archive now on shows at once, before its first bytes
+        reportProgress();
 }
 
 // Reports finished archives in list order, moving each one's parts into the output folder first.
@@ -188,10 +204,11 @@ bool SplitJob::reportReady()
             m_tasks[i].reset();
         }
         m_summary.add(outcome);
+        m_reportedBytes += m_weights[i];
         ++m_nextToReport;
         any = true;
         Q_EMIT archiveFinished(outcome);
-        Q_EMIT progress(m_nextToReport, int(m_outcomes.size()));
+        reportProgress();
     }
     return any;
 }
@@ -207,9 +224,40 @@ void SplitJob::pump()
         finishRun();
 }
 
+void SplitJob::reportProgress()
+{
+    RunProgress now = m_progress;
+    now.archivesDone = m_nextToReport;
+    now.current = -1;
+    double done = double(m_reportedBytes);
+    for (int k = m_nextToReport; k < m_nextToStart; ++k) {
+        const std::size_t i = std::size_t(k);
+        const ArchiveTask *task = m_tasks[i].get();
+        if (m_done[i] || !task) {
+            done += double(m_weights[i]);
+            continue;
+        }
+        if (now.current < 0)
+            now.current = k;
+        const std::int64_t planned = task->plannedBytes();
+        if (planned > 0)
+            done += double(m_weights[i]) * std::min(1.0, double(task->bytesWritten()) / double(planned));
+    }
+    now.bytesDone = std::max(m_progress.bytesDone, std::min(now.bytesTotal, std::int64_t(done)));
+    if (now.archivesDone == int(m_outcomes.size()))
+        now.bytesDone = now.bytesTotal;
+    const bool moved = now.bytesDone != m_progress.bytesDone || now.archivesDone != m_progress.archivesDone
+                       || now.current != m_progress.current;
+    m_progress = now;
+    if (moved)
+        Q_EMIT progress(m_progress);
+}
+
 void SplitJob::finishRun()
 {
     m_running = false;
+    if (m_watch)
+        m_watch->stop();
     m_slots.clear();
     m_request.tool.reset();
     Q_EMIT finished(m_summary);

@@ -4,6 +4,7 @@
 #include "split/ArchiveSplit.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -60,6 +61,17 @@ struct RenamedPart
     QString savedAs;
 };
 
+// How far a run has come. Bytes count each archive at its size on disk: the archives reported,
+// and of each one being split the share of its planned parts already on disk. Never goes back.
+struct RunProgress
+{
+    int archivesDone = 0; // reported, in list order
+    int archives = 0;
+    int current = -1; // list index of the first archive still being split; -1: none
+    std::int64_t bytesDone = 0;
+    std::int64_t bytesTotal = 0;
+};
+
 // What a whole run came to, in list order.
 struct SplitSummary
 {
@@ -94,7 +106,8 @@ public:
 
 Q_SIGNALS:
     void archiveFinished(const qm::ArchiveOutcome &outcome);
-    void progress(int finished, int total);
+    // After every archive, and a few times a second while parts are being written.
+    void progress(const qm::RunProgress &progress);
     void finished(const qm::SplitSummary &summary);
 
 private:
@@ -104,6 +117,7 @@ private:
     bool mayStart(int index) const;
     bool reportReady();
     void finishRun();
+    void reportProgress();
     QString outputProblem() const;
 
     SplitRequest m_request;
@@ -120,6 +134,10 @@ private:
     struct OutputFolder;
     std::unique_ptr<OutputFolder> m_output;
     SplitSummary m_summary;
+    std::vector<std::int64_t> m_weights; // each archive's size when the run started
+    std::int64_t m_reportedBytes = 0;
+    RunProgress m_progress;
+    QTimer *m_watch = nullptr;
 };
 
 } // namespace qm

@@ -25,6 +25,7 @@ public:
     virtual int rowCount() const = 0;                       // ListView1
     virtual QString rowText(int index) const = 0;           // 1-based
     virtual void setProgress(double value) = 0;             // ProgressBar1, 0..100
+    virtual void setProgressText(const QString &text) { Q_UNUSED(text) } // on the bar; "" none
     virtual void setMousePointer(int shape) = 0;
     virtual void setRunning(bool running) = 0;              // locks the list while a run lasts
     // The archive reader's library, kept (and loaded ahead) by a host that lives long; none:

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/RunReport.h"
+
+#include "common/Paths.h"
+#include "split/SplitReason.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+namespace qm {
+
+namespace {
+
+// The end-of-run words keep the context the window's run gave them.
+struct RunText
+{
+    Q_DECLARE_TR_FUNCTIONS(qm::SplitRun)
+};
+
+QString block(const QString &heading, const QStringList &lines)
+{
+    return heading + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+}
+
+QString bytesText(std::int64_t bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+} // namespace
+
+QStringList RunOutcomeLines(const SplitSummary &s, const QString &outputFolder)
+{
+    QStringList lines;
+    if (s.split == 0)
+        lines << RunText::tr("No archive was split.");
+    else //: %1 "3 archives", %2 "9 parts", %3 the folder
+        lines << RunText::tr("Split %1 into %2 in %3.")
+                     .arg(RunText::tr("%n archive(s)", nullptr, s.split), RunText::tr("%n part(s)", nullptr, s.partsMade),
+                          paths::shown(outputFolder));
+    if (!s.failures.isEmpty())
+        lines << RunText::tr("%n archive(s) could not be split.", nullptr, int(s.failures.size()));
+    if (!s.notSplit.isEmpty())
+        lines << RunText::tr("Splitting was stopped before %n archive(s).", nullptr, int(s.notSplit.size()));
+    if (!s.renamed.isEmpty())
+        lines << RunText::tr("%n part(s) were saved under other names.", nullptr, int(s.renamed.size()));
+    if (!s.oversized.isEmpty())
+        lines << RunText::tr("%n archive(s) have parts larger than the size asked for.", nullptr,
+                             int(s.oversized.size()));
+    return lines;
+}
+
+QString RunDetailsText(const SplitSummary &s)
+{
+    QStringList blocks;
+    QStringList lines;
+    for (const SplitFailure &failure : s.failures)
+        lines << paths::shown(failure.archive) + QStringLiteral(": ") + failure.reason;
+    if (!lines.isEmpty())
+        blocks << block(RunText::tr("These %n archives could not be split:", nullptr, int(lines.size())), lines);
+    lines.clear();
+    for (const QString &archive : s.notSplit)
+        lines << paths::shown(archive) + QStringLiteral(": ") + StoppedBeforeSplit();
+    if (!lines.isEmpty())
+        blocks << block(RunText::tr("Splitting was stopped; these %n archives were not split:", nullptr,
+                                    int(lines.size())),
+                        lines);
+    lines.clear();
+    //: %1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive
+    for (const RenamedPart &part : s.renamed)
+        lines << RunText::tr("%1 (%2 of %3)").arg(part.savedAs, part.zipSplitName, paths::shown(part.archive));
+    if (!lines.isEmpty())
+        blocks << block(RunText::tr("The output folder already held files of the same name, so these "
+                                    "parts were saved under other names:"),
+                        lines);
+    lines.clear();
+    //: %1 the archive, %2 its largest entry, %3 that entry's size
+    for (const OversizedArchive &archive : s.oversized)
+        lines << RunText::tr("%1: %2 (%3 bytes)")
+                     .arg(paths::shown(archive.archive), archive.entry, QString::number(archive.entrySize));
+    if (!lines.isEmpty())
+        blocks << block(RunText::tr("Some parts are larger than the size asked for, because one entry does "
+                                    "not fit in a smaller part:"),
+                        lines);
+    return blocks.join(QStringLiteral("\n\n"));
+}
+
+QString TimeLeftText(const RunProgress &p, std::int64_t elapsedMs)
+{
+    // Too early a guess swings wildly: wait for two seconds and one percent.
+    if (elapsedMs < 2000 || p.bytesTotal <= 0 || p.bytesDone * 100 < p.bytesTotal || p.bytesDone >= p.bytesTotal)
+        return QString();
+    const double seconds = double(elapsedMs) / 1000.0 * double(p.bytesTotal - p.bytesDone) / double(p.bytesDone);
+    if (seconds < 60)
+        return RunText::tr("about %n second(s) left", nullptr, std::max(1, int(seconds + 0.5)));
+    if (seconds < 3600)
+        return RunText::tr("about %n minute(s) left", nullptr, int(seconds / 60 + 0.5));
+    //: %1 hours, %2 minutes
+    return RunText::tr("about %1 h %2 min left").arg(int(seconds / 3600)).arg(int(seconds) % 3600 / 60);
+}
+
+QString ProgressBarText(const RunProgress &p, std::int64_t elapsedMs)
+{
+    //: %1 archives done, %n all archives of the run
+    QString text = RunText::tr("%1 of %n archive(s)", nullptr, p.archives).arg(p.archivesDone);
+    const QString left = TimeLeftText(p, elapsedMs);
+    if (!left.isEmpty())
+        text += QStringLiteral(" \u2013 ") + left;
+    return text;
+}
+
+QString ProgressLine(const RunProgress &p, const QString &archiveName, std::int64_t elapsedMs, int width)
+{
+    const int index = p.current >= 0 ? p.current + 1 : p.archivesDone;
+    const int percent = p.bytesTotal > 0 ? int(p.bytesDone * 100 / p.bytesTotal) : 0;
+    QString line = QStringLiteral("[%1/%2] %3  %4%  ").arg(index).arg(p.archives).arg(archiveName).arg(percent);
+    //: %1 bytes done, %2 bytes in all
+    line += RunText::tr("%1 of %2").arg(bytesText(p.bytesDone), bytesText(p.bytesTotal));
+    if (elapsedMs >= 1000)
+        line += QStringLiteral("  ") + bytesText(p.bytesDone * 1000 / elapsedMs) + QStringLiteral("/s");
+    const QString left = TimeLeftText(p, elapsedMs);
+    if (!left.isEmpty())
+        line += QStringLiteral("  ") + left;
+    return width > 0 && line.size() > width ? line.left(width) : line;
+}
+
+} // namespace qm

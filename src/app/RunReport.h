@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "split/SplitJob.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace qm {
+
+// The words both front ends use for a run: its progress, its end and the details behind it.
+
+// What a run came to, after "Done.": how many archives were split into how many parts and in
+// which folder, then how many failed, were stopped, got renamed parts or parts larger than asked.
+// One sentence per line.
+QStringList RunOutcomeLines(const SplitSummary &summary, const QString &outputFolder);
+// The details behind those lines, one block per kind, blocks apart by an empty line: each failed
+// archive with its reason, each archive a stop left, each renamed part, each archive whose one
+// large entry made a part larger than asked. Empty when all went as asked.
+QString RunDetailsText(const SplitSummary &summary);
+
+// "about 2 minutes left", from the pace so far; empty until it can be estimated.
+QString TimeLeftText(const RunProgress &progress, std::int64_t elapsedMs);
+// The bar's text: archives done of all, and the time left once it is known.
+QString ProgressBarText(const RunProgress &progress, std::int64_t elapsedMs);
+// A terminal's progress line: archive k of n and its name, the share of the run, bytes, rate and
+// time left, cut to `width` characters.
+QString ProgressLine(const RunProgress &progress, const QString &archiveName, std::int64_t elapsedMs, int width);
+
+} // namespace qm

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "split/SplitJob.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+
+namespace qm {
+
+// What both front ends share on the way from a user's choice to a run: one size rule, one job
+// count, one tool deployment.
+
+// The largest part size a user may ask for: 2047 MB, the most that fits in 31 bits.
+constexpr int kMostMegabytes = 2047;
+
+// One step of turning megabytes into bytes: times 1024, AppError::overflow() when the result
+// leaves the signed 32-bit range (so 2048 MB and more are refused).
+std::int32_t TimesKilo(std::int32_t value);
+// Megabytes as typed in bytes, through both steps.
+std::int64_t MegabytesToBytes(std::int32_t megabytes);
+// Split size from the number of parts: length / parts, truncated toward zero; 0 parts count as 1.
+std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts);
+// Archives split at once: as asked, or one per core.
+int JobCount(int asked);
+// The tool written for one run (AppError when it cannot be); none when there are no bytes.
+std::shared_ptr<const DeployedTool> DeployTool(const QByteArray &toolBytes);
+
+// A choice as the command line states it: archives and folder as typed, the size in megabytes
+// or a number of parts.
+struct SplitChoice
+{
+    QStringList archives;
+    QString outputFolder;
+    std::int32_t megabytes = 0; // by size
+    int parts = 0;              // by parts; 0 splits by size
+    int jobs = 0;               // 0: one per core
+    bool dryRun = false;
+};
+
+// The request for a choice, paths made absolute; the tool is deployed unless it is a dry run (none
+// when it cannot be: every archive then fails saying so). AppError when the size is too large.
+SplitRequest MakeSplitRequest(const SplitChoice &choice, const QString &toolSource = QString());
+
+} // namespace qm
