@@ -13,7 +13,9 @@ foreach(source ${SPLIT_TESTS})
 endforeach()
 
 # Damaged archives that no writer makes on purpose (make_split_fixtures.py).
-if(TARGET test_split_run)
-    target_compile_definitions(test_split_run PRIVATE
-        SPLIT_FIXTURES_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/make_split_fixtures.py")
-endif()
+foreach(name test_split_run test_split_job)
+    if(TARGET ${name})
+        target_compile_definitions(${name} PRIVATE
+            SPLIT_FIXTURES_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/make_split_fixtures.py")
+    endif()
+endforeach()

@@ -2,6 +2,7 @@
 // The split engine on its own: a typed request, archives side by side, results in list order.
 #include "TestSupport.h"
 
+#include "archive/UnzipLibrary.h"
 #include "common/UniqueFd.h"
 #include "split/SplitJob.h"
 #include "split/StagingFolder.h"
@@ -115,6 +116,60 @@ private Q_SLOTS:
         QCOMPARE(summary.failures.size(), 1);
         QCOMPARE(QDir(w.out).entryList(QDir::Files), QStringList({"a1.zip", "a2.zip", "c1.zip", "c2.zip"}));
         QVERIFY(w.left().isEmpty());
+    }
+
+    // Every failure carries its kind, whatever its words: callers act on the kind.
+    void failuresCarryTheirKind_data()
+    {
+        QTest::addColumn<QString>("input"); // what the row names
+        QTest::addColumn<QByteArray>("tool"); // the stand-in's mode
+        QTest::addColumn<int>("kind");
+        const auto row = [](const char *name, const char *input, const char *tool, FailureKind kind) {
+            QTest::newRow(name) << QString(input) << QByteArray(tool) << int(kind);
+        };
+        row("split", "zip", "real", FailureKind::None);
+        row("gone", "gone", "real", FailureKind::Source);
+        row("empty", "empty", "real", FailureKind::Source);
+        row("a folder", "folder", "real", FailureKind::Source);
+        row("plain text", "text", "real", FailureKind::NotZip);
+        row("entries outside the file", "lying-offset", "real", FailureKind::NotZip);
+        row("a stub", "stub", "real", FailureKind::Unsplittable);
+        row("another disk", "zip64-disk", "real", FailureKind::Unsplittable);
+        row("no reader", "zip:no-reader", "real", FailureKind::Reader);
+        row("the tool fails", "zip", "exit:16", FailureKind::Tool);
+        row("the tool dies", "zip", "crash", FailureKind::Tool);
+        row("the disk is full", "zip", "half:14", FailureKind::Output);
+        row("the tool finds it damaged", "zip", "exit:2", FailureKind::NotZip);
+        row("changed meanwhile", "zip", "rewrite", FailureKind::Changed);
+        row("a part cut short", "zip", "truncate", FailureKind::Parts);
+        row("stopped", "zip", "hang", FailureKind::Stopped);
+    }
+    void failuresCarryTheirKind()
+    {
+        QFETCH(QString, input);
+        QFETCH(QByteArray, tool);
+        QFETCH(int, kind);
+        JobWorld w(tool.constData());
+        QString archive = w.world.home() + "/in/" + input.section(':', 0, 0);
+        QDir().mkpath(w.world.home() + "/in");
+        if (input.section(':', 0, 0) == "zip")
+            archive = zipOf(archive + ".zip", 4, 30000, 1);
+        else if (input == "empty")
+            w.world.makeFile("in/empty", QByteArray());
+        else if (input == "folder")
+            QDir().mkpath(archive);
+        else if (input == "text")
+            w.world.makeFile("in/text", "plain text");
+        else if (input != "gone")
+            QCOMPARE(QProcess::execute("python3", {SPLIT_FIXTURES_SCRIPT, input, archive}), 0);
+        SplitRequest r = w.request({archive}, 1);
+        if (input.endsWith(":no-reader"))
+            r.library = std::make_shared<UnzipLibrary>(w.world.home() + "/no-libunzip32.so");
+        w.run(r, tool == "hang" ? std::function<void(SplitJob &)>([](SplitJob &job) { job.stop(); })
+                                : std::function<void(SplitJob &)>());
+        QCOMPARE(w.outcomes.size(), 1);
+        QCOMPARE(int(w.outcomes[0].result.kind), kind);
+        QCOMPARE(w.outcomes[0].result.failure.isEmpty(), kind == int(FailureKind::None));
     }
 
     // Names that collide across 300 archives come out the same, byte for byte, one at a time

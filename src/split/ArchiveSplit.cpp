@@ -58,6 +58,7 @@ struct PlannedSource
     ZipDirectory directory;
     PartPlan plan;
     QString failure;
+    FailureKind kind = FailureKind::None;
 };
 
 namespace {
@@ -68,20 +69,30 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     source.fd = openSource(request.archive);
     if (!source.fd.isValid() || !source.state.read(source.fd.get())) {
         source.failure = orDefault(SourceFileProblem(request.archive), SplitReason::tr("the file cannot be read."));
+        source.kind = FailureKind::Source;
         return source;
     }
     source.directory = ListStoredDirectory(source.fd.get(), request.library, source.failure);
-    if (!source.failure.isEmpty())
+    if (!source.failure.isEmpty()) {
+        const zip::Problem problem = source.directory.problem;
+        source.kind = problem == zip::Problem::None       ? FailureKind::Reader
+                      : problem == zip::Problem::ReadError ? FailureKind::Source
+                                                           : FailureKind::NotZip;
         return source;
+    }
     source.failure = ZipSplitCannotSplit(source.directory);
-    if (!source.failure.isEmpty())
+    if (!source.failure.isEmpty()) {
+        source.kind = FailureKind::Unsplittable;
         return source;
+    }
     const PartPlanner planner(source.directory);
     // By parts, no smaller than the file's length / parts.
     source.plan = request.parts > 0 ? planner.forParts(request.parts, source.state.st.st_size / request.parts)
                                     : planner.forSize(request.askedSize);
-    if (source.plan.parts.empty())
+    if (source.plan.parts.empty()) {
         source.failure = SplitReason::tr("it holds no entries, so there is nothing to split.");
+        source.kind = FailureKind::Empty;
+    }
     return source;
 }
 
@@ -118,17 +129,17 @@ void ArchiveTask::start()
     m_source = std::make_unique<PlannedSource>(planSource(m_request));
     m_result.plan = m_source->plan;
     if (!m_source->failure.isEmpty())
-        return fail(m_source->failure);
+        return fail(m_source->kind, m_source->failure);
     m_link = m_staging.useSource(m_source->fd.get());
     if (m_link.isEmpty())
-        return fail(NoWorkingFolder(m_staging.outputFolder()));
+        return fail(FailureKind::Output, NoWorkingFolder(m_staging.outputFolder()));
     const DeployedTool *tool = m_request.tool;
     const ProcessCommand command = ZipSplitStagedCommand(
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
         {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
     m_tool = std::make_unique<ToolProcess>();
     if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0)
-        fail(ZipSplitFailureReason(m_tool->outcome()));
+        fail(FailureKind::Tool, ZipSplitFailureReason(m_tool->outcome()));
 }
 
 void ArchiveTask::stop()
@@ -166,22 +177,27 @@ void ArchiveTask::zipSplitEnded()
     QString reason = ZipSplitFailureReason(outcome);
     if (!reason.isEmpty()) {
         const QString problem = SourceFileProblem(m_request.archive);
-        return fail(problem.isEmpty() || outcome.stopped ? reason : problem);
+        if (problem.isEmpty() || outcome.stopped)
+            return fail(ZipSplitFailureKind(outcome), reason);
+        return fail(FailureKind::Source, problem);
     }
     FileState after;
     if (!after.read(m_source->fd.get()) || !(after == m_source->state))
-        return fail(SplitReason::tr("it changed while it was being split."));
+        return fail(FailureKind::Changed, SplitReason::tr("it changed while it was being split."));
     reason = checkParts();
     if (!reason.isEmpty())
-        return fail(reason);
+        return fail(FailureKind::Parts, reason);
     m_result.oversized = oversizedBy(m_request, *m_source);
     Q_EMIT done();
 }
 
-void ArchiveTask::fail(QString reason)
+void ArchiveTask::fail(FailureKind kind, QString reason)
 {
-    if (!m_staging.exists())
+    if (!m_staging.exists()) {
+        kind = FailureKind::Output;
         reason = SplitReason::tr("the output folder was removed during the split.");
+    }
+    m_result.kind = kind;
     m_staging.clear(); // whatever zipsplit left of this archive goes now
     m_result.failure = reason;
     m_result.parts.clear();
@@ -199,7 +215,7 @@ void ArchiveTask::moveParts()
     for (std::size_t i = 1; i <= count; ++i)
         named.append({ZipSplitPartName(linkName, i, count), PartName(m_request.archive, int(i), width)});
     if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
-        fail(SplitReason::tr("its parts could not be moved into the output folder."));
+        fail(FailureKind::Output, SplitReason::tr("its parts could not be moved into the output folder."));
 }
 
 // The parts are the plan to the byte, the comment added, and hold the source's entries;
@@ -222,6 +238,7 @@ ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)
     const PlannedSource source = planSource(request);
     ArchiveSplitResult result;
     result.failure = source.failure;
+    result.kind = source.kind;
     result.plan = source.plan;
     if (result.failure.isEmpty())
         result.oversized = oversizedBy(request, source);

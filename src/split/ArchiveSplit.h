@@ -2,6 +2,7 @@
 #pragma once
 
 #include "split/PartPlan.h"
+#include "split/SplitReason.h"
 #include "split/StagingFolder.h"
 
 #include <QObject>
@@ -41,6 +42,7 @@ struct OversizedArchive
 struct ArchiveSplitResult
 {
     QString failure; // why the archive was not split; empty when it was
+    FailureKind kind = FailureKind::None;
     QVector<StagingFolder::Part> parts;
     PartPlan plan;
     std::optional<OversizedArchive> oversized;
@@ -74,7 +76,7 @@ Q_SIGNALS:
 
 private:
     void zipSplitEnded();
-    void fail(QString reason);
+    void fail(FailureKind kind, QString reason);
     QString checkParts();
 
     ArchiveSplitRequest m_request;

@@ -22,7 +22,7 @@ void SplitSummary::add(const ArchiveOutcome &outcome)
         return;
     }
     if (!outcome.result.failure.isEmpty()) {
-        failures.append({outcome.archive, outcome.result.failure});
+        failures.append({outcome.archive, outcome.result.failure, outcome.result.kind});
         return;
     }
     ++split;
@@ -160,6 +160,7 @@ void SplitJob::launchNext()
             if (outcome.result.failure.isEmpty() && !slot->staging->isValid())
                 outcome.result.failure = NoWorkingFolder(m_request.outputFolder);
             if (!outcome.result.failure.isEmpty()) {
+                outcome.result.kind = FailureKind::Output;
                 m_done[std::size_t(i)] = true;
                 continue;
             }
@@ -190,14 +191,19 @@ bool SplitJob::reportReady()
             outcome.index = int(i);
             outcome.archive = m_request.archives[int(i)];
             outcome.stopped = true;
+            outcome.result.kind = FailureKind::Stopped;
         } else if (const auto &task = m_tasks[i]) {
             const QString moved = task->result().failure.isEmpty() ? outputProblem() : QString();
             if (moved.isEmpty())
                 task->moveParts();
             outcome.result = task->result();
-            if (!moved.isEmpty())
+            if (!moved.isEmpty()) {
                 outcome.result.failure = moved;
+                outcome.result.kind = FailureKind::Output;
+            }
             outcome.stopped = task->stopped() && !outcome.result.failure.isEmpty();
+            if (outcome.stopped)
+                outcome.result.kind = FailureKind::Stopped;
             for (const auto &slot : m_slots)
                 if (slot->index == int(i))
                     slot->index = -1;

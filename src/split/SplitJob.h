@@ -52,6 +52,7 @@ struct SplitFailure
 {
     QString archive;
     QString reason;
+    FailureKind kind = FailureKind::None;
 };
 // One part that went into the output folder under another name than zipsplit gave it.
 struct RenamedPart

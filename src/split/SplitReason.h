@@ -16,6 +16,22 @@ struct SplitReason
     Q_DECLARE_TR_FUNCTIONS(qm::SplitReason)
 };
 
+// What kept an archive from being split, beside the reason's words: for callers and tests that act
+// on the kind rather than on a sentence.
+enum class FailureKind {
+    None,
+    Source,       // the file is gone, empty, unreadable or not a regular file
+    NotZip,       // not a ZIP archive, or a damaged one
+    Unsplittable, // a shape the splitting tool cannot split
+    Empty,        // no entries
+    Reader,       // the archive reader could not be loaded
+    Tool,         // the splitting tool could not start, failed or was interrupted
+    Changed,      // the archive changed while it was being split
+    Parts,        // the parts are not what was planned
+    Output,       // the output folder: missing, replaced, full, or the parts could not be moved there
+    Stopped,      // a stop came first
+};
+
 inline QString StoppedBeforeSplit()
 {
     return SplitReason::tr("stopped before it was split.");

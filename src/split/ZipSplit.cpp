@@ -107,6 +107,29 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome)
     }
 }
 
+FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome)
+{
+    if (ZipSplitFailureReason(outcome).isEmpty())
+        return FailureKind::None;
+    if (outcome.stopped)
+        return FailureKind::Stopped;
+    switch (outcome.crashed || !outcome.started ? -1 : outcome.exitCode) {
+    case 2:
+        return FailureKind::NotZip;
+    case 3:
+        return FailureKind::Unsplittable;
+    case 11:
+    case 13:
+    case 18:
+        return FailureKind::Source;
+    case 14:
+    case 15:
+        return FailureKind::Output;
+    default:
+        return FailureKind::Tool;
+    }
+}
+
 QString SourceFileProblem(const QString &archivePath)
 {
     const QByteArray raw = paths::toRaw(archivePath);

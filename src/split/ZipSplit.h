@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "split/SplitReason.h"
+
 #include "split/Shell32.h"
 
 #include <QString>
@@ -42,6 +44,8 @@ ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSiz
 // Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
 // code and the "zipsplit error:" lines it prints, never from the exit code alone.
 QString ZipSplitFailureReason(const ProcessOutcome &outcome);
+// The kind of that failure.
+FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome);
 
 // A plainer reason when the source file itself is the problem (gone, a folder, empty,
 // unreadable); empty when the file looks like something zipsplit could read.
