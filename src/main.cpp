@@ -35,11 +35,32 @@ void prepare(QCoreApplication &app)
     qm::InstallTranslations(app, qm::LanguagesFromEnvironment(QProcessEnvironment::systemEnvironment()));
 }
 
-int runWindow(int argc, char *argv[], const QStringList &files)
+// Where Qt cannot reach a display it ends the process (abort, "Reinstalling the application may
+// fix this problem"): one line that says what to do instead, and exit status 1. Installed only
+// while the application is made.
+void noDisplay(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
+    if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+        std::fprintf(stderr, "%s\n", qPrintable(qm::NoDisplayText()));
+        std::_Exit(1);
+    }
+    // What else Qt says while it looks for a display is noise beside that one line.
+}
+
+bool displayNamed()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+int runWindow(int argc, char *argv[], const QStringList &files, int &endedBySignal)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(noDisplay);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previous);
     prepare(app);
-    QApplication::setDesktopFileName(QStringLiteral("quillmere"));
+    // The installed desktop file's id: Wayland's app id, and how the desktop finds our entry.
+    QApplication::setDesktopFileName(QStringLiteral("example.quillmere.Quillmere"));
 
     qm::QtToolkit toolkit;
     qm::SettingsStore settings;
@@ -54,7 +75,8 @@ int runWindow(int argc, char *argv[], const QStringList &files)
     // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run
     // stops its tool and removes what it made.
     qm::SignalWatcher watcher;
-    QObject::connect(&watcher, &qm::SignalWatcher::received, &form, [&form](int signalNumber) {
+    QObject::connect(&watcher, &qm::SignalWatcher::received, &form, [&](int signalNumber) {
+        endedBySignal = signalNumber;
         form.close();
         QCoreApplication::exit(128 + signalNumber);
     });
@@ -67,20 +89,27 @@ int main(int argc, char *argv[])
 {
     const QStringList args = arguments(argc, argv);
     const qm::CommandLine asked = qm::ParseCommandLine(args);
-    if (asked.mode == qm::CommandLine::Mode::Window)
-        return runWindow(argc, argv, asked.files);
+    int endedBySignal = 0;
+    if (asked.mode == qm::CommandLine::Mode::Window && displayNamed()) {
+        const int status = runWindow(argc, argv, asked.files, endedBySignal);
+        if (endedBySignal != 0)
+            qm::DieBySignal(endedBySignal);
+        return status;
+    }
     // No window and no display: the batch run, --help and the usage errors need neither.
     QCoreApplication app(argc, argv);
     prepare(app);
+    if (asked.mode == qm::CommandLine::Mode::Window) {
+        std::fprintf(stderr, "%s\n", qPrintable(qm::NoDisplayText()));
+        return 1;
+    }
     // Parsed again now that the language is installed: its errors are in the user's language.
     const qm::CommandLine line = qm::ParseCommandLine(args);
     switch (line.mode) {
     case qm::CommandLine::Mode::Help:
-        std::fputs(qm::UsageText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return qm::PrintForScripts(qm::UsageText(), stdout, stderr);
     case qm::CommandLine::Mode::Version:
-        std::printf("quillmere %s\n", QUILLMERE_VERSION);
-        return 0;
+        return qm::PrintForScripts(qm::VersionText(QStringLiteral(QUILLMERE_VERSION)), stdout, stderr);
     case qm::CommandLine::Mode::Usage:
         std::fprintf(stderr, "quillmere: %s\n%s\n", qPrintable(line.error), qPrintable(qm::UsageHint()));
         return qm::kExitUsage;
@@ -88,5 +117,8 @@ int main(int argc, char *argv[])
     case qm::CommandLine::Mode::Split:
         break;
     }
-    return qm::RunBatchSplit(line, stdout, stderr);
+    const int status = qm::RunBatchSplit(line, stdout, stderr, &endedBySignal);
+    if (endedBySignal != 0)
+        qm::DieBySignal(endedBySignal);
+    return status;
 }

@@ -105,14 +105,16 @@ quiet --split --size 1 "$work/in/Фото.zip" 2>"$work/err" || status=$?
 # Ctrl+C once the first archive is done: the rest are named as not split, nothing is left behind.
 mkdir -p "$work/many" "$work/out2"
 for i in $(seq -w 1 60); do cp "$work/in/Фото.zip" "$work/many/m$i.zip"; done
-env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$program" --split --size 1 --output "$work/out2" \
-    "$work/many"/*.zip 2>"$work/err" &
-batch=$! # env runs the program in its own process: this is the program's pid
+# (A job a script starts has SIGINT ignored, and an ignored signal stays so: this one has it back.)
+env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY python3 -c \
+    'import os, signal, sys; signal.signal(signal.SIGINT, signal.SIG_DFL); os.execvp(sys.argv[1], sys.argv[1:])' \
+    "$program" --split --size 1 --output "$work/out2" "$work/many"/*.zip 2>"$work/err" &
+batch=$! # env and python3 exec the program in their own process: this is the program's pid
 for _ in $(seq 1 200); do grep -q '^\[1/60\]' "$work/err" && break; sleep 0.05; done
 kill -INT "$batch"
 status=0
 wait "$batch" || status=$?
-[ "$status" -eq 1 ] || { echo "Ctrl+C gave exit $status"; cat "$work/err"; exit 1; }
+[ "$status" -eq 130 ] || { echo "Ctrl+C gave exit $status, not death by SIGINT"; cat "$work/err"; exit 1; }
 grep -q 'Splitting was stopped' "$work/err" || { echo "no stop summary:"; cat "$work/err"; exit 1; }
 grep -q 'm60.zip: stopped before it was split.' "$work/err" || { cat "$work/err"; exit 1; }
 for f in "$work/out2"/*.zip; do unzip -tqq "$f" >/dev/null || { echo "damaged part $f"; exit 1; }; done

@@ -20,6 +20,9 @@ if(QUILLMERE_TESTS AND TARGET quillmere)
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_split.sh $<TARGET_FILE:quillmere>)
     set_tests_properties(batch_split_no_display PROPERTIES
         ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
+    add_test(NAME batch_scripts COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_scripts.sh $<TARGET_FILE:quillmere>)
+    set_tests_properties(batch_scripts PROPERTIES
+        ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
 endif()
 # test_runandwait kills a driver mid-run to see its tool go with it.
 if(TARGET test_runandwait)

@@ -14,7 +14,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("mode");       // CommandLine::Mode
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("summary"); // "parts|size number output" for Split, else the error
+        // For Split "parts|size number output" and each option set ("jobs=N quiet null dry"), else the error.
+        QTest::addColumn<QString>("summary");
         using M = CommandLine::Mode;
         const auto row = [](const char *name, QStringList args, M mode, QStringList files, QString summary) {
             QTest::newRow(name) << args << int(mode) << files << summary;
@@ -43,12 +44,26 @@ private Q_SLOTS:
         row("value missing", {"--split", "--output"}, M::Usage, {}, "--output needs a value.");
         row("unknown option", {"--frobnicate"}, M::Usage, {}, "unknown option --frobnicate.");
         row("size without --split", {"--size", "1", "a"}, M::Usage, {},
-            "--size, --parts, --output, --jobs, --quiet and --dry-run go with --split.");
+            "--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split.");
         row("dry run", {"--split", "--dry-run", "--parts", "4", "--output", "o", "a"}, M::Split, {"a"},
             "parts 4 o dry");
-        row("jobs", {"--split", "--jobs", "3", "--size", "1", "--output", "o", "a"}, M::Split, {"a"}, "size 1 o");
-        row("--opt=value forms", {"--split", "--size=1", "--output=/o=x", "--jobs=2", "a"}, M::Split, {"a"}, "size 1 /o=x");
-        row("--parts=N", {"--split", "--parts=3", "--output", "o", "--quiet", "a"}, M::Split, {"a"}, "parts 3 o");
+        row("jobs", {"--split", "--jobs", "3", "--size", "1", "--output", "o", "a"}, M::Split, {"a"}, "size 1 o jobs=3");
+        row("jobs at most", {"--split", "--jobs", " 256", "--size", "1", "--output", "o", "a"}, M::Split, {"a"},
+            "size 1 o jobs=256");
+        row("jobs 257", {"--split", "--jobs", "257", "--size", "1", "--output", "o", "a"}, M::Usage, {},
+            "--jobs takes a whole number from 1 to 256.");
+        row("--opt=value forms", {"--split", "--size=1", "--output=/o=x", "--jobs=2", "a"}, M::Split, {"a"},
+            "size 1 /o=x jobs=2");
+        row("--parts=N", {"--split", "--parts=3", "--output", "o", "--quiet", "a"}, M::Split, {"a"}, "parts 3 o quiet");
+        row("parts at most", {"--split", "--parts", "32767", "--output", "o", "a"}, M::Split, {"a"}, "parts 32767 o");
+        row("parts 32768", {"--split", "--parts", "32768", "--output", "o", "a"}, M::Usage, {},
+            "--parts takes a whole number from 1 to 32767.");
+        row("size at most", {"--split", "--size", "2047", "--output", "o", "a"}, M::Split, {"a"}, "size 2047 o");
+        row("short options", {"--split", "-q", "-z", "--size", "1", "--output", "o", "a"}, M::Split, {"a"},
+            "size 1 o quiet null");
+        row("--null", {"--split", "--null", "--size", "1", "--output", "o", "a"}, M::Split, {"a"}, "size 1 o null");
+        row("--null without --split", {"--null", "a"}, M::Usage, {},
+            "--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split.");
         row("an empty value", {"--split", "--size=", "--output", "o", "a"}, M::Usage, {},
             "--size takes a whole number of megabytes from 1 to 2047.");
         row("size 0", {"--split", "--size", "0", "--output", "o", "a"}, M::Usage, {},
@@ -60,7 +75,7 @@ private Q_SLOTS:
         row("jobs 0", {"--split", "--jobs", "0", "--size", "1", "--output", "o", "a"}, M::Usage, {},
             "--jobs takes a whole number from 1 to 256.");
         row("dry run without --split", {"--dry-run", "a"}, M::Usage, {},
-            "--size, --parts, --output, --jobs, --quiet and --dry-run go with --split.");
+            "--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split.");
     }
     void parse()
     {
@@ -76,8 +91,9 @@ private Q_SLOTS:
         }
         QCOMPARE(line.files, files);
         if (line.mode == CommandLine::Mode::Split)
-            QCOMPARE(QString("%1 %2 %3%4").arg(line.byParts ? "parts" : "size", line.number, line.output,
-                                               line.dryRun ? " dry" : ""),
+            QCOMPARE(QString("%1 %2 %3").arg(line.byParts ? "parts" : "size", line.number, line.output)
+                         + (line.jobs ? QString(" jobs=%1").arg(line.jobs) : QString()) + (line.quiet ? " quiet" : "")
+                         + (line.null ? " null" : "") + (line.dryRun ? " dry" : ""),
                      summary);
     }
 

@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -170,6 +171,29 @@ private Q_SLOTS:
         QCOMPARE(w.outcomes.size(), 1);
         QCOMPARE(int(w.outcomes[0].result.kind), kind);
         QCOMPARE(w.outcomes[0].result.failure.isEmpty(), kind == int(FailureKind::None));
+    }
+
+    // Handles run short with many archives at once: those that cannot start wait for others to
+    // end and are tried again with fewer at once; every archive is split.
+    void runningShortOfHandlesIsWaitedOut()
+    {
+        JobWorld w("real");
+        QStringList archives;
+        for (int i = 0; i < 40; ++i)
+            archives << zipOf(w.world.home() + QStringLiteral("/in/h%1.zip").arg(i), 2, 3000, i);
+        int open = 0;
+        for (int fd = 0; fd < 4096; ++fd)
+            open += ::fcntl(fd, F_GETFD) != -1;
+        struct rlimit before {};
+        ::getrlimit(RLIMIT_NOFILE, &before);
+        struct rlimit tight = before;
+        tight.rlim_cur = rlim_t(open + 40); // room for a few archives, not for 32
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        const SplitSummary summary = w.run(w.request(archives, 32));
+        ::setrlimit(RLIMIT_NOFILE, &before);
+        QVERIFY2(summary.allSplit(), qPrintable(summary.failures.value(0).reason));
+        QCOMPARE(summary.split, 40);
+        QVERIFY(w.left().isEmpty());
     }
 
     // Names that collide across 300 archives come out the same, byte for byte, one at a time

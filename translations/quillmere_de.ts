@@ -112,6 +112,18 @@
         <source>Done.</source>
         <translation>Fertig.</translation>
     </message>
+    <message>
+        <source>write error: %1</source>
+        <translation>Schreibfehler: %1</translation>
+    </message>
+    <message>
+        <source>cannot open a display; to split without a window use --split (see --help)</source>
+        <translation>keine Anzeige verfügbar; zum Aufteilen ohne Fenster --split verwenden (siehe --help)</translation>
+    </message>
+    <message>
+        <source>--jobs %1 was lowered to %2: the open-file limit (ulimit -n %3) allows no more.</source>
+        <translation>--jobs %1 wurde auf %2 gesenkt: die Grenze offener Dateien (ulimit -n %3) erlaubt nicht mehr.</translation>
+    </message>
 </context>
 <context>
     <name>qm::CommandLine</name>
@@ -160,42 +172,97 @@
         <translation>ein leeres FILE nennt keine Datei.</translation>
     </message>
     <message>
-        <source>--size, --parts, --output, --jobs, --quiet and --dry-run go with --split.</source>
-        <translation>--size, --parts, --output, --jobs, --quiet und --dry-run gehören zu --split.</translation>
+        <source>Try &apos;quillmere --help&apos; for more information.</source>
+        <translation>Weitere Informationen mit &apos;quillmere --help&apos;.</translation>
     </message>
     <message>
-        <source>Usage: quillmere [FILE...]
-       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]
-                 [--dry-run] [--] FILE...
-       quillmere --help | --version
-
-Without --split, opens the window with the FILEs (and the archives in folders) listed.
-With --split, splits every FILE into DIR without a window; progress and reasons go to
-standard error, the path of every part made to standard output, one per line. DIR is
-made when it does not exist. --jobs N splits N archives at once (default: one per core);
---quiet leaves only failures on standard error; --dry-run prints each archive&apos;s parts and
-writes nothing. Options take their value as --size 5 or --size=5. Exit status: 0 every
-archive split, 1 some could not be, 2 usage error.
+        <source>--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split.</source>
+        <translation>--size, --parts, --output, --jobs, --quiet, --null und --dry-run gehören zu --split.</translation>
+    </message>
+    <message>
+        <source>Copyright (C) 2026 Veltrane
+License GPLv3+: GNU GPL version 3 or later &lt;https://gnu.org/licenses/gpl.html&gt;.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law.
+zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.
 </source>
-        <extracomment>Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown.</extracomment>
-        <translation>Aufruf: quillmere [FILE...]
-        quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]
-                  [--dry-run] [--] FILE...
-        quillmere --help | --version
-
-Ohne --split öffnet sich das Fenster mit den FILEs (und den Archiven in Ordnern) in der
-Liste. Mit --split wird jede FILE ohne Fenster in DIR aufgeteilt; Fortschritt und Gründe
-gehen an die Standardfehlerausgabe, der Pfad jedes erstellten Teils an die
-Standardausgabe, einer pro Zeile. DIR wird angelegt, wenn es fehlt. --jobs N teilt N
-Archive zugleich auf (Vorgabe: eines pro Kern); --quiet lässt auf der
-Standardfehlerausgabe nur Fehler; --dry-run zeigt die Teile jedes Archivs und schreibt
-nichts. Optionen nehmen ihren Wert als --size 5 oder --size=5. Rückgabewert: 0 jedes
-Archiv aufgeteilt, 1 einige nicht, 2 Aufruffehler.
+        <translation>Copyright (C) 2026 Veltrane
+Lizenz GPLv3+: GNU GPL Version 3 oder neuer &lt;https://gnu.org/licenses/gpl.html&gt;.
+Dies ist freie Software: Sie dürfen sie ändern und weitergeben.
+Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.
+Das enthaltene zipsplit: Info-ZIP Zip 3.0, unter der Info-ZIP-Lizenz.
 </translation>
     </message>
     <message>
-        <source>Try &apos;quillmere --help&apos; for more information.</source>
-        <translation>Weitere Informationen mit &apos;quillmere --help&apos;.</translation>
+        <source>Usage: quillmere [FILE...]
+       quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
+                 [--] FILE...
+       quillmere --help | --version
+
+Without --split, opens the window with the FILEs (and the archives in
+folders) listed. With --split, splits every FILE into DIR without a window.
+
+      --split          split without a window
+      --size MB        parts of at most MB megabytes: 1 to 2047
+      --parts N        at most N parts per archive: 1 to 32767
+      --output DIR     the folder for the parts, made when it does not exist
+      --jobs N         archives split at once: 1 to 256 (default: one per
+                       core); lowered to what the open-file limit allows
+  -q, --quiet          standard error only for failures
+  -z, --null           end each printed path with a NUL byte, not a newline
+      --dry-run        plan every archive and write nothing
+  -h, --help           print this help and exit
+      --version        print the version and exit
+
+Options take their value as --size 5 or --size=5.
+
+Standard output: the path of every part made, one per line. With --dry-run,
+one line per archive: the archive, parts, largest part and split size in
+bytes, tab-separated. Standard error: a line per archive and a summary; on a
+terminal, a progress line.
+
+Exit status: 0 every archive split; 1 some could not be, or the output could
+not be written; 2 usage error. Ended by SIGINT, SIGTERM or SIGHUP, a run
+stops, removes what it had not finished, and ends by that signal.
+</source>
+        <extracomment>Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown. Keep the option column as it is, and every line within 79 characters.</extracomment>
+        <translation>Aufruf: quillmere [FILE...]
+        quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
+                  [--] FILE...
+        quillmere --help | --version
+
+Ohne --split öffnet sich das Fenster mit den FILEs (und den Archiven in
+Ordnern) in der Liste. Mit --split wird jede FILE ohne Fenster in DIR
+aufgeteilt.
+
+      --split          ohne Fenster aufteilen
+      --size MB        Teile von höchstens MB Megabyte: 1 bis 2047
+      --parts N        höchstens N Teile je Archiv: 1 bis 32767
+      --output DIR     der Ordner für die Teile, angelegt, wenn es ihn nicht
+                       gibt
+      --jobs N         gleichzeitig aufgeteilte Archive: 1 bis 256 (Vorgabe:
+                       eines je Kern); gesenkt auf das, was die Grenze
+                       offener Dateien erlaubt
+  -q, --quiet          auf der Standardfehlerausgabe nur Fehlschläge
+  -z, --null           jeden ausgegebenen Pfad mit einem NUL-Byte statt
+                       einem Zeilenumbruch beenden
+      --dry-run        jedes Archiv planen und nichts schreiben
+  -h, --help           diese Hilfe ausgeben und beenden
+      --version        die Version ausgeben und beenden
+
+Optionen nehmen ihren Wert als --size 5 oder --size=5.
+
+Standardausgabe: der Pfad jedes erstellten Teils, einer je Zeile. Mit
+--dry-run eine Zeile je Archiv: Archiv, Teile, größter Teil und
+Aufteilungsgröße in Byte, durch Tabulatoren getrennt. Standardfehlerausgabe:
+eine Zeile je Archiv und eine Zusammenfassung; an einem Terminal eine
+Fortschrittszeile.
+
+Rückgabewert: 0 jedes Archiv aufgeteilt; 1 manche nicht, oder die Ausgabe
+konnte nicht geschrieben werden; 2 Aufruffehler. Durch SIGINT, SIGTERM oder
+SIGHUP beendet, hält ein Lauf an, entfernt, was er nicht fertiggestellt hat,
+und endet durch dieses Signal.
+</translation>
     </message>
 </context>
 <context>

@@ -17,7 +17,11 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -115,27 +119,147 @@ private:
     bool m_showing = false;
 };
 
+void printSummary(const CommandLine &line, const SplitSummary &summary, const QString &folder, std::FILE *err)
+{
+    if (line.quiet && summary.allSplit())
+        return;
+    // The failures were named as they came; what else there is to tell comes before the sum.
+    SplitSummary rest = summary;
+    rest.failures.clear();
+    rest.notSplit.clear();
+    if (!line.dryRun && !RunDetailsText(rest).isEmpty())
+        print(err, RunDetailsText(rest));
+    const QStringList outcome = line.dryRun ? QStringList() : RunOutcomeLines(summary, folder);
+    print(err, (QStringList(BatchText::tr("Done.")) + outcome).join(QLatin1Char(' ')));
+}
+
+// Said once, before the sum, when the open-file limit lowered --jobs.
+void printJobsLowered(const CommandLine &line, int jobs, std::FILE *err)
+{
+    struct rlimit limit {};
+    if (line.jobs <= jobs || line.quiet || ::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    print(err, BatchText::tr("--jobs %1 was lowered to %2: the open-file limit (ulimit -n %3) allows no more.")
+                   .arg(line.jobs)
+                   .arg(jobs)
+                   .arg(qulonglong(limit.rlim_cur)));
+}
+
+// Standard output as scripts read it: each record the path's own bytes and its end (a newline, or
+// NUL with --null). A failed write is remembered and the run goes on: the parts are made.
+class ScriptOutput
+{
+public:
+    ScriptOutput(std::FILE *out, bool null) : m_out(out), m_end(null ? '\0' : '\n') {}
+    void put(const QByteArray &record)
+    {
+        if (m_error != 0)
+            return;
+        errno = 0;
+        if (std::fwrite(record.constData(), 1, std::size_t(record.size()), m_out) != std::size_t(record.size())
+            || std::fputc(m_end, m_out) == EOF || std::fflush(m_out) != 0)
+            m_error = errno != 0 ? errno : EIO;
+    }
+    int error() const { return m_error; }
+
+private:
+    std::FILE *m_out;
+    char m_end;
+    int m_error = 0;
+};
+
+// A dry run's plan for scripts: archive, parts, largest part, split size (bytes), tab-separated.
+QByteArray planRecord(const ArchiveOutcome &o)
+{
+    const PartPlan &plan = o.result.plan;
+    return paths::toRaw(o.archive) + '\t' + QByteArray::number(qulonglong(plan.parts.size())) + '\t'
+           + QByteArray::number(qlonglong(plan.largest())) + '\t' + QByteArray::number(qlonglong(plan.splitSize));
+}
+
+// The folder the parts go to, made with its parents when missing (as unzip -d and 7z -o do), by
+// its bytes. An empty text when it is there; otherwise what to print, and the exit status.
+QString prepareOutputFolder(const CommandLine &line, int &status)
+{
+    const QByteArray raw = paths::toRaw(line.output);
+    struct stat st {};
+    const QString shown = paths::shown(line.output);
+    if (::stat(raw.constData(), &st) == 0) {
+        status = kExitUsage;
+        return S_ISDIR(st.st_mode) ? QString() : BatchText::tr("%1 is not a folder.").arg(shown) + QLatin1Char('\n') + UsageHint();
+    }
+    status = kExitSomeFailed;
+    if (line.dryRun)
+        return QString();
+    for (qsizetype slash = raw.indexOf('/', 1); ; slash = raw.indexOf('/', slash + 1)) {
+        const QByteArray folder = slash < 0 ? raw : raw.left(slash);
+        if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
+            return BatchText::tr("the folder %1 could not be made.").arg(shown);
+        if (slash < 0)
+            return QString();
+    }
+}
+
 } // namespace
 
-int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err)
+namespace {
+
+QString writeError(int error)
 {
-    const QFileInfo output(line.output);
-    if (output.exists() && !output.isDir()) {
-        print(err, QStringLiteral("quillmere: ") + BatchText::tr("%1 is not a folder.").arg(line.output)
-                       + QLatin1Char('\n') + UsageHint());
-        return kExitUsage;
-    }
-    // As unzip -d and 7z -o do: the folder is made, with its parents.
-    if (!output.exists() && !line.dryRun && !QDir().mkpath(line.output)) {
-        print(err, QStringLiteral("quillmere: ") + BatchText::tr("the folder %1 could not be made.").arg(line.output));
-        return kExitSomeFailed;
+    return QStringLiteral("quillmere: ")
+           + BatchText::tr("write error: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+} // namespace
+
+int PrintForScripts(const QString &text, std::FILE *out, std::FILE *err)
+{
+    ScriptOutput output(out, false);
+    QByteArray bytes = text.toLocal8Bit();
+    if (bytes.endsWith('\n'))
+        bytes.chop(1); // put() ends the record
+    output.put(bytes);
+    if (output.error() == 0)
+        return 0;
+    print(err, writeError(output.error()));
+    return 1;
+}
+
+void DieBySignal(int signalNumber)
+{
+    std::fflush(nullptr);
+    std::signal(signalNumber, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signalNumber);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(signalNumber);
+    std::_Exit(128 + signalNumber); // not reached
+}
+
+QString NoDisplayText()
+{
+    return QStringLiteral("quillmere: ")
+           + BatchText::tr("cannot open a display; to split without a window use --split (see --help)");
+}
+
+int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, int *endedBySignal)
+{
+    // Watched from the start: a signal before the tool is written still stops the run cleanly.
+    SignalWatcher watcher;
+    int status = kExitAllSplit;
+    const QString problem = prepareOutputFolder(line, status);
+    if (!problem.isEmpty()) {
+        print(err, QStringLiteral("quillmere: ") + problem);
+        return status;
     }
     // A reader that goes away (| head) never ends the run half-way: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
     SplitRequest request = MakeSplitRequest(choiceFrom(line));
     const int rows = int(request.archives.size());
+    const int jobs = request.jobs;
     const QString folder = request.outputFolder;
     ProgressLineOut progressLine(err, request);
+    ScriptOutput scriptOut(out, line.null);
     SplitJob job(std::move(request));
     QEventLoop loop;
     if (!line.quiet)
@@ -145,29 +269,30 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err)
         progressLine.clear();
         if (failed || !line.quiet)
             print(err, outcomeLine(o, rows, line.dryRun));
-        for (const StagingFolder::Part &part : o.result.parts) { // the path's own bytes, for scripts
-            std::fputs((paths::toRaw(folder + QLatin1Char('/') + part.savedAs) + '\n').constData(), out);
-            std::fflush(out);
-        }
+        if (line.dryRun && !failed)
+            scriptOut.put(planRecord(o));
+        for (const StagingFolder::Part &part : o.result.parts) // the path's own bytes, for scripts
+            scriptOut.put(paths::toRaw(folder + QLatin1Char('/') + part.savedAs));
     });
     QObject::connect(&job, &SplitJob::finished, &loop, &QEventLoop::quit);
-    SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::received, &job, [&job] { job.stop(); });
+    int caught = 0;
+    QObject::connect(&watcher, &SignalWatcher::received, &job, [&](int signalNumber) {
+        caught = caught != 0 ? caught : signalNumber;
+        job.stop();
+    });
     job.start();
     loop.exec();
+    watcher.readPending(); // a signal that came with the run's last events still counts
     progressLine.clear();
-    const SplitSummary &summary = job.summary();
-    if (!line.quiet || !summary.allSplit()) {
-        // The failures were named as they came; what else there is to tell comes before the sum.
-        SplitSummary rest = summary;
-        rest.failures.clear();
-        rest.notSplit.clear();
-        if (!line.dryRun && !RunDetailsText(rest).isEmpty())
-            print(err, RunDetailsText(rest));
-        const QStringList outcome = line.dryRun ? QStringList() : RunOutcomeLines(summary, folder);
-        print(err, (QStringList(BatchText::tr("Done.")) + outcome).join(QLatin1Char(' ')));
+    printJobsLowered(line, jobs, err);
+    printSummary(line, job.summary(), folder, err);
+    if (endedBySignal)
+        *endedBySignal = caught;
+    if (scriptOut.error() != 0) {
+        print(err, writeError(scriptOut.error()));
+        return kExitSomeFailed;
     }
-    return summary.allSplit() ? kExitAllSplit : kExitSomeFailed;
+    return job.summary().allSplit() ? kExitAllSplit : kExitSomeFailed;
 }
 
 } // namespace qm

@@ -76,6 +76,8 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
         line.dryRun = true;
     } else if (o.name == QLatin1String("--quiet") || o.name == QLatin1String("-q")) {
         line.quiet = true;
+    } else if (o.name == QLatin1String("--null") || o.name == QLatin1String("-z")) {
+        line.null = true;
     } else if (o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")) {
         if (sized)
             return CommandLineText::tr("give either --size or --parts, once.");
@@ -139,9 +141,9 @@ CommandLine ParseCommandLine(const QStringList &args)
             return usage(error);
     }
     if (!split) {
-        if (sized || !line.output.isEmpty() || line.dryRun || line.jobs || line.quiet)
-            return usage(
-                CommandLineText::tr("--size, --parts, --output, --jobs, --quiet and --dry-run go with --split."));
+        if (sized || !line.output.isEmpty() || line.dryRun || line.jobs || line.quiet || line.null)
+            return usage(CommandLineText::tr(
+                "--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split."));
         return line;
     }
     const QString error = checkSplit(line, sized);
@@ -162,19 +164,48 @@ QStringList PathsToList(const QStringList &files, const QString &workingFolder)
 QString UsageText()
 {
     //: Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown.
+    //: Keep the option column as it is, and every line within 79 characters.
     return CommandLineText::tr(
         "Usage: quillmere [FILE...]\n"
-        "       quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet]\n"
-        "                 [--dry-run] [--] FILE...\n"
+        "       quillmere --split (--size MB | --parts N) --output DIR [OPTION...]\n"
+        "                 [--] FILE...\n"
         "       quillmere --help | --version\n"
         "\n"
-        "Without --split, opens the window with the FILEs (and the archives in folders) listed.\n"
-        "With --split, splits every FILE into DIR without a window; progress and reasons go to\n"
-        "standard error, the path of every part made to standard output, one per line. DIR is\n"
-        "made when it does not exist. --jobs N splits N archives at once (default: one per core);\n"
-        "--quiet leaves only failures on standard error; --dry-run prints each archive's parts and\n"
-        "writes nothing. Options take their value as --size 5 or --size=5. Exit status: 0 every\n"
-        "archive split, 1 some could not be, 2 usage error.\n");
+        "Without --split, opens the window with the FILEs (and the archives in\n"
+        "folders) listed. With --split, splits every FILE into DIR without a window.\n"
+        "\n"
+        "      --split          split without a window\n"
+        "      --size MB        parts of at most MB megabytes: 1 to 2047\n"
+        "      --parts N        at most N parts per archive: 1 to 32767\n"
+        "      --output DIR     the folder for the parts, made when it does not exist\n"
+        "      --jobs N         archives split at once: 1 to 256 (default: one per\n"
+        "                       core); lowered to what the open-file limit allows\n"
+        "  -q, --quiet          standard error only for failures\n"
+        "  -z, --null           end each printed path with a NUL byte, not a newline\n"
+        "      --dry-run        plan every archive and write nothing\n"
+        "  -h, --help           print this help and exit\n"
+        "      --version        print the version and exit\n"
+        "\n"
+        "Options take their value as --size 5 or --size=5.\n"
+        "\n"
+        "Standard output: the path of every part made, one per line. With --dry-run,\n"
+        "one line per archive: the archive, parts, largest part and split size in\n"
+        "bytes, tab-separated. Standard error: a line per archive and a summary; on a\n"
+        "terminal, a progress line.\n"
+        "\n"
+        "Exit status: 0 every archive split; 1 some could not be, or the output could\n"
+        "not be written; 2 usage error. Ended by SIGINT, SIGTERM or SIGHUP, a run\n"
+        "stops, removes what it had not finished, and ends by that signal.\n");
+}
+
+QString VersionText(const QString &version)
+{
+    return QStringLiteral("quillmere %1\n").arg(version)
+           + CommandLineText::tr("Copyright (C) 2026 Veltrane\n"
+                                 "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                                 "This is free software: you are free to change and redistribute it.\n"
+                                 "There is NO WARRANTY, to the extent permitted by law.\n"
+                                 "zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.\n");
 }
 
 QString UsageHint()

@@ -8,8 +8,8 @@ namespace qm {
 
 // What the program was asked to do on its command line:
 //   quillmere [FILE...]                                               the window, FILEs listed
-//   quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet] [--dry-run]
-//             [--] FILE...
+//   quillmere --split (--size MB | --parts N) --output DIR [--jobs N] [--quiet] [--null]
+//             [--dry-run] [--] FILE...
 //                                                                     split without a window
 //   quillmere --help | --version
 struct CommandLine
@@ -23,6 +23,7 @@ struct CommandLine
     bool dryRun = false; // plan and print, write nothing
     int jobs = 0;        // archives split at once; 0: one per core
     bool quiet = false;  // standard error only for failures
+    bool null = false;   // printed paths end with NUL, not a newline
     QString error;  // Usage: what was wrong, in a short sentence
 };
 
@@ -35,6 +36,8 @@ QStringList PathsToList(const QStringList &files, const QString &workingFolder);
 
 // The text --help prints.
 QString UsageText();
+// The text --version prints.
+QString VersionText(const QString &version);
 // The line after a usage error: where to read more.
 QString UsageHint();
 

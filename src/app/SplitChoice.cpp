@@ -2,12 +2,16 @@
 #include "app/SplitChoice.h"
 
 #include "common/AppError.h"
+#include "common/Paths.h"
 #include "split/ToolFile.h"
 
 #include <QFileInfo>
 #include <QThread>
 
+#include <climits>
 #include <limits>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -29,9 +33,19 @@ std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts)
     return fileLength / (parts == 0 ? 1 : parts);
 }
 
+int OpenFileJobLimit()
+{
+    // An archive in flight holds its source, its staging folder and source slot, the tool's
+    // pipes and, while it is read or checked, a file more: 16 leaves room. 32 stay for the rest.
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::numeric_limits<int>::max();
+    return int(std::max<rlim_t>(1, (std::max<rlim_t>(limit.rlim_cur, 48) - 32) / 16));
+}
+
 int JobCount(int asked)
 {
-    return asked > 0 ? asked : std::max(1, QThread::idealThreadCount());
+    return std::min(asked > 0 ? asked : std::max(1, QThread::idealThreadCount()), OpenFileJobLimit());
 }
 
 std::shared_ptr<const DeployedTool> DeployTool(const QByteArray &toolBytes)
@@ -41,12 +55,27 @@ std::shared_ptr<const DeployedTool> DeployTool(const QByteArray &toolBytes)
     return std::make_shared<DeployedTool>(toolBytes, ToolFolder());
 }
 
+namespace {
+
+// A path made absolute by its bytes: QFileInfo would turn bytes that are not UTF-8 into U+FFFD.
+QString absolute(const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    char here[PATH_MAX];
+    if (!::getcwd(here, sizeof here))
+        return QFileInfo(path).absoluteFilePath();
+    return paths::repairRootJoin(paths::join(paths::fromRaw(QByteArray(here)), path));
+}
+
+} // namespace
+
 SplitRequest MakeSplitRequest(const SplitChoice &choice, const QString &toolSource)
 {
     SplitRequest request;
-    request.outputFolder = QFileInfo(choice.outputFolder).absoluteFilePath();
+    request.outputFolder = absolute(choice.outputFolder);
     for (const QString &file : choice.archives)
-        request.archives << QFileInfo(file).absoluteFilePath();
+        request.archives << absolute(file);
     request.parts = choice.parts;
     request.sizeBytes = choice.parts > 0 ? 0 : MegabytesToBytes(choice.megabytes);
     request.jobs = JobCount(choice.jobs);

@@ -25,7 +25,9 @@ std::int32_t TimesKilo(std::int32_t value);
 std::int64_t MegabytesToBytes(std::int32_t megabytes);
 // Split size from the number of parts: length / parts, truncated toward zero; 0 parts count as 1.
 std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts);
-// Archives split at once: as asked, or one per core.
+// Archives the open-file limit leaves room for at once (each in flight holds some handles).
+int OpenFileJobLimit();
+// Archives split at once: as asked, or one per core; never more than the open-file limit allows.
 int JobCount(int asked);
 // The tool written for one run (AppError when it cannot be); none when there are no bytes.
 std::shared_ptr<const DeployedTool> DeployTool(const QByteArray &toolBytes);

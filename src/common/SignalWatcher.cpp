@@ -46,8 +46,11 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < 3; ++i)
-        ::sigaction(kSignals[i], &action, &m_previous[i]);
+    for (int i = 0; i < 3; ++i) {
+        // A signal ignored when the program started (nohup, a shell's background job) stays so.
+        if (::sigaction(kSignals[i], nullptr, &m_previous[i]) == 0 && m_previous[i].sa_handler != SIG_IGN)
+            ::sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 SignalWatcher::~SignalWatcher()

@@ -128,18 +128,25 @@ void ArchiveTask::start()
 {
     m_source = std::make_unique<PlannedSource>(planSource(m_request));
     m_result.plan = m_source->plan;
-    if (!m_source->failure.isEmpty())
+    // Before zipsplit runs, a failure may come of handles or memory others hold for now.
+    if (!m_source->failure.isEmpty()) {
+        m_result.mayPass = m_source->kind != FailureKind::Empty && ResourcesShort();
         return fail(m_source->kind, m_source->failure);
+    }
     m_link = m_staging.useSource(m_source->fd.get());
-    if (m_link.isEmpty())
+    if (m_link.isEmpty()) {
+        m_result.mayPass = ResourcesShort();
         return fail(FailureKind::Output, NoWorkingFolder(m_staging.outputFolder()));
+    }
     const DeployedTool *tool = m_request.tool;
     const ProcessCommand command = ZipSplitStagedCommand(
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
         {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
     m_tool = std::make_unique<ToolProcess>();
-    if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0)
+    if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0) {
+        m_result.mayPass = tool != nullptr; // a tool that is there fails to start for want of processes
         fail(FailureKind::Tool, ZipSplitFailureReason(m_tool->outcome()));
+    }
 }
 
 void ArchiveTask::stop()

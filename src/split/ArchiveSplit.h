@@ -43,6 +43,7 @@ struct ArchiveSplitResult
 {
     QString failure; // why the archive was not split; empty when it was
     FailureKind kind = FailureKind::None;
+    bool mayPass = false; // it failed before zipsplit ran, for want of handles, memory or processes
     QVector<StagingFolder::Part> parts;
     PartPlan plan;
     std::optional<OversizedArchive> oversized;

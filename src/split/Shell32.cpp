@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -83,8 +84,13 @@ int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<i
     process->setArguments(command.arguments);
     process->setStandardInputFile(QProcess::nullDevice()); // the tool can never wait for an answer
     process->setProcessChannelMode(QProcess::MergedChannels);
-    // The tool dies with the program: an orphan would race the next run over its folder.
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    // The tool dies with the program (an orphan would race the next run over its folder), and
+    // keeps out of the terminal's process group: Ctrl+C reaches the program alone, which stops the
+    // tool and cleans up as Stop Splitting does.
+    process->setChildProcessModifier([] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::setpgid(0, 0);
+    });
     if (!command.workingDirectory.isEmpty())
         process->setWorkingDirectory(command.workingDirectory);
     // A writer that has only just closed the file can leave exec briefly refusing it (ETXTBSY).

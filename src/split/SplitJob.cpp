@@ -89,12 +89,20 @@ void SplitJob::start()
     }
     for (int i = 0; i < std::max(1, m_request.jobs); ++i)
         m_slots.push_back(std::make_unique<Slot>());
+    m_capacity = int(m_slots.size());
     QTimer::singleShot(0, this, [this] { pump(); });
 }
 
 void SplitJob::stop()
 {
     m_stopped = true;
+    for (const int i : m_retry) { // waiting to be tried again: stopped before they were split
+        ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
+        outcome.stopped = true;
+        outcome.result.kind = FailureKind::Stopped;
+        m_done[std::size_t(i)] = true;
+    }
+    m_retry.clear();
     for (const auto &task : m_tasks)
         if (task)
             task->stop();
@@ -135,46 +143,96 @@ bool SplitJob::mayStart(int i) const
     return !running || !large;
 }
 
-// Starts archives in list order while a slot is free; dry runs and archives that cannot start
-// are done at once.
+// Archives whose zipsplit runs now, `except` aside; with `busy`, also those whose parts wait in
+// their slot's staging folder to be reported.
+int SplitJob::runningCount(int except, bool busy) const
+{
+    int running = 0;
+    for (const auto &slot : m_slots)
+        running += slot->index >= 0 && slot->index != except && (busy || !m_done[std::size_t(slot->index)]);
+    return running;
+}
+
+// An archive that failed for want of handles, memory or processes while others ran waits for
+// them and is tried again, with one fewer at once; alone, it fails for what it is.
+bool SplitJob::retryLater(int i, bool mayPass)
+{
+    const int others = runningCount(i, false);
+    if (!mayPass || m_stopped || others == 0)
+        return false;
+    m_capacity = std::max(1, others);
+    m_retry.push_back(i);
+    return true;
+}
+
+// Starts archives in list order while a slot is free (those waiting to be tried again first);
+// dry runs and archives that cannot start are done at once.
 void SplitJob::launchNext()
 {
     bool started = false;
     for (const auto &slot : m_slots) {
-        while (slot->index < 0 && m_nextToStart < int(m_outcomes.size()) && !m_stopped
-               && (m_request.dryRun || mayStart(m_nextToStart))) {
-            const int i = m_nextToStart++;
-            ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
-            outcome.index = i;
-            outcome.archive = m_request.archives[i];
-            const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.library,
-                                              m_request.sizeBytes, m_request.parts};
-            if (m_request.dryRun) {
-                outcome.result = PlanArchive(request);
-                m_done[std::size_t(i)] = true;
-                continue;
-            }
-            outcome.result.failure = outputProblem();
-            if (outcome.result.failure.isEmpty() && (!slot->staging || !slot->staging->clear()))
-                slot->staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
-            if (outcome.result.failure.isEmpty() && !slot->staging->isValid())
-                outcome.result.failure = NoWorkingFolder(m_request.outputFolder);
-            if (!outcome.result.failure.isEmpty()) {
-                outcome.result.kind = FailureKind::Output;
-                m_done[std::size_t(i)] = true;
-                continue;
-            }
-            slot->index = i;
-            auto &task = m_tasks[std::size_t(i)];
-            task = std::make_unique<ArchiveTask>(request, *slot->staging);
-            connect(task.get(), &ArchiveTask::done, this, [this, i] { m_done[std::size_t(i)] = true; pump(); },
-                    Qt::QueuedConnection);
-            task->start();
-            started = true;
+        while (slot->index < 0 && runningCount(-1, true) < m_capacity && !m_stopped
+               && (!m_retry.empty() || m_nextToStart < int(m_outcomes.size()))
+               && (m_request.dryRun || !m_retry.empty() || mayStart(m_nextToStart))) {
+            const int i = m_retry.empty() ? m_nextToStart++ : m_retry.front();
+            if (!m_retry.empty())
+                m_retry.pop_front();
+            started |= startArchive(*slot, i);
         }
     }
     if (started) // the archive now on shows at once, before its first bytes
         reportProgress();
+}
+
+bool SplitJob::startArchive(Slot &slot, int i)
+{
+    ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
+    outcome = ArchiveOutcome();
+    outcome.index = i;
+    outcome.archive = m_request.archives[i];
+    const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.library,
+                                      m_request.sizeBytes, m_request.parts};
+    if (m_request.dryRun) {
+        outcome.result = PlanArchive(request);
+        m_done[std::size_t(i)] = true;
+        return false;
+    }
+    outcome.result.failure = outputProblem();
+    if (outcome.result.failure.isEmpty() && (!slot.staging || !slot.staging->clear()))
+        slot.staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
+    if (outcome.result.failure.isEmpty() && !slot.staging->isValid()) {
+        const bool mayPass = ResourcesShort();
+        slot.staging.reset();
+        if (retryLater(i, mayPass))
+            return false;
+        outcome.result.failure = NoWorkingFolder(m_request.outputFolder);
+    }
+    if (!outcome.result.failure.isEmpty()) {
+        outcome.result.kind = FailureKind::Output;
+        m_done[std::size_t(i)] = true;
+        return false;
+    }
+    slot.index = i;
+    auto &task = m_tasks[std::size_t(i)];
+    task = std::make_unique<ArchiveTask>(request, *slot.staging);
+    connect(task.get(), &ArchiveTask::done, this, [this, i] { archiveDone(i); }, Qt::QueuedConnection);
+    task->start();
+    return true;
+}
+
+// Its parts stay in its slot's staging folder until it is reported, in list order.
+void SplitJob::archiveDone(int i)
+{
+    auto &task = m_tasks[std::size_t(i)];
+    if (retryLater(i, task->result().mayPass)) {
+        task.reset();
+        for (const auto &slot : m_slots)
+            if (slot->index == i)
+                slot->index = -1;
+    } else {
+        m_done[std::size_t(i)] = true;
+    }
+    pump();
 }
 
 // Reports finished archives in list order, moving each one's parts into the output folder first.
@@ -239,10 +297,12 @@ void SplitJob::reportProgress()
     for (int k = m_nextToReport; k < m_nextToStart; ++k) {
         const std::size_t i = std::size_t(k);
         const ArchiveTask *task = m_tasks[i].get();
-        if (m_done[i] || !task) {
+        if (m_done[i]) {
             done += double(m_weights[i]);
             continue;
         }
+        if (!task) // waiting to be tried again
+            continue;
         if (now.current < 0)
             now.current = k;
         const std::int64_t planned = task->plannedBytes();

@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -115,6 +116,10 @@ private:
     struct Slot;
     void pump();
     void launchNext();
+    bool startArchive(Slot &slot, int index);
+    void archiveDone(int index);
+    int runningCount(int except, bool busy) const;
+    bool retryLater(int index, bool mayPass);
     bool mayStart(int index) const;
     bool reportReady();
     void finishRun();
@@ -128,6 +133,8 @@ private:
     std::vector<bool> m_done;
     mutable std::vector<bool> m_large; // started alone: the disk is its limit
     int m_nextToStart = 0;
+    int m_capacity = 1;       // archives at once; lowered when the system runs short
+    std::deque<int> m_retry;  // archives to try again once others have ended
     int m_nextToReport = 0;
     int m_finished = 0;
     bool m_running = false;

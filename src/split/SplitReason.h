@@ -32,6 +32,10 @@ enum class FailureKind {
     Stopped,      // a stop came first
 };
 
+// True while the process is short of file handles or memory: a failure then may pass once other
+// work lets go of what it holds.
+bool ResourcesShort();
+
 inline QString StoppedBeforeSplit()
 {
     return SplitReason::tr("stopped before it was split.");

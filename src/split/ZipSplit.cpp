@@ -4,6 +4,8 @@
 #include "common/Paths.h"
 #include "split/SplitReason.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +107,16 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome)
         return SplitReason::tr("the splitting tool failed (exit code %1): %2.")
             .arg(QString::number(outcome.exitCode), toolMessage);
     }
+}
+
+bool ResourcesShort()
+{
+    const int fd = ::open("/", O_PATH | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == EMFILE || errno == ENFILE || errno == ENOMEM;
 }
 
 FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome)

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Batch mode as a script sees it: Ctrl+C stops a shell loop, an ignored hangup stays ignored,
+# TERM ends the run by that signal with nothing left, a full device fails the write, names that
+# are not UTF-8 go through byte for byte, --null and the dry run's plan on standard output, one
+# line without a display, and a tight open-file limit under many jobs.
+# usage: batch_scripts.sh QUILLMERE
+set -euo pipefail
+program=$(readlink -f "$1")
+work=$(mktemp -d)
+trap '[ -n "${QM_KEEP:-}" ] || rm -rf "$work"' EXIT
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export LC_ALL=C.UTF-8
+unset LANGUAGE LC_MESSAGES DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+mkdir -p "$HOME" "$work/src" "$work/in"
+fail() { echo "$*"; exit 1; }
+for i in 1 2 3 4; do head -c 300000 /dev/urandom >"$work/src/e$i.bin"; done
+(cd "$work/src" && zip -q -0 "$work/in/small.zip" e1.bin e2.bin e3.bin e4.bin)
+# Large enough to be mid-split when a signal comes: 400 MB of stored entries, from the page cache.
+for i in 1 2 3 4; do head -c 100000000 /dev/zero >"$work/src/big$i.bin"; done
+(cd "$work/src" && zip -q -0 "$work/in/big.zip" big1.bin big2.bin big3.bin big4.bin)
+rm -f "$work/src"/big*.bin
+left() { find "$1" "$XDG_DATA_HOME" -name '.quillmere-*' 2>/dev/null | head -1; }
+# A job started from a script has SIGINT ignored; a shell loop at a terminal has it by default.
+with_default_int() { exec python3 -c 'import os, signal, sys; signal.signal(signal.SIGINT, signal.SIG_DFL); os.setsid(); os.execvp(sys.argv[1], sys.argv[1:])' "$@"; }
+
+# Ctrl+C (SIGINT to the loop's process group) mid-split: the run cleans up, dies by SIGINT, and
+# the shell ends the loop there.
+mkdir -p "$work/loop"
+cat >"$work/loop.sh" <<LOOP
+for f in big small small; do
+    echo "\$f" >>"$work/loop.log"
+    "$program" --split --size 20 --output "$work/loop" "$work/in/\$f.zip" >/dev/null 2>>"$work/loop.err"
+done
+echo "the loop went on" >>"$work/loop.log"
+LOOP
+with_default_int bash "$work/loop.sh" &
+loop=$!
+for _ in $(seq 100); do [ -n "$(ls -A "$work/loop")" ] && break; sleep 0.02; done
+kill -INT -- -"$loop"
+wait "$loop" || true
+[ "$(cat "$work/loop.log")" = big ] || fail "Ctrl+C did not stop the loop: $(cat "$work/loop.log")"
+[ -z "$(left "$work/loop")" ] || fail "Ctrl+C left $(left "$work/loop")"
+[ -z "$(ls "$work/loop")" ] || fail "Ctrl+C left parts: $(ls "$work/loop")"
+
+# TERM: the caller sees death by that signal (143 in a shell).
+mkdir -p "$work/term"
+with_default_int "$program" --split --size 20 --output "$work/term" "$work/in/big.zip" 2>/dev/null &
+run=$!
+for _ in $(seq 100); do [ -n "$(ls -A "$work/term")" ] && break; sleep 0.02; done
+kill -TERM "$run"
+status=0; wait "$run" || status=$?
+[ "$status" -eq 143 ] || fail "TERM gave exit $status, not death by SIGTERM"
+[ -z "$(left "$work/term")" ] || fail "TERM left $(left "$work/term")"
+
+# nohup: a hangup ignored at the start stays ignored, and the run ends as it would have.
+mkdir -p "$work/hup"
+(trap '' HUP; exec "$program" --split --size 20 --output "$work/hup" "$work/in/big.zip" >/dev/null 2>&1) &
+run=$!
+sleep 0.2
+kill -HUP "$run"
+status=0; wait "$run" || status=$?
+[ "$status" -eq 0 ] && [ "$(ls "$work/hup" | wc -l)" -eq 4 ] || fail "an ignored hangup: exit $status, $(ls "$work/hup" | wc -l) parts"
+
+# A full device: --help, --version and a run's part paths fail with a write error.
+for args in --help --version "--split --size 1 --output $work/full $work/in/small.zip"; do
+    status=0
+    # shellcheck disable=SC2086
+    "$program" $args >/dev/full 2>"$work/err" || status=$?
+    [ "$status" -eq 1 ] && grep -qx 'quillmere: write error: No space left on device' "$work/err" \
+        || fail "$args to /dev/full: exit $status, $(cat "$work/err")"
+done
+[ "$(ls "$work/full" | wc -l)" -eq 2 ] || fail "a write error undid the split"
+
+# Names that are not UTF-8 (Latin-1 "café.zip" into "out-é"): byte for byte, NUL-ended with -z.
+latin=$(printf 'caf\351')
+cp "$work/in/small.zip" "$work/in/$latin.zip"
+(cd "$work/in" && "$program" --split --size 1 -z --output "../out-$(printf '\351')" "$latin.zip" >"$work/paths" 2>"$work/err") \
+    || fail "a Latin-1 name: $(cat "$work/err")"
+[ -d "$work/out-$(printf '\351')" ] || fail "the output folder was not made by its bytes: $(ls "$work")"
+[ "$(tr -cd '\0' <"$work/paths" | wc -c)" -eq 2 ] || fail "-z: $(od -c "$work/paths")"
+while IFS= read -r -d '' part; do
+    [ -f "$part" ] || fail "printed path $part is not a part"
+done <"$work/paths"
+
+# The dry run's plan on standard output: archive, parts, largest part, split size, tab-separated.
+"$program" --split --parts 2 --dry-run --output "$work/dry" "$work/in/small.zip" >"$work/plan" 2>/dev/null
+IFS=$'\t' read -r archive parts largest size <"$work/plan"
+[ "$archive" = "$work/in/small.zip" ] && [ "$parts" = 2 ] && [ "$largest" -ge "$size" ] && [ "$size" -gt 0 ] \
+    || fail "plan line: $(cat -A "$work/plan")"
+
+# No display and no --split: one line, exit 1, no abort.
+status=0
+"$program" "$work/in/small.zip" 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] && [ "$(cat "$work/err")" = \
+    "quillmere: cannot open a display; to split without a window use --split (see --help)" ] \
+    || fail "no display: exit $status, $(cat "$work/err")"
+
+# 300 archives, 256 jobs, 64 open files: every archive is split; the job count is lowered once.
+mkdir -p "$work/many" "$work/manyout"
+for i in $(seq -w 1 300); do ln "$work/in/small.zip" "$work/many/m$i.zip"; done
+status=0
+(ulimit -n 64 && "$program" --split --size 1 --jobs 256 --output "$work/manyout" "$work/many"/*.zip >/dev/null 2>"$work/err") \
+    || status=$?
+[ "$status" -eq 0 ] || fail "under ulimit -n 64: exit $status, $(grep -v ': 2 parts$' "$work/err" | head -5)"
+[ "$(ls "$work/manyout" | wc -l)" -eq 600 ] || fail "under ulimit -n 64: $(ls "$work/manyout" | wc -l) parts"
+[ "$(grep -c 'open-file limit' "$work/err")" -eq 1 ] || fail "the lowered job count was not said once: $(tail -3 "$work/err")"
+# The shell completion: options, ZIP files and folders, folders alone after --output.
+mkdir -p "$work/complete/sub.d" && touch "$work/complete/a.zip" "$work/complete/B.ZIP" "$work/complete/notes.txt"
+completions() { # words of the command line, the last one being completed
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _quillmere; printf '%s\n' "${COMPREPLY[@]}" | sort | xargs
+}
+# shellcheck source=../resources/quillmere.bash-completion
+source "$(dirname "$0")/../resources/quillmere.bash-completion"
+(
+    cd "$work/complete"
+    [ "$(completions quillmere --ou)" = "--output" ] || fail "options: $(completions quillmere --ou)"
+    [ "$(completions quillmere --split '')" = "B.ZIP a.zip sub.d" ] || fail "files: $(completions quillmere --split '')"
+    [ "$(completions quillmere --output '')" = "sub.d" ] || fail "--output: $(completions quillmere --output '')"
+    [ "$(completions quillmere --output=s)" = "sub.d" ] || fail "--output=: $(completions quillmere --output=s)"
+)
+echo "batch mode behaves for scripts"
