@@ -48,10 +48,11 @@ libdir=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/quillmere
 app=$root/usr/$libdir
 id=example.quillmere.Quillmere
 for f in usr/bin/quillmere usr/$libdir/quillmere usr/$libdir/libunzip32.so usr/$libdir/HAND-M.CUR \
-         usr/$libdir/Samples/Letters.zip usr/$libdir/Samples/Photos.zip \
+         usr/$libdir/x/o.cjs usr/$libdir/Samples/Letters.zip usr/$libdir/Samples/Photos.zip \
          usr/$libdir/Samples/Reports.zip usr/$libdir/Samples/Backup.zip \
          usr/share/applications/$id.desktop usr/share/icons/hicolor/scalable/apps/$id.svg \
          usr/share/metainfo/$id.metainfo.xml usr/share/man/man1/quillmere.1.gz \
+         usr/share/bash-completion/completions/quillmere \
          usr/share/doc/quillmere/copyright usr/share/doc/quillmere/changelog.gz; do
     [ -f "$root/$f" ] || fail "missing /$f"
 done

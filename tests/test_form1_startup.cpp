@@ -13,7 +13,9 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHash>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +23,8 @@
 #include <QSettings>
 #include <QTest>
 #include <QTreeView>
+
+#include <algorithm>
 
 using namespace qm;
 
@@ -38,6 +42,23 @@ bool storeHas(const TestWorld &world, const QString &key)
     return s.contains(QStringLiteral("Quillmere/") + key);
 }
 
+// The application palette for the object's lifetime; later tests get the one before back.
+struct PaletteForTest {
+    explicit PaletteForTest(const QPalette &theme) { QApplication::setPalette(theme); }
+    ~PaletteForTest() { QApplication::setPalette(before); }
+    const QPalette before = QApplication::palette();
+};
+
+// The colour most of the area is painted in: its background, whatever text or lines it holds.
+QColor commonestColour(const QImage &image, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    return QColor(std::max_element(counts.cbegin(), counts.cend()).key());
+}
+
 } // namespace
 
 class Form1StartupTest : public QObject
@@ -51,6 +72,7 @@ private Q_SLOTS:
         form.Form_Load();
         QCOMPARE(world.toolkit().messages().size(), 0);
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmere"));
+        QVERIFY(!form.windowIcon().pixmap(32, 32).isNull()); // a missing file still gives a non-null QIcon
         QCOMPARE(form.Text1->text(), world.desktop() + "/");
         QVERIFY(form.Option1->isChecked());
         QVERIFY(!form.Option2->isChecked());
@@ -246,6 +268,49 @@ private Q_SLOTS:
         form.Form_Load();
         QCOMPARE(world.toolkit().messages().size(), 0);
         QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { font-weight: bold; }"));
+    }
+
+    // With the shipped skin the window and the split option's frame and buttons take the theme's
+    // button face and text; without a skin the frame and buttons stay white.
+    void skinPaintsTheButtonFace_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("face");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<bool>("skin");
+        QTest::newRow("light") << QColor(239, 239, 239) << QColor(225, 225, 228) << QColor(Qt::black) << true;
+        QTest::newRow("dark") << QColor(53, 53, 53) << QColor(66, 66, 69) << QColor(238, 238, 238) << true;
+        QTest::newRow("dark, no skin") << QColor(53, 53, 53) << QColor(66, 66, 69) << QColor(238, 238, 238) << false;
+    }
+    void skinPaintsTheButtonFace()
+    {
+        QFETCH(QColor, window);
+        QFETCH(QColor, face);
+        QFETCH(QColor, text);
+        QFETCH(bool, skin);
+        QPalette theme = QApplication::palette();
+        theme.setColor(QPalette::Window, window);
+        theme.setColor(QPalette::Button, face);
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            theme.setColor(role, text);
+        const PaletteForTest themed(theme);
+        TestWorld world;
+        if (skin) {
+            QFile shipped(QStringLiteral(QUILLMERE_SOURCE_DIR "/resources/x/o.cjs"));
+            QVERIFY(shipped.open(QIODevice::ReadOnly));
+            world.makeFile("app/x/o.cjs", shipped.readAll());
+        }
+        Form1 form(world.context());
+        form.Form_Load();
+        QCOMPARE(world.toolkit().messages().size(), 0);
+        const QImage shot = form.grab().toImage();
+        QCOMPARE(shot.pixelColor(3, 3), skin ? face : window); // beside the top button
+        for (QWidget *w : {static_cast<QWidget *>(form.Frame2), static_cast<QWidget *>(form.Option1),
+                           static_cast<QWidget *>(form.Option2)}) {
+            QCOMPARE(commonestColour(shot, QRect(w->mapTo(&form, QPoint(0, 0)), w->size())),
+                     skin ? face : QColor(Qt::white));
+            QCOMPARE(w->palette().color(w->foregroundRole()), skin ? text : QColor(Qt::black));
+        }
     }
 
     void garbageStoreKeepsWhatCanBeRead()
@@ -463,13 +528,12 @@ private Q_SLOTS:
     {
         QFETCH(QColor, window);
         QFETCH(QColor, text);
-        const QPalette before = QApplication::palette();
-        QPalette theme = before;
+        QPalette theme = QApplication::palette();
         for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
             theme.setColor(role, window);
         for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
             theme.setColor(role, text);
-        QApplication::setPalette(theme);
+        const PaletteForTest themed(theme);
         TestWorld world;
         Form1 form(world.context());
         for (QWidget *w : form.findChildren<QWidget *>()) {
@@ -478,7 +542,6 @@ private Q_SLOTS:
             const int contrast = std::abs(p.color(w->foregroundRole()).lightness() - p.color(w->backgroundRole()).lightness());
             QVERIFY2(contrast > 128, qPrintable(w->objectName()));
         }
-        QApplication::setPalette(before);
     }
 };
 

@@ -223,7 +223,7 @@ void Form1::Form_Load()
         CentreFormOnceFramed(*this);
     });
     h.step(104, [&] { setWindowTitle(kApplicationTitle); });
-    h.also([&] { setWindowIcon(QIcon(QStringLiteral(":/quillmere/quillmere.png"))); });
+    h.also([&] { setWindowIcon(ApplicationIcon()); });
     const QString cursorFile = appDir + QStringLiteral("/HAND-M.CUR");
     if (h.test(106, [&] { return FileExists(cursorFile); }))
         h.step(108, [&] { loadHandCursor(cursorFile); });

@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "common/SkinFramework.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
@@ -19,7 +21,19 @@
 #include <QWidget>
 #include <QWindow>
 
+// Resources of a static library are only linked in when something names them.
+static void initWindowResources()
+{
+    Q_INIT_RESOURCE(quillmere);
+}
+
 namespace qm {
+
+QIcon ApplicationIcon()
+{
+    initWindowResources();
+    return QIcon(QStringLiteral(":/quillmere/quillmere.png"));
+}
 
 QString GetSpecialFolderPath(int folder)
 {
@@ -112,9 +126,17 @@ void ApplySkin(QWidget &window, SkinFramework &skin, const QString &applicationF
     if (!info.exists() || !info.isFile() || info.isHidden())
         return;
 
-    const auto paintButtonFace = [](QWidget *w) {
+    // The theme's button face and text, from the application: Form1 paints some of these widgets
+    // white with black text, and a skinned window must not keep that patch.
+    const auto paintButtonFace = [theme = QApplication::palette()](QWidget *w) {
         QPalette pal = w->palette();
-        pal.setColor(QPalette::Window, pal.color(QPalette::Button));
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            const QColor face = theme.color(group, QPalette::Button);
+            pal.setColor(group, QPalette::Window, face);
+            pal.setColor(group, QPalette::Button, face);
+            for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                pal.setColor(group, role, theme.color(group, role));
+        }
         w->setPalette(pal);
         w->setAutoFillBackground(true);
     };

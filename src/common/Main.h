@@ -5,12 +5,15 @@
 #include <QRect>
 #include <QString>
 
+class QIcon;
 class QWidget;
 
 namespace qm {
 
 class SkinFramework;
 
+// The program's icon, from the window library's resources.
+QIcon ApplicationIcon();
 // Path of a special folder (0 = desktop), without a trailing separator but the root; "" when
 // unknown. The desktop is the XDG desktop folder, else the home folder, whichever exists.
 QString GetSpecialFolderPath(int folder);
