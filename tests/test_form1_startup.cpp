@@ -260,14 +260,26 @@ private Q_SLOTS:
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmere"));
     }
 
+    // A sheet with rules is applied; one of comments alone changes nothing and is not set, as
+    // setting it would put the window through the style-sheet engine for nothing.
+    void readableSkinIsApplied_data()
+    {
+        QTest::addColumn<QByteArray>("sheet");
+        QTest::addColumn<QString>("applied");
+        QTest::newRow("rules") << QByteArray("QPushButton { font-weight: bold; }")
+                               << "QPushButton { font-weight: bold; }";
+        QTest::newRow("comments alone") << QByteArray("/* a\n skin */ \n/**/") << "";
+    }
     void readableSkinIsApplied()
     {
+        QFETCH(QByteArray, sheet);
+        QFETCH(QString, applied);
         TestWorld world;
-        world.makeFile("app/x/o.cjs", "QPushButton { font-weight: bold; }");
+        world.makeFile("app/x/o.cjs", sheet);
         Form1 form(world.context());
         form.Form_Load();
         QCOMPARE(world.toolkit().messages().size(), 0);
-        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { font-weight: bold; }"));
+        QCOMPARE(form.styleSheet(), applied);
     }
 
     // With the shipped skin the window and the split option's frame and buttons take the theme's

@@ -14,8 +14,11 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QLabel>
 #include <QRadioButton>
+#include <QResource>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
@@ -32,7 +35,14 @@ namespace qm {
 QIcon ApplicationIcon()
 {
     initWindowResources();
-    return QIcon(QStringLiteral(":/quillmere/quillmere.png"));
+    // Raw pixels: a PNG would have Qt look up its image plugins and decode while the window starts.
+    constexpr int side = 64;
+    const QByteArray pixels = QResource(QStringLiteral(":/quillmere/quillmere-64.rgba")).uncompressedData();
+    if (pixels.size() != side * side * 4)
+        return QIcon();
+    const QImage image(reinterpret_cast<const uchar *>(pixels.constData()), side, side, side * 4,
+                       QImage::Format_RGBA8888);
+    return QIcon(QPixmap::fromImage(image)); // the pixmap holds its own copy
 }
 
 QString GetSpecialFolderPath(int folder)

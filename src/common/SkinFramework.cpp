@@ -4,6 +4,7 @@
 #include "common/AppError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace qm {
@@ -21,11 +22,24 @@ void SkinFramework::LoadSkin(const QString &path, const QString &)
     m_loaded = true;
 }
 
+namespace {
+
+// Whether a sheet holds anything but comments and blanks: one that does not changes nothing, and
+// setting it would still put the whole window through Qt's style-sheet engine.
+bool hasRules(const QString &sheet)
+{
+    QString rest = sheet;
+    rest.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
+    return !rest.trimmed().isEmpty();
+}
+
+} // namespace
+
 void SkinFramework::ApplyWindow(QWidget *window)
 {
     if (!m_loaded)
         throw AppError::invalidArgument();
-    if (window && (m_options & 1))
+    if (window && (m_options & 1) && hasRules(m_styleSheet))
         window->setStyleSheet(m_styleSheet);
 }
 
