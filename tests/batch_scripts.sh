@@ -53,6 +53,17 @@ status=0; wait "$run" || status=$?
 [ "$status" -eq 143 ] || fail "TERM gave exit $status, not death by SIGTERM"
 [ -z "$(left "$work/term")" ] || fail "TERM left $(left "$work/term")"
 
+# A signal at any moment of start-up, even before the run has begun, leaves nothing behind.
+mkdir -p "$work/early"
+for delay in 0 0.002 0.005 0.01 0.02 0.03 0.05 0.08 0.1 0.15; do
+    "$program" --split --size 1 --output "$work/early" "$work/in/small.zip" >/dev/null 2>&1 &
+    run=$!
+    sleep "$delay"
+    kill -TERM "$run" 2>/dev/null || true
+    wait "$run" || true
+    [ -z "$(left "$work/early")" ] || fail "TERM after $delay s left $(left "$work/early")"
+done
+
 # nohup: a hangup ignored at the start stays ignored, and the run ends as it would have.
 mkdir -p "$work/hup"
 (trap '' HUP; exec "$program" --split --size 20 --output "$work/hup" "$work/in/big.zip" >/dev/null 2>&1) &
