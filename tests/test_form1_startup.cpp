@@ -13,9 +13,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHash>
 #include <QHeaderView>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,8 +21,6 @@
 #include <QSettings>
 #include <QTest>
 #include <QTreeView>
-
-#include <algorithm>
 
 using namespace qm;
 
@@ -40,23 +36,6 @@ bool storeHas(const TestWorld &world, const QString &key)
 {
     QSettings s(world.configFile(), QSettings::IniFormat);
     return s.contains(QStringLiteral("Quillmere/") + key);
-}
-
-// The application palette for the object's lifetime; later tests get the one before back.
-struct PaletteForTest {
-    explicit PaletteForTest(const QPalette &theme) { QApplication::setPalette(theme); }
-    ~PaletteForTest() { QApplication::setPalette(before); }
-    const QPalette before = QApplication::palette();
-};
-
-// The colour most of the area is painted in: its background, whatever text or lines it holds.
-QColor commonestColour(const QImage &image, const QRect &area)
-{
-    QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    return QColor(std::max_element(counts.cbegin(), counts.cend()).key());
 }
 
 } // namespace
@@ -243,86 +222,6 @@ private Q_SLOTS:
         QExposeEvent uncovered(QRegion(form.rect()));
         QCoreApplication::sendEvent(form.windowHandle(), &uncovered);
         QCOMPARE(form.pos(), QPoint(3, 4));
-    }
-
-    void unreadableSkinIsReportedAt100()
-    {
-        TestWorld world;
-        world.makeFile("app/x/o.cjs", "QWidget { }");
-        QFile::setPermissions(world.appFolder() + "/x/o.cjs", QFileDevice::WriteOwner);
-        if (QFile(world.appFolder() + "/x/o.cjs").open(QIODevice::ReadOnly))
-            QSKIP("running with permissions that read any file");
-        Form1 form(world.context());
-        form.Form_Load();
-        const auto boxes = world.toolkit().messages();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].text.contains("at line 100\r\r"));
-        QCOMPARE(form.windowTitle(), QStringLiteral("Quillmere"));
-    }
-
-    // A sheet with rules is applied; one of comments alone changes nothing and is not set, as
-    // setting it would put the window through the style-sheet engine for nothing.
-    void readableSkinIsApplied_data()
-    {
-        QTest::addColumn<QByteArray>("sheet");
-        QTest::addColumn<QString>("applied");
-        QTest::newRow("rules") << QByteArray("QPushButton { font-weight: bold; }")
-                               << "QPushButton { font-weight: bold; }";
-        QTest::newRow("comments alone") << QByteArray("/* a\n skin */ \n/**/") << "";
-    }
-    void readableSkinIsApplied()
-    {
-        QFETCH(QByteArray, sheet);
-        QFETCH(QString, applied);
-        TestWorld world;
-        world.makeFile("app/x/o.cjs", sheet);
-        Form1 form(world.context());
-        form.Form_Load();
-        QCOMPARE(world.toolkit().messages().size(), 0);
-        QCOMPARE(form.styleSheet(), applied);
-    }
-
-    // With the shipped skin the window and the split option's frame and buttons take the theme's
-    // button face and text; without a skin the frame and buttons stay white.
-    void skinPaintsTheButtonFace_data()
-    {
-        QTest::addColumn<QColor>("window");
-        QTest::addColumn<QColor>("face");
-        QTest::addColumn<QColor>("text");
-        QTest::addColumn<bool>("skin");
-        QTest::newRow("light") << QColor(239, 239, 239) << QColor(225, 225, 228) << QColor(Qt::black) << true;
-        QTest::newRow("dark") << QColor(53, 53, 53) << QColor(66, 66, 69) << QColor(238, 238, 238) << true;
-        QTest::newRow("dark, no skin") << QColor(53, 53, 53) << QColor(66, 66, 69) << QColor(238, 238, 238) << false;
-    }
-    void skinPaintsTheButtonFace()
-    {
-        QFETCH(QColor, window);
-        QFETCH(QColor, face);
-        QFETCH(QColor, text);
-        QFETCH(bool, skin);
-        QPalette theme = QApplication::palette();
-        theme.setColor(QPalette::Window, window);
-        theme.setColor(QPalette::Button, face);
-        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            theme.setColor(role, text);
-        const PaletteForTest themed(theme);
-        TestWorld world;
-        if (skin) {
-            QFile shipped(QStringLiteral(QUILLMERE_SOURCE_DIR "/resources/x/o.cjs"));
-            QVERIFY(shipped.open(QIODevice::ReadOnly));
-            world.makeFile("app/x/o.cjs", shipped.readAll());
-        }
-        Form1 form(world.context());
-        form.Form_Load();
-        QCOMPARE(world.toolkit().messages().size(), 0);
-        const QImage shot = form.grab().toImage();
-        QCOMPARE(shot.pixelColor(3, 3), skin ? face : window); // beside the top button
-        for (QWidget *w : {static_cast<QWidget *>(form.Frame2), static_cast<QWidget *>(form.Option1),
-                           static_cast<QWidget *>(form.Option2)}) {
-            QCOMPARE(commonestColour(shot, QRect(w->mapTo(&form, QPoint(0, 0)), w->size())),
-                     skin ? face : QColor(Qt::white));
-            QCOMPARE(w->palette().color(w->foregroundRole()), skin ? text : QColor(Qt::black));
-        }
     }
 
     void garbageStoreKeepsWhatCanBeRead()
@@ -526,34 +425,6 @@ private Q_SLOTS:
         QCOMPARE(form.Text2->accessibleName(), form.Option1->text());
         QCOMPARE(form.Text3->accessibleName(), form.Option2->text());
         QCOMPARE(form.Text1->accessibleName(), QStringLiteral("Split To This Folder"));
-    }
-
-    // Every caption stays readable on its background under a light and a dark theme.
-    void captionsReadableInEveryTheme_data()
-    {
-        QTest::addColumn<QColor>("window");
-        QTest::addColumn<QColor>("text");
-        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
-        QTest::newRow("dark") << QColor(0x2b, 0x2b, 0x2b) << QColor(0xee, 0xee, 0xee);
-    }
-    void captionsReadableInEveryTheme()
-    {
-        QFETCH(QColor, window);
-        QFETCH(QColor, text);
-        QPalette theme = QApplication::palette();
-        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
-            theme.setColor(role, window);
-        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            theme.setColor(role, text);
-        const PaletteForTest themed(theme);
-        TestWorld world;
-        Form1 form(world.context());
-        for (QWidget *w : form.findChildren<QWidget *>()) {
-            const QPalette p = w->palette();
-            // The colours it paints with: its own background and text roles.
-            const int contrast = std::abs(p.color(w->foregroundRole()).lightness() - p.color(w->backgroundRole()).lightness());
-            QVERIFY2(contrast > 128, qPrintable(w->objectName()));
-        }
     }
 };
 
