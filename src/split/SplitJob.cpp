@@ -69,6 +69,7 @@ void SplitJob::start()
     m_done.assign(std::size_t(count), false);
     m_large.assign(std::size_t(count), false);
     m_progress.archives = count;
+    m_written.assign(std::size_t(count), 0);
     for (const QString &archive : m_request.archives) {
         struct stat st {};
         const bool sized = ::stat(paths::toRaw(archive).constData(), &st) == 0 && S_ISREG(st.st_mode);
@@ -77,7 +78,7 @@ void SplitJob::start()
     }
     if (!m_request.dryRun) { // the parts on disk, a few times a second
         m_watch = new QTimer(this);
-        connect(m_watch, &QTimer::timeout, this, &SplitJob::reportProgress);
+        connect(m_watch, &QTimer::timeout, this, &SplitJob::watchParts);
         m_watch->start(250);
     }
     if (!m_request.dryRun) {
@@ -288,6 +289,16 @@ void SplitJob::pump()
         finishRun();
 }
 
+// The parts on disk are listed on the watch's beat alone: a run of many small archives would
+// otherwise list a folder at every start and end.
+void SplitJob::watchParts()
+{
+    for (int k = m_nextToReport; k < m_nextToStart; ++k)
+        if (const ArchiveTask *task = m_tasks[std::size_t(k)].get(); task && !m_done[std::size_t(k)])
+            m_written[std::size_t(k)] = task->bytesWritten();
+    reportProgress();
+}
+
 void SplitJob::reportProgress()
 {
     RunProgress now = m_progress;
@@ -307,7 +318,7 @@ void SplitJob::reportProgress()
             now.current = k;
         const std::int64_t planned = task->plannedBytes();
         if (planned > 0)
-            done += double(m_weights[i]) * std::min(1.0, double(task->bytesWritten()) / double(planned));
+            done += double(m_weights[i]) * std::min(1.0, double(m_written[i]) / double(planned));
     }
     now.bytesDone = std::max(m_progress.bytesDone, std::min(now.bytesTotal, std::int64_t(done)));
     if (now.archivesDone == int(m_outcomes.size()))

@@ -124,6 +124,7 @@ private:
     bool reportReady();
     void finishRun();
     void reportProgress();
+    void watchParts();
     QString outputProblem() const;
 
     SplitRequest m_request;
@@ -144,6 +145,7 @@ private:
     SplitSummary m_summary;
     std::vector<std::int64_t> m_weights; // each archive's size when the run started
     std::int64_t m_reportedBytes = 0;
+    std::vector<std::int64_t> m_written; // each archive's part bytes on disk at the last look
     RunProgress m_progress;
     QTimer *m_watch = nullptr;
 };
