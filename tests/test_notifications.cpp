@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The desktop notification at the end of a run, against a stand-in notification service on a
+// private session bus: the installed icon, and "Open Folder" offered and acted on only where the
+// service takes actions.
+#include "common/QtToolkit.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QThread>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace qm;
+
+namespace {
+
+// What a notification server does, as far as the program uses it.
+class NotificationService : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList capabilities;
+    QString icon;
+    QStringList actions;
+    QVariantMap hints;
+    QString body;
+
+public Q_SLOTS:
+    QStringList GetCapabilities() { return capabilities; }
+    uint Notify(const QString &, uint, const QString &appIcon, const QString &, const QString &text,
+                const QStringList &offered, const QVariantMap &given, int)
+    {
+        icon = appIcon;
+        actions = offered;
+        hints = given;
+        body = text;
+        Q_EMIT notified();
+        return 7;
+    }
+
+Q_SIGNALS:
+    void notified();
+};
+
+// The real toolkit, but the file manager is not started: the folder asked for is kept.
+class RecordingToolkit : public QtToolkit
+{
+public:
+    QStringList opened;
+    bool openFolder(const QString &folder) override
+    {
+        opened << folder;
+        return true;
+    }
+};
+
+} // namespace
+
+class NotificationsTest : public QObject
+{
+    Q_OBJECT
+    QProcess m_bus;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // A bus of the test's own, before anything asks for the session bus.
+        m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        if (!m_bus.waitForStarted(5000))
+            QSKIP("dbus-daemon is missing: run scripts/setup-deps.sh");
+        QVERIFY(m_bus.waitForReadyRead(5000));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+    void cleanupTestCase()
+    {
+        m_bus.kill();
+        m_bus.waitForFinished();
+    }
+
+    void openFolderIsOfferedWhereActionsAre_data()
+    {
+        QTest::addColumn<QStringList>("capabilities");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("actions") << QStringList{"body", "actions"} << "/home/anna/out" << true;
+        QTest::newRow("no actions") << QStringList{"body"} << "/home/anna/out" << false;
+        QTest::newRow("no folder") << QStringList{"body", "actions"} << "" << false;
+    }
+    void openFolderIsOfferedWhereActionsAre()
+    {
+        QFETCH(QStringList, capabilities);
+        QFETCH(QString, folder);
+        QFETCH(bool, offered);
+        // The service on a connection and a thread of its own, as a real server is another
+        // process: the toolkit's calls to it block until it answers.
+        const QString name = QTest::currentDataTag();
+        QDBusConnection server = QDBusConnection::connectToBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"), name);
+        QThread thread;
+        NotificationService service;
+        service.capabilities = capabilities;
+        service.moveToThread(&thread);
+        thread.start();
+        const auto stop = qScopeGuard([&] {
+            server.unregisterService("org.freedesktop.Notifications");
+            QDBusConnection::disconnectFromBus(name);
+            thread.quit();
+            thread.wait();
+        });
+        QVERIFY(server.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
+        QVERIFY(server.registerService("org.freedesktop.Notifications"));
+
+        RecordingToolkit toolkit;
+        QSignalSpy notified(&service, &NotificationService::notified);
+        toolkit.notify("Done.", "Split 2 archives into 5 parts in /home/anna/out.", folder);
+        QVERIFY(notified.count() == 1 || notified.wait(5000));
+        QCOMPARE(service.icon, QStringLiteral("example.quillmere.Quillmere"));
+        QCOMPARE(service.hints.value("desktop-entry").toString(), QStringLiteral("example.quillmere.Quillmere"));
+        QCOMPARE(service.body, QStringLiteral("Split 2 archives into 5 parts in /home/anna/out."));
+        const QStringList openFolder{"open-folder", "Open Folder"};
+        QCOMPARE(service.actions, offered ? openFolder : QStringList());
+
+        // The user clicks the action; another notification's action and another action do nothing.
+        QTest::qWait(100); // the toolkit learns the notification's id from the reply
+        for (const auto &[id, action] : {std::pair<uint, QString>{8, "open-folder"}, {7, "default"}, {7, "open-folder"}}) {
+            QDBusMessage click = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                            "org.freedesktop.Notifications", "ActionInvoked");
+            click << id << action;
+            server.send(click);
+        }
+        const QStringList opened = offered ? QStringList{folder} : QStringList();
+        QTRY_COMPARE_WITH_TIMEOUT(toolkit.opened, opened, 2000);
+        QTest::qWait(100);
+        QCOMPARE(toolkit.opened, opened);
+    }
+};
+
+QTEST_GUILESS_MAIN(NotificationsTest)
+#include "test_notifications.moc"
