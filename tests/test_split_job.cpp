@@ -196,6 +196,32 @@ private Q_SLOTS:
         QVERIFY(w.left().isEmpty());
     }
 
+    // Alone and short of handles, at whatever step they run out, an archive fails saying so,
+    // not with the reason of a missing or full folder or a damaged file.
+    void aloneShortOfHandlesSaysSo()
+    {
+        JobWorld w("real");
+        const QString archive = zipOf(w.world.home() + "/in/alone.zip", 2, 3000, 1);
+        struct rlimit before {};
+        ::getrlimit(RLIMIT_NOFILE, &before);
+        for (int headroom = 0; headroom <= 12; ++headroom) {
+            SplitRequest request = w.request({archive}, 1); // the tool is written first
+            int open = 0;
+            for (int fd = 0; fd < 4096; ++fd)
+                open += ::fcntl(fd, F_GETFD) != -1;
+            struct rlimit tight = before;
+            tight.rlim_cur = rlim_t(open + headroom);
+            QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+            const SplitSummary summary = w.run(std::move(request));
+            ::setrlimit(RLIMIT_NOFILE, &before);
+            if (!summary.allSplit())
+                QCOMPARE(summary.failures.value(0).reason, QStringLiteral("the system ran short of open files or memory."));
+            QDir(w.out).removeRecursively();
+            QDir().mkpath(w.out);
+        }
+        QVERIFY(w.left().isEmpty());
+    }
+
     // Names that collide across 300 archives come out the same, byte for byte, one at a time
     // or four at once.
     void sideBySideGivesWhatOneAtATimeGives()

@@ -585,6 +585,10 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>the splitting tool would damage its entry %1 (its local Zip64 field).</source>
         <translation>das Aufteilungswerkzeug würde seinen Eintrag %1 beschädigen (sein lokales Zip64-Feld).</translation>
     </message>
+    <message>
+        <source>the system ran short of open files or memory.</source>
+        <translation>dem System gingen offene Dateien oder Speicher aus.</translation>
+    </message>
 </context>
 <context>
     <name>qm::SplitRun</name>

@@ -131,12 +131,13 @@ void ArchiveTask::start()
     // Before zipsplit runs, a failure may come of handles or memory others hold for now.
     if (!m_source->failure.isEmpty()) {
         m_result.mayPass = m_source->kind != FailureKind::Empty && ResourcesShort();
-        return fail(m_source->kind, m_source->failure);
+        return fail(m_source->kind, m_result.mayPass ? ShortOfResources() : m_source->failure);
     }
     m_link = m_staging.useSource(m_source->fd.get());
     if (m_link.isEmpty()) {
         m_result.mayPass = ResourcesShort();
-        return fail(FailureKind::Output, NoWorkingFolder(m_staging.outputFolder()));
+        return fail(FailureKind::Output,
+                    m_result.mayPass ? ShortOfResources() : NoWorkingFolder(m_staging.outputFolder()));
     }
     const DeployedTool *tool = m_request.tool;
     const ProcessCommand command = ZipSplitStagedCommand(
@@ -145,7 +146,9 @@ void ArchiveTask::start()
     m_tool = std::make_unique<ToolProcess>();
     if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0) {
         m_result.mayPass = tool != nullptr; // a tool that is there fails to start for want of processes
-        fail(FailureKind::Tool, ZipSplitFailureReason(m_tool->outcome()));
+        fail(FailureKind::Tool, m_result.mayPass && LaunchStarved(m_tool->outcome().launchError)
+                                    ? ShortOfResources()
+                                    : ZipSplitFailureReason(m_tool->outcome()));
     }
 }
 

@@ -102,6 +102,7 @@ int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<i
             QThread::msleep(20);
             continue;
         }
+        tool.m_outcome.launchError = process->errorString();
         return kLaunchFailureBase + (QFileInfo::exists(command.program) ? 75 : 53);
     }
     tool.m_outcome.started = true;

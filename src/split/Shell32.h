@@ -39,6 +39,7 @@ struct ProcessOutcome
     bool stopped = false;     // ended by ToolProcess::stop()
     int exitCode = 0;
     QByteArray output;        // standard output and error, merged
+    QString launchError;      // why it could not be started, as Qt says it
 };
 
 // One started tool: its end arrives through Qt's event loop (`ended`), never by a loop that

@@ -10,6 +10,7 @@
 
 #include <QTimer>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -46,6 +47,7 @@ struct SplitJob::OutputFolder
 {
     UniqueFd fd;
     struct stat st {};
+    bool starved = false; // it could not be opened for want of handles or memory
 };
 
 SplitJob::SplitJob(SplitRequest request, QObject *parent) : QObject(parent), m_request(std::move(request))
@@ -87,6 +89,8 @@ void SplitJob::start()
                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (m_output->fd.isValid())
             ::fstat(m_output->fd.get(), &m_output->st);
+        else
+            m_output->starved = errno == EMFILE || errno == ENFILE || errno == ENOMEM;
     }
     for (int i = 0; i < std::max(1, m_request.jobs); ++i)
         m_slots.push_back(std::make_unique<Slot>());
@@ -114,6 +118,8 @@ QString SplitJob::outputProblem() const
 {
     const QString folder = m_request.outputFolder;
     struct stat now {};
+    if (!m_output->fd.isValid() && m_output->starved)
+        return ShortOfResources();
     if (!m_output->fd.isValid())
         return SplitReason::tr("the output folder \"%1\" is not an existing folder, so nothing was written.")
             .arg(folder);
@@ -206,7 +212,7 @@ bool SplitJob::startArchive(Slot &slot, int i)
         slot.staging.reset();
         if (retryLater(i, mayPass))
             return false;
-        outcome.result.failure = NoWorkingFolder(m_request.outputFolder);
+        outcome.result.failure = mayPass ? ShortOfResources() : NoWorkingFolder(m_request.outputFolder);
     }
     if (!outcome.result.failure.isEmpty()) {
         outcome.result.kind = FailureKind::Output;

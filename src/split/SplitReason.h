@@ -36,6 +36,15 @@ enum class FailureKind {
 // work lets go of what it holds.
 bool ResourcesShort();
 
+// Whether a tool's launch failed for want of handles, memory or processes, from Qt's words for it
+// (they end with the system's own message).
+bool LaunchStarved(const QString &launchError);
+
+inline QString ShortOfResources()
+{
+    return SplitReason::tr("the system ran short of open files or memory.");
+}
+
 inline QString StoppedBeforeSplit()
 {
     return SplitReason::tr("stopped before it was split.");

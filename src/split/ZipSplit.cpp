@@ -5,6 +5,7 @@
 #include "split/SplitReason.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,6 +118,14 @@ bool ResourcesShort()
         return false;
     }
     return errno == EMFILE || errno == ENFILE || errno == ENOMEM;
+}
+
+bool LaunchStarved(const QString &launchError)
+{
+    for (const int error : {EMFILE, ENFILE, ENOMEM, EAGAIN})
+        if (launchError.contains(QString::fromLocal8Bit(std::strerror(error))))
+            return true;
+    return false;
 }
 
 FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome)
