@@ -127,8 +127,9 @@ void printSummary(const CommandLine &line, const SplitSummary &summary, const QS
     SplitSummary rest = summary;
     rest.failures.clear();
     rest.notSplit.clear();
-    if (!line.dryRun && !RunDetailsText(rest).isEmpty())
-        print(err, RunDetailsText(rest));
+    const QString details = line.dryRun ? QString() : RunDetailsText(rest);
+    if (!details.isEmpty())
+        print(err, details);
     const QStringList outcome = line.dryRun ? QStringList() : RunOutcomeLines(summary, folder);
     print(err, (QStringList(BatchText::tr("Done.")) + outcome).join(QLatin1Char(' ')));
 }

@@ -78,19 +78,17 @@ void SplitJob::start()
         m_weights.push_back(sized ? std::int64_t(st.st_size) : 0);
         m_progress.bytesTotal += m_weights.back();
     }
-    if (!m_request.dryRun) { // the parts on disk, a few times a second
-        m_watch = new QTimer(this);
+    if (!m_request.dryRun) {
+        m_watch = new QTimer(this); // the parts on disk, a few times a second
         connect(m_watch, &QTimer::timeout, this, &SplitJob::watchParts);
         m_watch->start(250);
-    }
-    if (!m_request.dryRun) {
         m_output = std::make_unique<OutputFolder>();
         m_output->fd.reset(::open(paths::toRaw(m_request.outputFolder).constData(),
                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (m_output->fd.isValid())
             ::fstat(m_output->fd.get(), &m_output->st);
         else
-            m_output->starved = errno == EMFILE || errno == ENFILE || errno == ENOMEM;
+            m_output->starved = IsShortage(errno);
     }
     for (int i = 0; i < std::max(1, m_request.jobs); ++i)
         m_slots.push_back(std::make_unique<Slot>());
@@ -227,15 +225,20 @@ bool SplitJob::startArchive(Slot &slot, int i)
     return true;
 }
 
+void SplitJob::freeSlot(int i)
+{
+    for (const auto &slot : m_slots)
+        if (slot->index == i)
+            slot->index = -1;
+}
+
 // Its parts stay in its slot's staging folder until it is reported, in list order.
 void SplitJob::archiveDone(int i)
 {
     auto &task = m_tasks[std::size_t(i)];
     if (retryLater(i, task->result().mayPass)) {
         task.reset();
-        for (const auto &slot : m_slots)
-            if (slot->index == i)
-                slot->index = -1;
+        freeSlot(i);
     } else {
         m_done[std::size_t(i)] = true;
     }
@@ -269,9 +272,7 @@ bool SplitJob::reportReady()
             outcome.stopped = task->stopped() && !outcome.result.failure.isEmpty();
             if (outcome.stopped)
                 outcome.result.kind = FailureKind::Stopped;
-            for (const auto &slot : m_slots)
-                if (slot->index == int(i))
-                    slot->index = -1;
+            freeSlot(int(i));
             m_tasks[i].reset();
         }
         m_summary.add(outcome);

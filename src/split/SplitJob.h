@@ -118,6 +118,7 @@ private:
     void launchNext();
     bool startArchive(Slot &slot, int index);
     void archiveDone(int index);
+    void freeSlot(int index);
     int runningCount(int except, bool busy) const;
     bool retryLater(int index, bool mayPass);
     bool mayStart(int index) const;

@@ -35,6 +35,8 @@ enum class FailureKind {
 // True while the process is short of file handles or memory: a failure then may pass once other
 // work lets go of what it holds.
 bool ResourcesShort();
+// Whether errno `error` tells of such a shortage.
+bool IsShortage(int error);
 
 // Whether a tool's launch failed for want of handles, memory or processes, from Qt's words for it
 // (they end with the system's own message).

@@ -117,7 +117,12 @@ bool ResourcesShort()
         ::close(fd);
         return false;
     }
-    return errno == EMFILE || errno == ENFILE || errno == ENOMEM;
+    return IsShortage(errno);
+}
+
+bool IsShortage(int error)
+{
+    return error == EMFILE || error == ENFILE || error == ENOMEM;
 }
 
 bool LaunchStarved(const QString &launchError)
