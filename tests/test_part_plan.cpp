@@ -9,11 +9,13 @@
 #include "archive/cUnzip.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
+#include "split/ZipSplit.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,7 +73,8 @@ Written zipSplit(const QString &archive, std::int64_t n)
     Written written;
     QTemporaryDir out;
     QProcess p;
-    p.start(QStringLiteral("zipsplit"), {QStringLiteral("-n"), QString::number(n), QStringLiteral("-b"), out.path(),
+    p.setProcessEnvironment(EnvironmentWith(ZipSplitEnvironment())); // as the run starts it, whatever the locales
+    p.start(QStandardPaths::findExecutable(QStringLiteral("zipsplit")), {QStringLiteral("-n"), QString::number(n), QStringLiteral("-b"), out.path(),
                                          archive});
     p.waitForFinished(120000);
     written.exitCode = p.exitCode();
@@ -226,14 +229,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("archive");
         QVERIFY(!corpus().isEmpty());
-        for (const QString &name : QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name))
-            QTest::newRow(qPrintable(name)) << corpus() + QLatin1Char('/') + name;
+        for (const QString &name : QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name)) {
+            const QString archive = corpus() + QLatin1Char('/') + name;
+            if (ZipSplitCannotSplit(directoryOf(archive)).isEmpty())
+                QTest::newRow(qPrintable(name)) << archive;
+        }
     }
     void listingMatchesZipinfo()
     {
         QFETCH(QString, archive);
-        if (!ZipSplitCannotSplit(directoryOf(archive)).isEmpty())
-            QSKIP("zipsplit and zipinfo misread this archive");
         cUnzip reader(std::make_shared<UnzipLibrary>());
         reader.setZipFile(archive);
         QVERIFY(reader.Directory() == 0);

@@ -70,6 +70,14 @@ void ToolProcess::finish()
     Q_EMIT ended();
 }
 
+QProcessEnvironment EnvironmentWith(const QStringList &settings)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &setting : settings)
+        environment.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+    return environment;
+}
+
 int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<int> windowStyle,
                std::function<void(int)> done)
 {
@@ -93,6 +101,8 @@ int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<i
     });
     if (!command.workingDirectory.isEmpty())
         process->setWorkingDirectory(command.workingDirectory);
+    if (!command.environment.isEmpty())
+        process->setProcessEnvironment(EnvironmentWith(command.environment));
     // A writer that has only just closed the file can leave exec briefly refusing it (ETXTBSY).
     for (int attempt = 0;; ++attempt) {
         process->start();

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <QObject>
+#include <QProcessEnvironment>
 
 #include <functional>
 #include <optional>
@@ -29,6 +30,7 @@ struct ProcessCommand
     QString program;
     QStringList arguments;
     QString workingDirectory; // empty: the program's own
+    QStringList environment;  // NAME=value, set over the program's own
 };
 
 // What became of one process, for callers that judge more than the exit code.
@@ -69,6 +71,9 @@ private:
     ProcessOutcome m_outcome;
     bool m_stopRequested = false;
 };
+
+// The program's environment with these NAME=value settings put over it.
+QProcessEnvironment EnvironmentWith(const QStringList &settings);
 
 // Starts the command with standard input on the null device, never through a shell. Returns a
 // negative launch-failure code at once (nothing is shown, `done` is not called), else 0; then

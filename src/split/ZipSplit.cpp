@@ -43,12 +43,19 @@ ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSi
     return command;
 }
 
+QStringList ZipSplitEnvironment()
+{
+    // /dev/null is no folder, and nobody can make one under it.
+    return {QStringLiteral("LC_ALL=C"), QStringLiteral("LOCPATH=/dev/null")};
+}
+
 ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
                                      const QString &archivePath, const QString &sourceLink)
 {
     ProcessCommand command = ZipSplitCommandLine(tool.path, splitSize, staging.path, archivePath);
     command.program = tool.reference;
     command.workingDirectory = staging.reference;
+    command.environment = ZipSplitEnvironment();
     command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
                          QStringLiteral("."), sourceLink};
     return command;

@@ -24,6 +24,13 @@ QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSiz
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath);
 
+// What zipsplit's environment sets, the same on every machine. Zip 3.0 asks for the
+// en_US.UTF-8 locale at start; where a machine has it, zipsplit rewrites every code-page-437 name
+// that carries a Unicode Path field (local header with the UTF-8 name and bit 11), so parts would
+// depend on which locales are installed. LOCPATH naming no folder makes that request fail
+// everywhere: headers are copied as they stand, which is what the planner models.
+QStringList ZipSplitEnvironment();
+
 // Something the tool process reaches through a handle of ours: shown as `path`, reached as
 // `reference`, the name that leads to the open handle itself (HandlePath).
 struct HeldPath
@@ -33,9 +40,9 @@ struct HeldPath
 };
 
 // The command for one split in a staging folder: the text as above (tool, size, staging folder,
-// archive), but the tool started is the open tool file, the process starts inside the staging
-// folder found by its handle, writes its parts there ("-b ."), and reads the source through a link
-// inside that folder that leads to the open source file. No rename of any folder on the way can
+// archive), but the tool started is the open tool file, in ZipSplitEnvironment(); the process
+// starts inside the staging folder found by its handle, writes its parts there ("-b ."), and reads
+// the source through a link inside that folder that leads to the open source file. No rename of any folder on the way can
 // redirect any of them.
 // `sourceLink` is relative to the staging folder.
 ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
