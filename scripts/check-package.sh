@@ -41,6 +41,10 @@ for lib in libqt6widgets6 libzip; do
 done
 grep -Eq '(^|[ ,])zip([ ,(]|$)' <<<"$depends" && fail "Depends names zip: $depends"
 version=$(dpkg-deb -f "$deb" Version)
+# The zipsplit inside is declared as the zip it was built from.
+built_using=$(dpkg-deb -f "$deb" Built-Using)
+zip_source=$(dpkg-query -W -f='${source:Package} (= ${source:Version})' zip)
+[ "$built_using" = "$zip_source" ] || fail "Built-Using is '$built_using', not '$zip_source'"
 
 # The program, its library and samples live in a private folder under the architecture's library
 # folder (no ldconfig for it); /usr/bin/quillmere is a relative link there.
@@ -99,6 +103,8 @@ if [ $run -eq 1 ]; then
     mkdir -p "$scratch/batch-home" "$scratch/out"
     out=$("${nodisplay[@]}" timeout 60 "$root/usr/bin/quillmere" --version) || fail "--version failed"
     grep -qF "$version" <<<"$out" || fail "--version does not print $version: $out"
+    grep -qF "(Debian $(dpkg-query -W -f='${source:Package} ${source:Version}' zip))" <<<"$out" \
+        || fail "--version does not name the zip it carries: $out"
 
     samples=("$app"/Samples/*.zip)
     status=0

@@ -19,3 +19,11 @@ foreach(name test_split_run test_split_job)
             SPLIT_FIXTURES_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/make_split_fixtures.py")
     endif()
 endforeach()
+
+# What this build embedded as zipsplit, recorded when it was configured: an update of the installed
+# zip package after the build must not fail the tests of the build.
+if(TARGET test_split_tool)
+    target_compile_definitions(test_split_tool PRIVATE
+        QUILLMERE_EMBEDDED_ZIPSPLIT="${QUILLMERE_EMBEDDED_ZIPSPLIT}"
+        QUILLMERE_EMBEDDED_ZIPSPLIT_VERSION="${QUILLMERE_EMBEDDED_ZIPSPLIT_VERSION}")
+endif()

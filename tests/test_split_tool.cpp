@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
+#include "app/CommandLine.h"
 #include "common/AppError.h"
 #include "split/StagingFolder.h"
 #include "split/ToolFile.h"
@@ -54,11 +55,15 @@ private Q_SLOTS:
             QVERIFY(QFileInfo(dataFolder).isDir()); // created when missing
     }
 
-    void resourceHoldsTheSystemZipsplit()
+    void resourceHoldsTheZipsplitTheBuildEmbedded()
     {
-        QFile system(QStringLiteral("/usr/bin/zipsplit"));
-        QVERIFY(system.open(QIODevice::ReadOnly));
-        QCOMPARE(LoadToolBytes(), system.readAll());
+        QFile embedded(QStringLiteral(QUILLMERE_EMBEDDED_ZIPSPLIT));
+        QVERIFY(embedded.open(QIODevice::ReadOnly));
+        QCOMPARE(LoadToolBytes(), embedded.readAll());
+        // --version names the Debian zip it came from, as recorded when it was embedded.
+        QCOMPARE(EmbeddedToolVersion(), QStringLiteral(QUILLMERE_EMBEDDED_ZIPSPLIT_VERSION));
+        QVERIFY(EmbeddedToolVersion().startsWith(QStringLiteral("zip 3.0-")));
+        QVERIFY(VersionText(QStringLiteral("1")).contains(QStringLiteral("(Debian %1)").arg(EmbeddedToolVersion())));
         try {
             LoadToolBytes(QStringLiteral("/nonexistent/tool"));
             QFAIL("no exception");

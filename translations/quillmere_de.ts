@@ -180,20 +180,6 @@
         <translation>--size, --parts, --output, --jobs, --quiet, --null und --dry-run gehören zu --split.</translation>
     </message>
     <message>
-        <source>Copyright (C) 2026 Veltrane
-License GPLv3+: GNU GPL version 3 or later &lt;https://gnu.org/licenses/gpl.html&gt;.
-This is free software: you are free to change and redistribute it.
-There is NO WARRANTY, to the extent permitted by law.
-zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.
-</source>
-        <translation>Copyright (C) 2026 Veltrane
-Lizenz GPLv3+: GNU GPL Version 3 oder neuer &lt;https://gnu.org/licenses/gpl.html&gt;.
-Dies ist freie Software: Sie dürfen sie ändern und weitergeben.
-Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.
-Das enthaltene zipsplit: Info-ZIP Zip 3.0, unter der Info-ZIP-Lizenz.
-</translation>
-    </message>
-    <message>
         <source>Usage: quillmere [FILE...]
        quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
                  [--] FILE...
@@ -262,6 +248,30 @@ Rückgabewert: 0 jedes Archiv aufgeteilt; 1 manche nicht, oder die Ausgabe
 konnte nicht geschrieben werden; 2 Aufruffehler. Durch SIGINT, SIGTERM oder
 SIGHUP beendet, hält ein Lauf an, entfernt, was er nicht fertiggestellt hat,
 und endet durch dieses Signal.
+</translation>
+    </message>
+    <message>
+        <source>zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.
+</source>
+        <translation>Das enthaltene zipsplit: Info-ZIP Zip 3.0, unter der Info-ZIP-Lizenz.
+</translation>
+    </message>
+    <message>
+        <source>zipsplit inside it: Info-ZIP Zip 3.0 (Debian %1), under the Info-ZIP license.
+</source>
+        <translation>Das enthaltene zipsplit: Info-ZIP Zip 3.0 (Debian %1), unter der Info-ZIP-Lizenz.
+</translation>
+    </message>
+    <message>
+        <source>Copyright (C) 2026 Veltrane
+License GPLv3+: GNU GPL version 3 or later &lt;https://gnu.org/licenses/gpl.html&gt;.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law.
+</source>
+        <translation>Copyright (C) 2026 Veltrane
+Lizenz GPLv3+: GNU GPL Version 3 oder neuer &lt;https://gnu.org/licenses/gpl.html&gt;.
+Dies ist freie Software: Sie dürfen sie ändern und weitergeben.
+Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.
 </translation>
     </message>
 </context>

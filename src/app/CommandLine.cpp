@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include "split/ToolFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -198,14 +200,27 @@ QString UsageText()
         "stops, removes what it had not finished, and ends by that signal.\n");
 }
 
+namespace {
+
+QString ZipSplitLine()
+{
+    const QString from = EmbeddedToolVersion();
+    if (from.isEmpty())
+        return CommandLineText::tr("zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.\n");
+    return CommandLineText::tr("zipsplit inside it: Info-ZIP Zip 3.0 (Debian %1), under the Info-ZIP license.\n")
+        .arg(from);
+}
+
+} // namespace
+
 QString VersionText(const QString &version)
 {
     return QStringLiteral("quillmere %1\n").arg(version)
            + CommandLineText::tr("Copyright (C) 2026 Veltrane\n"
                                  "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
                                  "This is free software: you are free to change and redistribute it.\n"
-                                 "There is NO WARRANTY, to the extent permitted by law.\n"
-                                 "zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.\n");
+                                 "There is NO WARRANTY, to the extent permitted by law.\n")
+           + ZipSplitLine();
 }
 
 QString UsageHint()

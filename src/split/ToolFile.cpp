@@ -52,6 +52,13 @@ QByteArray LoadToolBytes(const QString &source)
     return bytes;
 }
 
+QString EmbeddedToolVersion()
+{
+    initToolResource();
+    QFile file(QStringLiteral(":/CUSTOM/101.version"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
 namespace {
 
 constexpr char kRunPrefix[] = ".quillmere-tool-";

@@ -17,6 +17,9 @@ QString ToolFolder();
 // `source` names when it is not empty (another program to start in its place). Throws
 // AppError (326) when it is not there.
 QByteArray LoadToolBytes(const QString &source = QString());
+// The Debian source package and version that zipsplit came from ("zip 3.0-13+deb12u1"), as the
+// build recorded it; empty when the build could not tell.
+QString EmbeddedToolVersion();
 
 // The tool as one run wrote it: a private folder made for the run inside the tool folder (so two
 // runs never share a tool), the bytes written there owner-only (0700), and the file held open. The
