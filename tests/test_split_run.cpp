@@ -367,8 +367,19 @@ private Q_SLOTS:
         QTest::newRow("size 2^63-1") << "size-2^63" << outside;
         QTest::newRow("size 2^64-1") << "size-2^64" << outside;
         QTest::newRow("text without extension") << "text" << "it is not a ZIP archive, or it is damaged.";
-        QTest::newRow("Zip64 records naming another disk")
-            << "zip64-disk" << "it names more than one disk (a spanned archive), which the splitting tool cannot split.";
+        const QString segment = "it is one segment of a spanned archive, which the splitting tool cannot split; "
+                                "zip -s 0 joins the segments into one archive.";
+        QTest::newRow("Zip64 records naming another disk") << "zip64-disk" << segment;
+        QTest::newRow("the last segment of a spanned set") << "spanned-last" << segment;
+        // zipsplit would stop on these, ask for a disk forever, or copy too few bytes.
+        QTest::newRow("an empty name") << "empty-name" << "its entry #1 has no name, which the splitting tool cannot split.";
+        const QString disk1 = "it names more than one disk: its entry hello.txt is on disk 1, which the splitting tool "
+                              "cannot read.";
+        QTest::newRow("an entry on disk 1") << "disk-start" << disk1;
+        QTest::newRow("an entry on disk 1 by its Zip64 field") << "disk-start-z64" << disk1;
+        QTest::newRow("local sizes not the directory's")
+            << "local-size" << "it is damaged: the local header of its entry hello.txt gives other sizes than its "
+                               "directory does.";
         // Read and listed, but zipsplit would not find its entries: said before it runs.
         QTest::newRow("a stub the offsets do not count")
             << "stub" << "it has 1000 bytes before its first entry (a self-extracting stub) that its offsets do not "
