@@ -652,6 +652,11 @@ private Q_SLOTS:
                                                 << "the splitting tool reported an error: stand-in failure.";
         QTest::newRow("bad parameters") << QByteArray("exit:16") << "the splitting tool did not accept its parameters.";
         QTest::newRow("killed") << QByteArray("crash") << "the splitting tool stopped unexpectedly.";
+        QTest::newRow("its message names the archive, not the name the tool read it by")
+            << QByteArray("invalid") << "the splitting tool cannot split it: Zip file structure invalid (a.zip).";
+        QTest::newRow("output without end") << QByteArray("flood")
+                                            << "the splitting tool wrote far more messages than it ever does, and was "
+                                               "stopped.";
     }
     void failingToolIsReportedAndLeavesNothing()
     {

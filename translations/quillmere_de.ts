@@ -603,6 +603,10 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>it is one segment of a spanned archive, which the splitting tool cannot split; zip -s 0 joins the segments into one archive.</source>
         <translation>es ist ein Teilstück eines übergreifenden Archivs, was das Aufteilungswerkzeug nicht aufteilen kann; zip -s 0 fügt die Teilstücke zu einem Archiv zusammen.</translation>
     </message>
+    <message>
+        <source>the splitting tool wrote far more messages than it ever does, and was stopped.</source>
+        <translation>das Aufteilungswerkzeug schrieb weit mehr Meldungen, als es je tut, und wurde angehalten.</translation>
+    </message>
 </context>
 <context>
     <name>qm::SplitRun</name>

@@ -184,7 +184,7 @@ std::int64_t ArchiveTask::bytesWritten() const
 void ArchiveTask::zipSplitEnded()
 {
     const ProcessOutcome &outcome = m_tool->outcome();
-    QString reason = ZipSplitFailureReason(outcome);
+    QString reason = ZipSplitFailureReason(outcome, QFile::decodeName(m_link), m_request.archive);
     if (!reason.isEmpty()) {
         const QString problem = SourceFileProblem(m_request.archive);
         if (problem.isEmpty() || outcome.stopped)

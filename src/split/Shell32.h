@@ -38,9 +38,15 @@ struct ProcessOutcome
     bool crashed = false;     // ended by a signal
     bool stopped = false;     // ended by ToolProcess::stop()
     int exitCode = 0;
-    QByteArray output;        // standard output and error, merged
+    QByteArray output;        // standard output and error, merged: the first kOutputKept bytes
+    bool flooded = false;     // it wrote more than kOutputLimit bytes and was killed
     QString launchError;      // why it could not be started, as Qt says it
 };
+
+// zipsplit says what went wrong in its first lines; a tool that writes without end (waiting for an
+// answer it never gets) is killed rather than buffered.
+constexpr qint64 kOutputKept = 64 * 1024;
+constexpr qint64 kOutputLimit = 16 * 1024 * 1024;
 
 // One started tool: its end arrives through Qt's event loop (`ended`), never by a loop that
 // waits. stop() asks it to end and returns at once; the destructor ends it for certain.
@@ -64,10 +70,12 @@ Q_SIGNALS:
 private:
     friend int RunAndWait(ToolProcess &, const ProcessCommand &, std::optional<int>, std::function<void(int)>);
     void finish();
+    void readOutput();
 
     QProcess *m_process = nullptr;
     ProcessOutcome m_outcome;
     bool m_stopRequested = false;
+    qint64 m_outputSeen = 0;
 };
 
 // Starts the command with standard input on the null device, never through a shell. Returns a
