@@ -68,7 +68,8 @@ QString RunDetailsText(const SplitSummary &s)
     lines.clear();
     //: %1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive
     for (const RenamedPart &part : s.renamed)
-        lines << RunText::tr("%1 (%2 of %3)").arg(part.savedAs, part.zipSplitName, paths::shown(part.archive));
+        lines << RunText::tr("%1 (%2 of %3)")
+                     .arg(paths::shown(part.savedAs), paths::shown(part.zipSplitName), paths::shown(part.archive));
     if (!lines.isEmpty())
         blocks << block(RunText::tr("The output folder already held files of the same name, so these "
                                     "parts were saved under other names:"),

@@ -240,7 +240,9 @@ QString ArchiveTask::checkParts()
     const QString &archive = m_request.archive;
     return CompareWithPlan(
         m_staging.handle(), staged, m_source->plan, m_source->directory, linkName,
-        [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); });
+        [&archive](int index, int count) {
+            return paths::shown(PartName(archive, index, int(QString::number(count).size())));
+        });
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)
