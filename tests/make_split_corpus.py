@@ -112,6 +112,10 @@ def infozip(out, src, small, utf8):
     with open(path, "wb") as f:
         f.write(subprocess.run(["zip", "-q", "-", "-"], input=joined, stdout=subprocess.PIPE, check=True).stdout)
     pin(path)
+    # The last segment of a spanned set alone: its end record says disk 3 of 3.
+    with tempfile.TemporaryDirectory() as spanned:
+        run(["zip", "-q", "-r", "-s", "512k", os.path.join(spanned, "iz_span_last.zip"), "."], src)
+        shutil.move(os.path.join(spanned, "iz_span_last.zip"), out)
     # Non-ASCII names: the local charset name plus a 0x7075 Unicode path field.
     run(["zip", "-q", "-r", os.path.join(out, "iz_utf8.zip"), "."], utf8)
     pin(os.path.join(out, "iz_utf8.zip"))
@@ -254,7 +258,7 @@ def handmade(path, entries, comment=b"", end64=None):
     An entry is a dict: name (bytes) and data, or raw (compressed, crc, size); optional method (8),
     flags, version (20), lx / cx (local / central extra: bytes or a function of the entry), dd (data
     descriptor: "sig", "bare" or "sig64"), lsize / csize ((compressed, size) written in the local /
-    central header), coff (offset written in the central record), comment.
+    central header), coff (offset written in the central record), disk (its disk number start), comment.
     end64: None, "real" (Zip64 end record, plain end record still exact) or "ff" (plain one all 0xFF).
     """
     out = bytearray()
@@ -278,7 +282,7 @@ def handmade(path, entries, comment=b"", end64=None):
         note = e.get("comment", b"")
         out += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 0x031E, e.get("version", 20), e["flags"], e["method"],
                            DOS_TIME, DOS_DATE, e["crc"], *e.get("csize", (e["csz"], e["size"])), len(e["name"]),
-                           len(cx), len(note), 0, 0, 0o100644 << 16, e.get("coff", e["offset"]))
+                           len(cx), len(note), e.get("disk", 0), 0, 0o100644 << 16, e.get("coff", e["offset"]))
         out += e["name"] + cx + note
     end, n = len(out), len(entries)
     if end64:
@@ -344,7 +348,23 @@ def synthetic(out, small):
         lambda e: dict(version=45, lsize=(ff, ff), lx=lambda e: zip64(e["size"], e["csz"])),
         lambda e: dict(version=45, lsize=(ff, ff), lx=lambda e: zip64(e["size"], e["csz"], 0, disk=0))]))
     handmade(os.path.join(out, "synth_z64_end.zip"), entries(version=45), end64="real")
+    misread(out, entries, vary)
     handmade(os.path.join(out, "synth_z64_end_ff.zip"), entries(version=45), end64="ff")
+
+
+def misread(out, entries, vary):
+    """Shapes zipsplit misreads or stops on, as Go's, Java's or a careless writer leaves them."""
+    handmade(os.path.join(out, "synth_empty_name.zip"), vary([lambda e: dict(), lambda e: dict(name=b"")]))
+    # A Unicode path whose checksum is not its name's (the name was changed after it was written).
+    handmade(os.path.join(out, "synth_upath_stale.zip"), vary([
+        lambda e: dict(), lambda e: dict(cx=field(0x7075, struct.pack("<BI", 1, 1234), b"caf\xc3\xa9.txt"))]))
+    # A central compressed size smaller than the local header's, no data descriptor.
+    lies = dict(name=b"lies.bin", data=random.Random(3).randbytes(40000), method=0, csize=(100, 40000))
+    handmade(os.path.join(out, "synth_local_size_lies.zip"), entries()[:5] + [lies] + entries()[5:])
+    # Entries on a second disk: 1 in the record, or 0xFFFF and 1 in the Zip64 field.
+    handmade(os.path.join(out, "synth_disk1.zip"), vary([lambda e: dict(), lambda e: dict(disk=1)]))
+    handmade(os.path.join(out, "synth_disk1_zip64.zip"), vary([
+        lambda e: dict(), lambda e: dict(version=45, disk=0xFFFF, cx=zip64(disk=1))]))
 
 
 def py_extras(out, small):

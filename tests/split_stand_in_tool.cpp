@@ -4,6 +4,8 @@
 //   args        append every argument, one per line, to $QM_STAND_IN_ARGS; exit 0
 //   exit:N      print a zipsplit-style error line, exit N
 //   errorzero   print a zipsplit-style error line, exit 0
+//   invalid     print zipsplit's error for a damaged archive, naming the archive argument; exit 3
+//   flood       print zipsplit's prompt for a missing disk 100,000 times (64 MB), exit 0
 //   half:N      leave half a part in the -b folder, exit N
 //   hang        leave half a part, then wait; SIGTERM removes it and exits 9, as zipsplit does
 //   sleep:MS    sleep, then exit 0
@@ -195,6 +197,18 @@ int main(int argc, char **argv)
     if (mode.rfind("exit:", 0) == 0) {
         std::printf("zipsplit error: stand-in failure\n");
         return std::atoi(mode.c_str() + 5);
+    }
+    if (mode == "invalid") {
+        std::printf("zipsplit error: Zip file structure invalid (%s)\n", argv[argc - 1]);
+        return 3;
+    }
+    if (mode == "flood") {
+        const std::string prompt = "Could not find or open\n  a.z02\n\nHit c      (change path to where this split "
+                                   "file is)\n    q      (abort archive - quit)\n or ENTER  (try reading this "
+                                   "split again): " + std::string(500, ' ') + "\n";
+        for (int i = 0; i < 100000; ++i)
+            std::fwrite(prompt.data(), 1, prompt.size(), stdout);
+        return 0;
     }
     if (mode == "errorzero") {
         std::printf("zipsplit error: stand-in failure\n");

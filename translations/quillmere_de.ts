@@ -565,10 +565,6 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>die Datei ist leer.</translation>
     </message>
     <message>
-        <source>it names more than one disk (a spanned archive), which the splitting tool cannot split.</source>
-        <translation>es verteilt sich über mehrere Datenträger (ein übergreifendes Archiv), was das Aufteilungswerkzeug nicht aufteilen kann.</translation>
-    </message>
-    <message>
         <source>the archive reader %1 could not be loaded.</source>
         <translation>die Archivbibliothek %1 konnte nicht geladen werden.</translation>
     </message>
@@ -598,6 +594,28 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>the system ran short of open files or memory.</source>
         <translation>dem System gingen offene Dateien oder Speicher aus.</translation>
+    </message>
+    <message>
+        <source>its entry #%1 has no name, which the splitting tool cannot split.</source>
+        <extracomment>%1 the entry&apos;s number, counted from 1 in the archive&apos;s directory</extracomment>
+        <translation>sein Eintrag Nr. %1 hat keinen Namen, was das Aufteilungswerkzeug nicht aufteilen kann.</translation>
+    </message>
+    <message>
+        <source>it names more than one disk: its entry %1 is on disk %2, which the splitting tool cannot read.</source>
+        <extracomment>%1 the entry, %2 a disk number</extracomment>
+        <translation>es nennt mehr als einen Datenträger: sein Eintrag %1 liegt auf Datenträger %2, den das Aufteilungswerkzeug nicht lesen kann.</translation>
+    </message>
+    <message>
+        <source>it is damaged: the local header of its entry %1 gives other sizes than its directory does.</source>
+        <translation>es ist beschädigt: der lokale Kopf seines Eintrags %1 nennt andere Größen als sein Verzeichnis.</translation>
+    </message>
+    <message>
+        <source>it is one segment of a spanned archive, which the splitting tool cannot split; zip -s 0 joins the segments into one archive.</source>
+        <translation>es ist ein Teilstück eines übergreifenden Archivs, was das Aufteilungswerkzeug nicht aufteilen kann; zip -s 0 fügt die Teilstücke zu einem Archiv zusammen.</translation>
+    </message>
+    <message>
+        <source>the splitting tool wrote far more messages than it ever does, and was stopped.</source>
+        <translation>das Aufteilungswerkzeug schrieb weit mehr Meldungen, als es je tut, und wurde angehalten.</translation>
     </message>
 </context>
 <context>

@@ -130,8 +130,11 @@ void printSummary(const CommandLine &line, const SplitSummary &summary, const QS
     const QString details = line.dryRun ? QString() : RunDetailsText(rest);
     if (!details.isEmpty())
         print(err, details);
-    const QStringList outcome = line.dryRun ? QStringList() : RunOutcomeLines(summary, folder);
-    print(err, (QStringList(BatchText::tr("Done.")) + outcome).join(QLatin1Char(' ')));
+    // "Done." only when every archive was split (or, in a dry run, could be); else the line starts
+    // with what happened.
+    const QStringList outcome = line.dryRun ? NotSplitLines(summary) : RunOutcomeLines(summary, folder);
+    const QStringList done = summary.allSplit() ? QStringList(BatchText::tr("Done.")) : QStringList();
+    print(err, (done + outcome).join(QLatin1Char(' ')));
 }
 
 // Said once, before the sum, when the open-file limit lowered --jobs.

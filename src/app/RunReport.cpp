@@ -29,6 +29,16 @@ QString bytesText(std::int64_t bytes)
 
 } // namespace
 
+QStringList NotSplitLines(const SplitSummary &s)
+{
+    QStringList lines;
+    if (!s.failures.isEmpty())
+        lines << RunText::tr("%n archive(s) could not be split.", nullptr, int(s.failures.size()));
+    if (!s.notSplit.isEmpty())
+        lines << RunText::tr("Splitting was stopped before %n archive(s).", nullptr, int(s.notSplit.size()));
+    return lines;
+}
+
 QStringList RunOutcomeLines(const SplitSummary &s, const QString &outputFolder)
 {
     QStringList lines;
@@ -38,10 +48,7 @@ QStringList RunOutcomeLines(const SplitSummary &s, const QString &outputFolder)
         lines << RunText::tr("Split %1 into %2 in %3.")
                      .arg(RunText::tr("%n archive(s)", nullptr, s.split), RunText::tr("%n part(s)", nullptr, s.partsMade),
                           paths::shown(outputFolder));
-    if (!s.failures.isEmpty())
-        lines << RunText::tr("%n archive(s) could not be split.", nullptr, int(s.failures.size()));
-    if (!s.notSplit.isEmpty())
-        lines << RunText::tr("Splitting was stopped before %n archive(s).", nullptr, int(s.notSplit.size()));
+    lines << NotSplitLines(s);
     if (!s.renamed.isEmpty())
         lines << RunText::tr("%n part(s) were saved under other names.", nullptr, int(s.renamed.size()));
     if (!s.oversized.isEmpty())
@@ -68,7 +75,8 @@ QString RunDetailsText(const SplitSummary &s)
     lines.clear();
     //: %1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive
     for (const RenamedPart &part : s.renamed)
-        lines << RunText::tr("%1 (%2 of %3)").arg(part.savedAs, part.zipSplitName, paths::shown(part.archive));
+        lines << RunText::tr("%1 (%2 of %3)")
+                     .arg(paths::shown(part.savedAs), paths::shown(part.zipSplitName), paths::shown(part.archive));
     if (!lines.isEmpty())
         blocks << block(RunText::tr("The output folder already held files of the same name, so these "
                                     "parts were saved under other names:"),

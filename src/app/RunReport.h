@@ -16,6 +16,8 @@ namespace qm {
 // which folder, then how many failed, were stopped, got renamed parts or parts larger than asked.
 // One sentence per line.
 QStringList RunOutcomeLines(const SplitSummary &summary, const QString &outputFolder);
+// Of those, how many archives failed and how many a stop left: all a dry run has to tell.
+QStringList NotSplitLines(const SplitSummary &summary);
 // The details behind those lines, one block per kind, blocks apart by an empty line: each failed
 // archive with its reason, each archive a stop left, each renamed part, each archive whose one
 // large entry made a part larger than asked. Empty when all went as asked.

@@ -54,7 +54,7 @@ std::uint32_t crc32Of(const unsigned char *data, std::size_t length)
 
 // The Zip64 field's values in the order the record's 0xFFFFFFFF fields call for them.
 void applyZip64(Entry &entry, const unsigned char *extra, std::uint16_t length, bool size, bool compressed,
-                bool offset)
+                bool offset, bool disk)
 {
     std::uint16_t fieldSize = 0;
     const unsigned char *p = FindExtra(extra, length, 0x0001, fieldSize);
@@ -70,8 +70,12 @@ void applyZip64(Entry &entry, const unsigned char *extra, std::uint16_t length, 
         entry.compressedSize = le64(p);
         p += 8;
     }
-    if (offset && p + 8 <= end)
+    if (offset && p + 8 <= end) {
         entry.localOffset = le64(p);
+        p += 8;
+    }
+    if (disk && p + 4 <= end)
+        entry.diskStart = le32(p);
 }
 
 // What the central extra field tells beyond Zip64: the AES field's real method, the Unicode path.
@@ -252,9 +256,10 @@ bool readCentral(Bytes &bytes, Directory &directory, const EndFields &fields)
         entry.compressedSize = le32(p + 20);
         entry.uncompressedSize = le32(p + 24);
         entry.localOffset = le32(p + 42);
+        entry.diskStart = le16(p + 34);
         const unsigned char *name = p + kCentralRecord, *extra = name + entry.nameLength;
         applyZip64(entry, extra, entry.centralExtra, le32(p + 24) == 0xFFFFFFFF, le32(p + 20) == 0xFFFFFFFF,
-                   le32(p + 42) == 0xFFFFFFFF);
+                   le32(p + 42) == 0xFFFFFFFF, entry.diskStart == 0xFFFF);
         entry.localOffset += directory.prefix;
         entry.nameAt = directory.names.size();
         directory.names.append(reinterpret_cast<const char *>(name), entry.nameLength);
@@ -267,25 +272,52 @@ bool readCentral(Bytes &bytes, Directory &directory, const EndFields &fields)
     return found == fields.entries || (!directory.zip64End && ((found & 0xFFFF) == fields.entries || fields.entries == 0xFFFF));
 }
 
+// Sizes a local header states (no data descriptor to follow) against the central record's; a
+// 0xFFFFFFFF size counts only where the local Zip64 field gives it.
+bool sizesDiffer(const Entry &entry, std::uint32_t compressed, std::uint32_t size, const unsigned char *zip64,
+                 std::uint16_t zip64Size)
+{
+    if (entry.hasDescriptor())
+        return false;
+    std::uint64_t stated[2] = {size, compressed};
+    const std::uint64_t central[2] = {entry.uncompressedSize, entry.compressedSize};
+    std::uint16_t at = 0;
+    bool differ = false;
+    for (int i = 0; i < 2; ++i) {
+        if (stated[i] == 0xFFFFFFFF) {
+            if (!zip64 || at + 8 > zip64Size)
+                continue;
+            stated[i] = le64(zip64 + at);
+            at += 8;
+        }
+        differ = differ || stated[i] != central[i];
+    }
+    return differ;
+}
+
 bool readLocal(Bytes &bytes, Entry &entry)
 {
     const unsigned char *header = bytes.view(entry.localOffset, kLocalHeader);
     if (!header || le32(header) != 0x04034b50)
         return false;
+    const std::uint32_t compressed = le32(header + 18), size = le32(header + 22);
     entry.localName = le16(header + 26);
     entry.localExtra = le16(header + 28);
     if (entry.localName == 1) {
         const unsigned char *name = bytes.view(entry.localOffset + kLocalHeader, 1);
         entry.dashName = name && name[0] == '-';
     }
-    if (entry.localExtra == 0)
-        return true;
-    const unsigned char *extra = bytes.view(entry.localOffset + kLocalHeader + entry.localName, entry.localExtra);
-    if (!extra)
-        return false;
-    std::uint16_t size = 0;
-    if (FindExtra(extra, entry.localExtra, 0x0001, size))
-        entry.localZip64 = size;
+    const unsigned char *zip64 = nullptr;
+    std::uint16_t zip64Size = 0;
+    if (entry.localExtra != 0) {
+        const unsigned char *extra = bytes.view(entry.localOffset + kLocalHeader + entry.localName, entry.localExtra);
+        if (!extra)
+            return false;
+        zip64 = FindExtra(extra, entry.localExtra, 0x0001, zip64Size);
+        if (zip64)
+            entry.localZip64 = zip64Size;
+    }
+    entry.localSizesDiffer = sizesDiffer(entry, compressed, size, zip64, zip64Size);
     return true;
 }
 
@@ -380,9 +412,11 @@ Directory ReadDirectory(Bytes &bytes, Locals locals)
     findEnd(bytes, directory, fields);
     if (directory.problem != Problem::None)
         return directory;
+    // One segment of a spanned set: its entries lie on the other segments.
+    const bool segment = directory.endDisk != 0 || directory.zip64CentralDisk != 0;
     if (!readCentral(bytes, directory, fields))
         directory.problem = Problem::WrongCount;
-    else if (locals == Locals::Read && !readLocals(bytes, directory))
+    else if (locals == Locals::Read && !segment && !readLocals(bytes, directory))
         directory.problem = Problem::EntryOutside;
     return directory;
 }

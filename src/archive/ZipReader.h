@@ -59,6 +59,8 @@ struct Entry
     std::uint16_t localExtra = 0;
     std::int32_t centralZip64 = -1; // data length of the Zip64 extra field, -1 for none
     std::int32_t localZip64 = -1;
+    std::uint32_t diskStart = 0;    // the disk its local header is on (the Zip64 field's past 0xFFFF)
+    bool localSizesDiffer = false;  // the local header states sizes other than the central record's
     bool dashName = false;          // the local name is "-" (zip's name for data read from a pipe)
     std::size_t unicodeAt = 0;      // the Unicode path field's name (0x7075), when it holds
     std::uint16_t unicodeLength = 0;

@@ -184,7 +184,7 @@ std::int64_t ArchiveTask::bytesWritten() const
 void ArchiveTask::zipSplitEnded()
 {
     const ProcessOutcome &outcome = m_tool->outcome();
-    QString reason = ZipSplitFailureReason(outcome);
+    QString reason = ZipSplitFailureReason(outcome, QFile::decodeName(m_link), m_request.archive);
     if (!reason.isEmpty()) {
         const QString problem = SourceFileProblem(m_request.archive);
         if (problem.isEmpty() || outcome.stopped)
@@ -240,7 +240,9 @@ QString ArchiveTask::checkParts()
     const QString &archive = m_request.archive;
     return CompareWithPlan(
         m_staging.handle(), staged, m_source->plan, m_source->directory, linkName,
-        [&archive](int index, int count) { return PartName(archive, index, int(QString::number(count).size())); });
+        [&archive](int index, int count) {
+            return paths::shown(PartName(archive, index, int(QString::number(count).size())));
+        });
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)

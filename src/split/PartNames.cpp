@@ -13,23 +13,24 @@ namespace {
 
 constexpr int kNameMax = 255; // bytes in one file name on Linux file systems
 
-// The archive's name up to its first dot: what zipsplit builds part names from.
+// The archive's name up to its first dot: what zipsplit builds part names from. Bytes that are
+// not UTF-8 stay as they are (escaped, see paths::fromRaw), as zipsplit keeps them.
 QString stemOf(const QString &sourceArchive)
 {
-    const QString name = QFileInfo(paths::shown(sourceArchive)).fileName();
+    const QString name = QFileInfo(sourceArchive).fileName();
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }
 
-// The longest start of text, ending on a character boundary, whose UTF-8 fits in maxBytes.
+// The longest start of text, ending on a character boundary, whose bytes fit in maxBytes.
 QString cutToBytes(const QString &text, qsizetype maxBytes)
 {
-    if (text.toUtf8().size() <= maxBytes)
+    if (paths::toRaw(text).size() <= maxBytes)
         return text;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype kept = 0;
     for (qsizetype next = finder.toNextBoundary(); next > 0; next = finder.toNextBoundary()) {
-        if (text.left(next).toUtf8().size() > maxBytes)
+        if (paths::toRaw(text.left(next)).size() > maxBytes)
             break;
         kept = next;
     }
@@ -72,8 +73,8 @@ QString NameShowingSource(const QString &sourceArchive, const QString &partName,
         rest += QStringLiteral(" (%1)").arg(attempt);
     if (!part.suffix().isEmpty())
         rest += QLatin1Char('.') + part.suffix();
-    const qsizetype room = kNameMax - rest.toUtf8().size();
-    return cutToBytes(QFileInfo(paths::shown(sourceArchive)).completeBaseName(), room) + rest;
+    const qsizetype room = kNameMax - paths::toRaw(rest).size();
+    return cutToBytes(QFileInfo(sourceArchive).completeBaseName(), room) + rest;
 }
 
 } // namespace qm

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -61,9 +62,24 @@ void ToolProcess::stop(int graceMs)
     });
 }
 
+void ToolProcess::readOutput()
+{
+    char buffer[16384];
+    for (qint64 n; (n = m_process->read(buffer, sizeof buffer)) > 0;) {
+        m_outputSeen += n;
+        const qint64 room = kOutputKept - m_outcome.output.size();
+        if (room > 0)
+            m_outcome.output.append(buffer, qsizetype(std::min(n, room)));
+    }
+    if (m_outputSeen > kOutputLimit && !m_outcome.flooded) {
+        m_outcome.flooded = true;
+        m_process->kill();
+    }
+}
+
 void ToolProcess::finish()
 {
-    m_outcome.output = m_process->readAll();
+    readOutput();
     m_outcome.crashed = m_process->exitStatus() == QProcess::CrashExit;
     m_outcome.stopped = m_stopRequested;
     m_outcome.exitCode = m_process->exitCode();
@@ -84,6 +100,7 @@ int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<i
     // The style keeps its documented range for callers; a tool without a window has no use for it.
     (void)ClampWindowStyle(windowStyle);
     tool.m_outcome = ProcessOutcome();
+    tool.m_outputSeen = 0;
     if (tool.m_stopRequested)
         return kLaunchFailureBase + 5;
     delete tool.m_process;
@@ -116,6 +133,7 @@ int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<i
         return kLaunchFailureBase + (QFileInfo::exists(command.program) ? 75 : 53);
     }
     tool.m_outcome.started = true;
+    QObject::connect(process, &QProcess::readyRead, &tool, &ToolProcess::readOutput);
     QObject::connect(process, &QProcess::finished, &tool, [&tool, done = std::move(done)] {
         tool.finish();
         if (done)

@@ -40,9 +40,15 @@ struct ProcessOutcome
     bool crashed = false;     // ended by a signal
     bool stopped = false;     // ended by ToolProcess::stop()
     int exitCode = 0;
-    QByteArray output;        // standard output and error, merged
+    QByteArray output;        // standard output and error, merged: the first kOutputKept bytes
+    bool flooded = false;     // it wrote more than kOutputLimit bytes and was killed
     QString launchError;      // why it could not be started, as Qt says it
 };
+
+// zipsplit says what went wrong in its first lines; a tool that writes without end (waiting for an
+// answer it never gets) is killed rather than buffered.
+constexpr qint64 kOutputKept = 64 * 1024;
+constexpr qint64 kOutputLimit = 16 * 1024 * 1024;
 
 // One started tool: its end arrives through Qt's event loop (`ended`), never by a loop that
 // waits. stop() asks it to end and returns at once; the destructor ends it for certain.
@@ -66,10 +72,12 @@ Q_SIGNALS:
 private:
     friend int RunAndWait(ToolProcess &, const ProcessCommand &, std::optional<int>, std::function<void(int)>);
     void finish();
+    void readOutput();
 
     QProcess *m_process = nullptr;
     ProcessOutcome m_outcome;
     bool m_stopRequested = false;
+    qint64 m_outputSeen = 0;
 };
 
 // The program's environment with these NAME=value settings put over it.

@@ -90,16 +90,16 @@ bool StagingFolder::moveParts(const QString &sourceArchive, const QVector<NamedP
         const QString &wanted = staged.wanted;
         Part part{wanted, wanted};
         bool ok = renameWithoutReplacingAt(m_run.handle(), staged.staged.constData(), m_output.get(),
-                                           QFile::encodeName(part.savedAs).constData());
+                                           paths::toRaw(part.savedAs).constData());
         for (int attempt = 1; !ok && errno == EEXIST && attempt < 1000; ++attempt) {
             part.savedAs = NameShowingSource(sourceArchive, wanted, attempt);
             ok = renameWithoutReplacingAt(m_run.handle(), staged.staged.constData(), m_output.get(),
-                                          QFile::encodeName(part.savedAs).constData());
+                                          paths::toRaw(part.savedAs).constData());
         }
         if (!ok) {
             // Half an archive's parts are worse than none: take back what was moved.
             for (const auto &back : done)
-                ::renameat(m_output.get(), QFile::encodeName(back.second.savedAs).constData(), m_run.handle(),
+                ::renameat(m_output.get(), paths::toRaw(back.second.savedAs).constData(), m_run.handle(),
                            back.first.constData());
             return false;
         }

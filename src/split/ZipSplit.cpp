@@ -4,6 +4,8 @@
 #include "common/Paths.h"
 #include "split/SplitReason.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -61,8 +63,10 @@ ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSiz
     return command;
 }
 
-QString ZipSplitFailureReason(const ProcessOutcome &outcome)
+QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sourceLink, const QString &archive)
 {
+    if (outcome.flooded)
+        return SplitReason::tr("the splitting tool wrote far more messages than it ever does, and was stopped.");
     if (!outcome.started)
         return SplitReason::tr("the splitting tool could not be started.");
     if (outcome.stopped)
@@ -74,7 +78,9 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome)
     const QList<QByteArray> lines = outcome.output.split('\n');
     for (const QByteArray &line : lines) {
         if (line.startsWith("zipsplit error:")) {
-            toolMessage = QString::fromLocal8Bit(line.mid(15)).trimmed();
+            toolMessage = paths::shown(paths::fromRaw(line.mid(15).trimmed()));
+            if (!sourceLink.isEmpty())
+                toolMessage.replace(sourceLink, QFileInfo(paths::shown(archive)).fileName());
             break;
         }
     }

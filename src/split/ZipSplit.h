@@ -49,8 +49,10 @@ ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSiz
                                      const QString &archivePath, const QString &sourceLink);
 
 // Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
-// code and the "zipsplit error:" lines it prints, never from the exit code alone.
-QString ZipSplitFailureReason(const ProcessOutcome &outcome);
+// code and the "zipsplit error:" lines it prints, never from the exit code alone. A message that
+// names sourceLink (the name zipsplit read the archive under) names archive instead.
+QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sourceLink = QString(),
+                              const QString &archive = QString());
 // The kind of that failure.
 FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome);
 
