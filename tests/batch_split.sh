@@ -94,7 +94,7 @@ status=0
 quiet --split --parts 2 --output "$work/out" "$work/in/readme.zip" 2>"$work/err" || status=$?
 [ "$status" -eq 1 ] || { echo "a failed archive gave exit $status"; cat "$work/err"; exit 1; }
 grep -q 'readme.zip: it is not a ZIP archive' "$work/err" || { cat "$work/err"; exit 1; }
-tail -n 1 "$work/err" | grep -qx "No archive was split. 1 archive could not be split." || { cat "$work/err"; exit 1; }
+tail -n 1 "$work/err" | grep -qx "1 archive could not be split. No archive was split." || { cat "$work/err"; exit 1; }
 # A dry run says "Done." only when every archive could be split.
 status=0
 quiet --split --parts 2 --dry-run --output "$work/dry" "$work/in/Фото.zip" "$work/in/readme.zip" 2>"$work/err" \

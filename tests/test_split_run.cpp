@@ -538,7 +538,7 @@ private Q_SLOTS:
         QTest::newRow("OK") << true << int(vbOK) << true << false << QStringList{done};
         QTest::newRow("the folder cannot be opened") << true << int(vbOpenFolder) << false << true << QStringList();
         QTest::newRow("nothing written") << false << int(vbOK) << true << false
-                                         << QStringList{"Done.\nNo archive was split.\n1 archive could not be split."};
+                                         << QStringList{"1 archive could not be split.\nNo archive was split."};
     }
     void theEndLeadsToTheParts()
     {
@@ -563,6 +563,8 @@ private Q_SLOTS:
         if (!opens)
             QCOMPARE(boxes[1].text, "The folder " + w.out + " could not be opened.");
         QCOMPARE(w.world.toolkit().notifications, notes.replaceInStrings("<out>", w.out));
+        // "Done." heads the box only when the archive was split.
+        QVERIFY2(boxes[0].text.startsWith(zip ? "Done.\n\n" : "1 archive could not be split.\n\n"), qPrintable(boxes[0].text));
         // The notification offers the folder only where parts went.
         QCOMPARE(w.world.toolkit().notifiedFolders, notes.isEmpty() ? QStringList() : QStringList{zip ? w.out : ""});
     }
@@ -603,7 +605,7 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
-    // The last box: "Done.", the counts and the folder up front; each failure in the details.
+    // The last box: how many failed, the counts and the folder up front; each failure in the details.
     void failedArchivesAreNamedInOneBox()
     {
         SplitWorld w;
@@ -624,8 +626,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].icon, 48);
         QCOMPARE(boxes[0].title, QStringLiteral("Quillmere"));
-        QCOMPARE(boxes[0].text, "Done.\n\nSplit 2 archives into 2 parts in " + w.out
-                                    + ".\n5 archives could not be split.");
+        QCOMPARE(boxes[0].text, "5 archives could not be split.\n\nSplit 2 archives into 2 parts in " + w.out + ".");
         const QString text = boxes[0].details;
         QVERIFY(text.startsWith("These 5 archives could not be split:"));
         QVERIFY(text.contains(notZip + ": it is not a ZIP archive, or it is damaged."));
@@ -872,6 +873,9 @@ private Q_SLOTS:
             else
                 box += "\n" + archives[i] + ": stopped before it was split.";
         QCOMPARE(w.messageTexts(), QStringList{box});
+        const QString stopped = QString("Splitting was stopped before %1.\n\n")
+                                    .arg(stopAt == 3 ? QString("1 archive") : QString("%1 archives").arg(4 - stopAt));
+        QVERIFY2(w.world.toolkit().messages().last().text.startsWith(stopped), qPrintable(w.world.toolkit().messages().last().text));
         split.sort();
         QCOMPARE(w.unionOfParts(), split); // finished archives keep their parts, the stopped one has none
         QVERIFY(w.clean());

@@ -130,11 +130,11 @@ void printSummary(const CommandLine &line, const SplitSummary &summary, const QS
     const QString details = line.dryRun ? QString() : RunDetailsText(rest);
     if (!details.isEmpty())
         print(err, details);
-    // "Done." only when every archive was split (or, in a dry run, could be); else the line starts
-    // with what happened.
-    const QStringList outcome = line.dryRun ? NotSplitLines(summary) : RunOutcomeLines(summary, folder);
-    const QStringList done = summary.allSplit() ? QStringList(BatchText::tr("Done.")) : QStringList();
-    print(err, (done + outcome).join(QLatin1Char(' ')));
+    // A dry run has only what could not be split to tell, after the same first words as a run.
+    const QStringList outcome = !line.dryRun        ? RunOutcomeLines(summary, folder)
+                                : summary.allSplit() ? QStringList(BatchText::tr("Done."))
+                                                     : NotSplitLines(summary);
+    print(err, outcome.join(QLatin1Char(' ')));
 }
 
 // Said once, before the sum, when the open-file limit lowered --jobs.

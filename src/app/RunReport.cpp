@@ -41,14 +41,14 @@ QStringList NotSplitLines(const SplitSummary &s)
 
 QStringList RunOutcomeLines(const SplitSummary &s, const QString &outputFolder)
 {
-    QStringList lines;
+    // "Done." heads only a run that split every archive; any other starts with what went wrong.
+    QStringList lines = s.allSplit() ? QStringList(RunText::tr("Done.")) : NotSplitLines(s);
     if (s.split == 0)
         lines << RunText::tr("No archive was split.");
     else //: %1 "3 archives", %2 "9 parts", %3 the folder
         lines << RunText::tr("Split %1 into %2 in %3.")
                      .arg(RunText::tr("%n archive(s)", nullptr, s.split), RunText::tr("%n part(s)", nullptr, s.partsMade),
                           paths::shown(outputFolder));
-    lines << NotSplitLines(s);
     if (!s.renamed.isEmpty())
         lines << RunText::tr("%n part(s) were saved under other names.", nullptr, int(s.renamed.size()));
     if (!s.oversized.isEmpty())

@@ -12,9 +12,9 @@ namespace qm {
 
 // The words both front ends use for a run: its progress, its end and the details behind it.
 
-// What a run came to, after "Done.": how many archives were split into how many parts and in
-// which folder, then how many failed, were stopped, got renamed parts or parts larger than asked.
-// One sentence per line.
+// What a run came to, one sentence per line: first "Done." when every archive was split, else how
+// many failed and how many a stop left; then how many archives were split into how many parts and
+// in which folder, how many got renamed parts or parts larger than asked.
 QStringList RunOutcomeLines(const SplitSummary &summary, const QString &outputFolder);
 // Of those, how many archives failed and how many a stop left: all a dry run has to tell.
 QStringList NotSplitLines(const SplitSummary &summary);

@@ -141,12 +141,14 @@ void SplitRun::finish(const SplitSummary &summary)
     h.step(168, [&] { m_host.setMousePointer(vbDefault); });
     m_host.setRunning(false);
     h.step(170, [&] {
-        const QString counts = RunOutcomeLines(summary, m_outputFolder).join(QLatin1Char('\n'));
+        QStringList lines = RunOutcomeLines(summary, m_outputFolder);
+        const QString headline = lines.takeFirst();
+        const QString counts = lines.join(QLatin1Char('\n'));
         // Where parts were written, the box and the notification offer to go and see them.
         const QString folder = summary.partsMade > 0 ? m_outputFolder : QString();
         if (m_clock.elapsed() >= m_ctx.notifyAfterMs && !m_ctx.toolkit.ownerActive())
-            m_ctx.toolkit.notify(tr("Done."), counts, folder);
-        const int answer = m_ctx.toolkit.msgBox(tr("Done.") + QStringLiteral("\n\n") + counts,
+            m_ctx.toolkit.notify(headline, counts, folder);
+        const int answer = m_ctx.toolkit.msgBox(headline + QStringLiteral("\n\n") + counts,
                                                 folder.isEmpty() ? vbOKOnly : vbOKOpenFolder,
                                                 summary.failures.isEmpty() ? vbNoIcon : vbExclamation, QString(),
                                                 RunDetailsText(summary));
