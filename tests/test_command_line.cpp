@@ -34,11 +34,11 @@ private Q_SLOTS:
             "give either --size or --parts, once.");
         row("no size", {"--split", "--output", "o", "a"}, M::Usage, {}, "--split needs --size MB or --parts N.");
         row("size over 2047", {"--split", "--size", "2048", "--output", "o", "a"}, M::Usage, {},
-            "--size takes a whole number of megabytes from 1 to 2047.");
+            "--size takes a number of megabytes from 1 to 2047.");
         row("size not a number", {"--split", "--size", "ten", "--output", "o", "a"}, M::Usage, {},
-            "--size takes a whole number of megabytes from 1 to 2047.");
+            "--size takes a number of megabytes from 1 to 2047.");
         row("parts 0", {"--split", "--parts", "0", "--output", "o", "a"}, M::Usage, {},
-            "--parts takes a whole number from 1 to 32767.");
+            "--parts takes a number from 1 to 32767.");
         row("no output", {"--split", "--size", "1", "a"}, M::Usage, {}, "--split needs --output DIR.");
         row("no files", {"--split", "--size", "1", "--output", "o"}, M::Usage, {}, "--split needs at least one FILE.");
         row("value missing", {"--split", "--output"}, M::Usage, {}, "--output needs a value.");
@@ -57,7 +57,7 @@ private Q_SLOTS:
         row("--parts=N", {"--split", "--parts=3", "--output", "o", "--quiet", "a"}, M::Split, {"a"}, "parts 3 o quiet");
         row("parts at most", {"--split", "--parts", "32767", "--output", "o", "a"}, M::Split, {"a"}, "parts 32767 o");
         row("parts 32768", {"--split", "--parts", "32768", "--output", "o", "a"}, M::Usage, {},
-            "--parts takes a whole number from 1 to 32767.");
+            "--parts takes a number from 1 to 32767.");
         row("size at most", {"--split", "--size", "2047", "--output", "o", "a"}, M::Split, {"a"}, "size 2047 o");
         row("short options", {"--split", "-q", "-z", "--size", "1", "--output", "o", "a"}, M::Split, {"a"},
             "size 1 o quiet null");
@@ -65,9 +65,9 @@ private Q_SLOTS:
         row("--null without --split", {"--null", "a"}, M::Usage, {},
             "--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split.");
         row("an empty value", {"--split", "--size=", "--output", "o", "a"}, M::Usage, {},
-            "--size takes a whole number of megabytes from 1 to 2047.");
+            "--size takes a number of megabytes from 1 to 2047.");
         row("size 0", {"--split", "--size", "0", "--output", "o", "a"}, M::Usage, {},
-            "--size takes a whole number of megabytes from 1 to 2047.");
+            "--size takes a number of megabytes from 1 to 2047.");
         row("a value where none is taken", {"--split=yes", "--size", "1", "--output", "o", "a"}, M::Usage, {},
             "--split takes no value.");
         row("an empty FILE", {"--split", "--size", "1", "--output", "o", "--", ""}, M::Usage, {},

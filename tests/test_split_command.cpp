@@ -3,6 +3,8 @@
 
 #include "split/Shell32.h"
 #include "app/SplitHost.h"
+#include "app/CommandLine.h"
+#include "app/NumberField.h"
 #include "app/SplitChoice.h"
 #include "app/SplitRun.h"
 #include "split/ToolFile.h"
@@ -29,8 +31,10 @@ public:
     QString folder, size = "20", parts = "5";
     bool byParts = false;
     bool sizeFocused = false;
+    bool partsFocused = false;
     QStringList rows;
     void focusSizeField() override { sizeFocused = true; }
+    void focusPartsField() override { partsFocused = true; }
     QString outputFolderText() const override { return folder; }
     void setOutputFolderText(const QString &text) override { folder = text; }
     void focusOutputFolder() override {}
@@ -104,19 +108,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("parts");
         QTest::addColumn<qint64>("n");          // -1: zipsplit is not started, -2: the file's length
-        QTest::addColumn<QString>("reportedAt"); // line labels of error reports
+        QTest::addColumn<QString>("asked"); // the field the user is sent back to, with a box saying why
         QTest::newRow("by size 20, largest 1,000") << "zip:1000" << false << "20" << "5" << qint64(20971520) << "";
         // Raised to the least zipsplit takes for the entry: its estimate (76 + 2 x 5-byte name + 2 x
         // 24 bytes of central extra fields + data) and the end record's 22.
         QTest::newRow("by size 1, largest 2,000,000: raised") << "zip:2000000" << false << "1" << "5"
                                                               << qint64(2000156) << "";
-        QTest::newRow("by size 0: the minimum") << "zip:5000" << false << "0" << "5" << qint64(5156) << "";
-        QTest::newRow("size not a number: nothing split") << "zip:5000" << false << "ten" << "5" << qint64(-1)
-                                                           << "126";
+        QTest::newRow("by size 0: asked again") << "zip:5000" << false << "0" << "5" << qint64(-1) << "size";
+        QTest::newRow("size not a number: asked again") << "zip:5000" << false << "ten" << "5" << qint64(-1) << "size";
         QTest::newRow("by parts 5, not a ZIP: refused") << "raw:10000003" << true << "20" << "5" << qint64(-1) << "";
-        QTest::newRow("by parts 0 counts as 1") << "zip:5000" << true << "20" << "0" << qint64(-2) << "";
-        QTest::newRow("parts not a number: base size") << "zip:5000" << true << "20" << "x" << qint64(20971520)
-                                                       << "148";
+        QTest::newRow("by parts 0: asked again") << "zip:5000" << true << "20" << "0" << qint64(-1) << "parts";
+        QTest::newRow("parts not a number: asked again") << "zip:5000" << true << "20" << "x" << qint64(-1) << "parts";
+        QTest::newRow("by parts, leftover text for the size") << "zip:5000" << true << "abc" << "1" << qint64(-2) << "";
+        QTest::newRow("by size, leftover text for the parts") << "zip:1000" << false << "20" << "99999"
+                                                             << qint64(20971520) << "";
         QTest::newRow("by parts, 0-byte file") << "raw:0" << true << "20" << "5" << qint64(-1) << "";
         QTest::newRow("by parts, vanished file") << "none" << true << "20" << "5" << qint64(-1) << "";
     }
@@ -127,7 +132,7 @@ private Q_SLOTS:
         QFETCH(QString, size);
         QFETCH(QString, parts);
         QFETCH(qint64, n);
-        QFETCH(QString, reportedAt);
+        QFETCH(QString, asked);
         TestWorld world;
         qputenv("APPDATA", QFile::encodeName(world.home()));
         qputenv("QM_STAND_IN", "args");
@@ -153,13 +158,92 @@ private Q_SLOTS:
         const QStringList got = args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()).split('\n')
                                                                : QStringList();
         QCOMPARE(got.value(got.indexOf("-n") + 1, "-1").toLongLong(), n == -2 ? QFileInfo(host.rows[0]).size() : n);
-        QStringList lines;
         const auto boxes = world.toolkit().messages();
         for (const auto &box : boxes)
-            if (box.title == "Application Error")
-                lines << box.text.section(" at line ", 1).left(3);
-        QCOMPARE(lines.join(' '), reportedAt);
-        QCOMPARE(host.sizeFocused, reportedAt == "126");
+            QVERIFY2(box.title != "Application Error", qPrintable(box.text));
+        const QString ask = asked == "size"    ? "Please input a split size from 1 to 2047 MB."
+                            : asked == "parts" ? "Please input a number of parts from 1 to 32767."
+                                               : QString();
+        if (!ask.isEmpty())
+            QCOMPARE(boxes.value(0).text, ask);
+        QCOMPARE(host.sizeFocused, asked == "size");
+        QCOMPARE(host.partsFocused, asked == "parts");
+    }
+
+    // What a user may type in either number field: the run, batch mode and the field itself agree
+    // on what is a number in range, and nothing typed is an error report.
+    void typedTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("megabytes"); // 0: refused
+        QTest::addColumn<int>("parts");
+        QTest::newRow("letters") << "abc" << 0 << 0;
+        QTest::newRow("empty") << "" << 0 << 0;
+        QTest::newRow("spaces") << "   " << 0 << 0;
+        QTest::newRow("spaces around") << " 12\t" << 12 << 12;
+        QTest::newRow("a unit") << "20MB" << 0 << 0;
+        QTest::newRow("a unit apart") << "20 MB" << 0 << 0;
+        QTest::newRow("minus") << "-5" << 0 << 0;
+        QTest::newRow("plus") << "+7" << 7 << 7;
+        QTest::newRow("half rounds to even") << "2.5" << 2 << 2;
+        QTest::newRow("half rounds up to even") << "3.5" << 4 << 4;
+        QTest::newRow("a comma") << "1,5" << 0 << 0;
+        QTest::newRow("0") << "0" << 0 << 0;
+        QTest::newRow("less than a half") << "0.4" << 0 << 0;
+        QTest::newRow("1") << "1" << 1 << 1;
+        QTest::newRow("2047") << "2047" << 2047 << 2047;
+        QTest::newRow("2048") << "2048" << 0 << 2048;
+        QTest::newRow("32767") << "32767" << 0 << 32767;
+        QTest::newRow("32768") << "32768" << 0 << 0;
+        QTest::newRow("past 32 bits") << "99999999999" << 0 << 0;
+        QTest::newRow("Arabic-Indic digits") << QString::fromUtf8("\u0661\u0662") << 0 << 0;
+        QTest::newRow("full-width digits") << QString::fromUtf8("\uff11\uff12") << 0 << 0;
+        QTest::newRow("1,000 nines") << QString(1000, '9') << 0 << 0;
+        QTest::newRow("1,000 characters of 5") << QString(999, '0') + "5" << 5 << 5;
+    }
+    void typedTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, megabytes);
+        QFETCH(int, parts);
+        QCOMPARE(MegabytesFromText(text).value_or(0), megabytes);
+        QCOMPARE(PartsFromText(text).value_or(0), parts);
+        for (const bool byParts : {false, true}) {
+            const int wanted = byParts ? parts : megabytes;
+            const CommandLine line = ParseCommandLine(
+                {"--split", byParts ? "--parts" : "--size", text, "--output", "o", "a.zip"});
+            QCOMPARE(line.error.isEmpty(), wanted > 0);
+            QObject owner;
+            NumberFieldValidator field(byParts ? &PartsFromText : &MegabytesFromText, byParts ? kMostParts : kMostMegabytes,
+                                       &owner);
+            QString typed = text;
+            int pos = 0;
+            QCOMPARE(field.validate(typed, pos) == QValidator::Acceptable, wanted > 0);
+
+            TestWorld world;
+            qputenv("APPDATA", QFile::encodeName(world.home()));
+            qputenv("QM_STAND_IN", "args");
+            qputenv("QM_STAND_IN_ARGS", QFile::encodeName(world.home() + "/args"));
+            world.context().toolSource = QUILLMERE_STAND_IN_TOOL;
+            FakeHost host;
+            host.folder = world.home();
+            host.byParts = byParts;
+            (byParts ? host.parts : host.size) = text;
+            (byParts ? host.size : host.parts) = text + "x"; // the other field's leftovers are not read
+            host.rows << makeZip(world.home() + "/a.zip", {{"a.bin", filled(1000)}}, {"-0"});
+            SplitRun run(host, world.context());
+            QSignalSpy ended(&run, &SplitRun::ended);
+            QCOMPARE(run.start(), wanted > 0);
+            if (wanted > 0)
+                QVERIFY(ended.wait(30000));
+            qunsetenv("APPDATA");
+            const auto boxes = world.toolkit().messages();
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY2(boxes[0].title != "Application Error", qPrintable(boxes[0].text));
+            QCOMPARE(boxes[0].text.startsWith("Please input"), wanted <= 0);
+            if (wanted > 0 && !byParts)
+                QVERIFY(QFile::exists(world.home() + "/args"));
+        }
     }
 
     void windowStyle_data()

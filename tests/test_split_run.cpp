@@ -225,9 +225,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("larger"); // archives named for parts larger than asked
         const QStringList all{"alpha", "bravo", "charlie"};
         QTest::newRow("by size, 1 MB") << false << "1" << "5" << 3 << QStringList();
-        QTest::newRow("by size 0: raised to the largest entry + 256") << false << "0" << "5" << 6 << all;
         QTest::newRow("by parts") << true << "20" << "3" << 3 << QStringList();
-        QTest::newRow("by parts 0 counts as 1") << true << "20" << "0" << 1 << QStringList();
+        QTest::newRow("by parts 1") << true << "20" << "1" << 1 << QStringList();
     }
     void splitsEveryArchiveIntoValidParts()
     {
@@ -342,16 +341,15 @@ private Q_SLOTS:
     void anEntryTooLargeForThePartIsNamedInTheBox()
     {
         SplitWorld w;
-        // 2 x 200-byte names need more than the 256 bytes the minimum allows for headers.
         const QString longName = QString(200, 'n') + ".bin";
         const QString archive = makeZip(w.world.home() + "/long.zip",
-                                        {{longName, noise(50000, 8)}, {"small.txt", "small"}}, {"-0"});
-        w.form.Text2->setText("0");
+                                        {{longName, noise(1100000, 8)}, {"small.txt", "small"}}, {"-0"});
+        w.form.Text2->setText("1");
         w.form.fileList().append(archive);
         startSplittingAndWait(w.form);
         QCOMPARE(w.messageTexts(),
                  QStringList{"Some parts are larger than the size asked for, because one entry does not "
-                             "fit in a smaller part:\n" + archive + ": " + longName + " (50000 bytes)"});
+                             "fit in a smaller part:\n" + archive + ": " + longName + " (1100000 bytes)"});
         QCOMPARE(w.unionOfParts(), entriesOf(archive));
         QVERIFY(w.clean());
     }
@@ -501,7 +499,8 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
-    // Without a size to split by, nothing is split (not every archive into its smallest parts).
+    // Without a size to split by (a stored one the field would not take), nothing is split, not
+    // every archive into its smallest parts, and the box says what the field takes.
     void aSizeThatIsNotANumberSplitsNothing_data()
     {
         QTest::addColumn<QString>("size");
@@ -518,7 +517,7 @@ private Q_SLOTS:
 
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 1);
-        QVERIFY2(boxes[0].contains(" at line 126"), qPrintable(boxes[0]));
+        QCOMPARE(boxes[0], QStringLiteral("Please input a split size from 1 to 2047 MB."));
         QVERIFY(w.outputFiles().isEmpty());
         QVERIFY(w.clean());
         QCOMPARE(w.world.toolkit().currentPointer(), int(vbDefault));
@@ -572,9 +571,9 @@ private Q_SLOTS:
     void collidingPartNamesNeverReplaceAFile()
     {
         SplitWorld w;
-        const QString y2021 = noisyZip(w.world.home() + "/in/backup_2021.zip", 3, 200 * 1024, 7);
-        const QString y2022 = noisyZip(w.world.home() + "/in/backup_2022.zip", 3, 200 * 1024, 70);
-        w.form.Text2->setText("0");
+        const QString y2021 = noisyZip(w.world.home() + "/in/backup_2021.zip", 3, 600 * 1024, 7);
+        const QString y2022 = noisyZip(w.world.home() + "/in/backup_2022.zip", 3, 600 * 1024, 70);
+        w.form.Text2->setText("1");
         w.form.fileList().append(y2021);
         startSplittingAndWait(w.form);
         const QStringList first = w.outputFiles();
@@ -969,8 +968,8 @@ private Q_SLOTS:
         SplitWorld w;
         Form1 other(w.world.context());
         other.Text1->setText(w.out);
-        other.Text2->setText("0");
-        w.form.Text2->setText("0");
+        other.Text2->setText("1");
+        w.form.Text2->setText("1");
         QStringList mine, theirs, expected;
         for (int i = 0; i < 3; ++i) {
             mine << noisyZip(w.world.home() + QStringLiteral("/in/mine%1.zip").arg(i), 2, 3000, 10 + i);

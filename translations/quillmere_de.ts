@@ -152,14 +152,6 @@
         <translation>--split braucht --size MB oder --parts N.</translation>
     </message>
     <message>
-        <source>--parts takes a whole number from 1 to 32767.</source>
-        <translation>--parts erwartet eine ganze Zahl von 1 bis 32767.</translation>
-    </message>
-    <message>
-        <source>--size takes a whole number of megabytes from 1 to 2047.</source>
-        <translation>--size erwartet eine ganze Zahl Megabyte von 1 bis 2047.</translation>
-    </message>
-    <message>
         <source>--split needs --output DIR.</source>
         <translation>--split braucht --output DIR.</translation>
     </message>
@@ -273,6 +265,14 @@ Lizenz GPLv3+: GNU GPL Version 3 oder neuer &lt;https://gnu.org/licenses/gpl.htm
 Dies ist freie Software: Sie dürfen sie ändern und weitergeben.
 Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.
 </translation>
+    </message>
+    <message>
+        <source>--parts takes a number from %1 to %2.</source>
+        <translation>--parts erwartet eine Zahl von %1 bis %2.</translation>
+    </message>
+    <message>
+        <source>--size takes a number of megabytes from %1 to %2.</source>
+        <translation>--size erwartet eine Zahl von Megabyte von %1 bis %2.</translation>
     </message>
 </context>
 <context>
@@ -758,6 +758,14 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>%1 of %2</source>
         <extracomment>%1 bytes done, %2 bytes in all</extracomment>
         <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Please input a number of parts from %1 to %2.</source>
+        <translation>Bitte geben Sie eine Anzahl von Teilen von %1 bis %2 ein.</translation>
+    </message>
+    <message>
+        <source>Please input a split size from %1 to %2 MB.</source>
+        <translation>Bitte geben Sie eine Teilgröße von %1 bis %2 MB ein.</translation>
     </message>
 </context>
 </TS>

@@ -68,9 +68,8 @@ SplitChoice choiceFrom(const CommandLine &line)
     SplitChoice choice;
     choice.archives = line.files;
     choice.outputFolder = line.output;
-    const int number = line.number.trimmed().toInt();
-    choice.parts = line.byParts ? number : 0;
-    choice.megabytes = line.byParts ? 0 : number;
+    choice.parts = line.byParts ? PartsFromText(line.number).value_or(0) : 0;
+    choice.megabytes = line.byParts ? 0 : MegabytesFromText(line.number).value_or(0);
     choice.jobs = line.jobs;
     choice.dryRun = line.dryRun;
     return choice;

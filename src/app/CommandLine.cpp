@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include "app/SplitChoice.h"
 #include "split/ToolFile.h"
 
 #include <QCoreApplication>
@@ -102,9 +103,11 @@ QString checkSplit(const CommandLine &line, bool sized)
 {
     if (!sized)
         return CommandLineText::tr("--split needs --size MB or --parts N.");
-    if (line.byParts ? !isCount(line.number, 1, 32767) : !isCount(line.number, 1, 2047))
-        return line.byParts ? CommandLineText::tr("--parts takes a whole number from 1 to 32767.")
-                            : CommandLineText::tr("--size takes a whole number of megabytes from 1 to 2047.");
+    if (line.byParts ? !PartsFromText(line.number) : !MegabytesFromText(line.number))
+        return line.byParts ? CommandLineText::tr("--parts takes a number from %1 to %2.").arg(kLeastParts).arg(kMostParts)
+                            : CommandLineText::tr("--size takes a number of megabytes from %1 to %2.")
+                                  .arg(kLeastMegabytes)
+                                  .arg(kMostMegabytes);
     if (line.output.isEmpty())
         return CommandLineText::tr("--split needs --output DIR.");
     if (line.files.isEmpty())

@@ -2,6 +2,8 @@
 #include "app/Form1.h"
 
 #include "app/FileListModel.h"
+#include "app/NumberField.h"
+#include "app/SplitChoice.h"
 #include "app/Settings.h"
 #include "common/AppError.h"
 #include "common/Main.h"
@@ -142,6 +144,7 @@ void Form1::buildOptions()
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setGeometry(designRect(5160, 265, 2355, 345));
     Text2->setAccessibleName(Option1->text());
+    Text2->setValidator(new NumberFieldValidator(&MegabytesFromText, kMostMegabytes, Text2));
     Option2 = new QRadioButton(tr("Split each source file into this number of parts:"), Frame2);
     Option2->setObjectName(QStringLiteral("Option2"));
     Option2->setGeometry(designRect(240, 750, 4695, 255));
@@ -149,6 +152,7 @@ void Form1::buildOptions()
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setGeometry(designRect(5160, 705, 2355, 345));
     Text3->setAccessibleName(Option2->text());
+    Text3->setValidator(new NumberFieldValidator(&PartsFromText, kMostParts, Text3));
 
     // The frame and its option buttons are white until a skin paints them; their text is set dark
     // with it, or a dark theme's light text would vanish on the white.
@@ -320,7 +324,7 @@ void Form1::Text2_Validate()
 {
     bool tooBig = false;
     try {
-        tooBig = ToLong(Text2->text()) > 2047;
+        tooBig = ToLong(Text2->text()) > kMostMegabytes;
     } catch (const AppError &e) {
         // Beyond 32 bits is still a number, and above the limit unless negative; anything else
         // is not a number and kept as typed for the run to report.
@@ -328,7 +332,7 @@ void Form1::Text2_Validate()
                  && !Text2->text().trimmed().startsWith(QLatin1Char('-'));
     }
     if (tooBig) {
-        Text2->setText(QStringLiteral("2047"));
+        Text2->setText(QString::number(kMostMegabytes));
         m_ctx.toolkit.msgBox(tr("Max split size is 2047 MB"));
     }
 }
@@ -424,6 +428,7 @@ QString Form1::outputFolderText() const { return Text1->text(); }
 void Form1::setOutputFolderText(const QString &text) { Text1->setText(text); }
 void Form1::focusOutputFolder() { Text1->setFocus(Qt::OtherFocusReason); }
 void Form1::focusSizeField() { Text2->setFocus(Qt::OtherFocusReason); }
+void Form1::focusPartsField() { Text3->setFocus(Qt::OtherFocusReason); }
 QString Form1::sizeText() const { return Text2->text(); }
 bool Form1::partsSelected() const { return Option2->isChecked(); }
 QString Form1::partsText() const { return Text3->text(); }

@@ -76,6 +76,7 @@ public:
     void setOutputFolderText(const QString &text) override;
     void focusOutputFolder() override;
     void focusSizeField() override;
+    void focusPartsField() override;
     QString sizeText() const override;
     bool partsSelected() const override;
     QString partsText() const override;

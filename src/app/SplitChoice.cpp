@@ -2,6 +2,7 @@
 #include "app/SplitChoice.h"
 
 #include "common/AppError.h"
+#include "common/NumberConversion.h"
 #include "common/Paths.h"
 #include "split/ToolFile.h"
 
@@ -14,6 +15,32 @@
 #include <unistd.h>
 
 namespace qm {
+
+namespace {
+
+std::optional<int> inRange(const QString &text, int least, int most)
+{
+    try {
+        const std::int32_t value = ToLong(text);
+        if (value >= least && value <= most)
+            return value;
+    } catch (const AppError &) {
+        // not a number, or past 32 bits: none
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> MegabytesFromText(const QString &text)
+{
+    return inRange(text, kLeastMegabytes, kMostMegabytes);
+}
+
+std::optional<int> PartsFromText(const QString &text)
+{
+    return inRange(text, kLeastParts, kMostParts);
+}
 
 std::int32_t TimesKilo(std::int32_t value)
 {

@@ -9,14 +9,24 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace qm {
 
 // What both front ends share on the way from a user's choice to a run: one size rule, one job
 // count, one tool deployment.
 
-// The largest part size a user may ask for: 2047 MB, the most that fits in 31 bits.
+// What a user may ask for, in the window and on the command line alike: a part size of 1 to
+// 2047 MB (the most that fits in 31 bits), or 1 to 32767 parts (the most a 16-bit count holds).
+constexpr int kLeastMegabytes = 1;
 constexpr int kMostMegabytes = 2047;
+constexpr int kLeastParts = 1;
+constexpr int kMostParts = 32767;
+
+// Typed text as a size or a count in those ranges, converted as the window always has (blanks
+// around it, a sign, a fraction rounded half to even); none for anything else.
+std::optional<int> MegabytesFromText(const QString &text);
+std::optional<int> PartsFromText(const QString &text);
 
 // One step of turning megabytes into bytes: times 1024, AppError::overflow() when the result
 // leaves the signed 32-bit range (so 2048 MB and more are refused).

@@ -22,6 +22,7 @@ public:
     virtual QString sizeText() const = 0;                   // Text2
     virtual bool partsSelected() const = 0;                 // Option2
     virtual QString partsText() const = 0;                  // Text3
+    virtual void focusPartsField() {}                       // Text3
     virtual int rowCount() const = 0;                       // ListView1
     virtual QString rowText(int index) const = 0;           // 1-based
     virtual void setProgress(double value) = 0;             // ProgressBar1, 0..100

@@ -7,7 +7,6 @@
 #include "archive/UnzipLibrary.h"
 #include "common/AppError.h"
 #include "common/Context.h"
-#include "common/NumberConversion.h"
 #include "common/Paths.h"
 #include "common/ReportingHandler.h"
 #include "common/Toolkit.h"
@@ -41,9 +40,11 @@ bool SplitRun::start()
     }
     SplitRequest request;
     if (!prepare(h, request)) {
-        // No size to split by: nothing is written, and the user goes to the field.
         h.step(174, [&] { m_host.setMousePointer(vbDefault); });
-        m_host.focusSizeField();
+        if (m_host.partsSelected())
+            m_host.focusPartsField();
+        else
+            m_host.focusSizeField();
         return false;
     }
     readRows(h, request);
@@ -89,23 +90,38 @@ bool SplitRun::passChecks(ReportingHandler &h)
 
 bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
 {
+    // Only the chosen mode's field is read. Without a number in range nothing is written (by size
+    // it would fall to each archive's smallest parts: thousands of tiny files), and the user goes
+    // back to the field.
+    const bool byParts = m_host.partsSelected();
+    const std::optional<int> wanted = byParts ? PartsFromText(m_host.partsText()) : MegabytesFromText(m_host.sizeText());
+    if (!wanted) {
+        if (byParts)
+            m_ctx.toolkit.msgBox(tr("Please input a number of parts from %1 to %2.").arg(kLeastParts).arg(kMostParts),
+                                 vbOKOnly, vbExclamation);
+        else
+            m_ctx.toolkit.msgBox(tr("Please input a split size from %1 to %2 MB.").arg(kLeastMegabytes).arg(kMostMegabytes),
+                                 vbOKOnly, vbExclamation);
+        return false;
+    }
     QByteArray toolBytes;
     h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
     h.step(124, [&] { request.tool = DeployTool(toolBytes); });
-    // Without a size the split by size would fall to each archive's smallest part: thousands
-    // of tiny files. By parts the size is not used.
     std::int32_t baseSize = 0;
-    const bool sized = h.step(126, [&] { baseSize = TimesKilo(ToLong(m_host.sizeText())); })
-                       && h.step(128, [&] { baseSize = TimesKilo(baseSize); });
+    const bool sized = byParts
+                       || (h.step(126, [&] { baseSize = TimesKilo(*wanted); })
+                           && h.step(128, [&] { baseSize = TimesKilo(baseSize); }));
     h.begin(130);
     request.sizeBytes = baseSize;
+    if (byParts)
+        h.step(148, [&] { request.parts = *wanted; });
     request.library = m_host.archiveLibrary();
     if (!request.library)
         request.library = std::make_shared<UnzipLibrary>(m_ctx.unzipLibrary);
-    return sized || m_host.partsSelected();
+    return sized;
 }
 
-// The rows and fields, read once: the run keeps to them whatever changes in the window meanwhile.
+// The rows and the folder, read once: the run keeps to them whatever changes in the window meanwhile.
 void SplitRun::readRows(ReportingHandler &h, SplitRequest &request)
 {
     int rows = 0;
@@ -113,11 +129,6 @@ void SplitRun::readRows(ReportingHandler &h, SplitRequest &request)
     for (int row = 1; row <= rows; ++row)
         h.step(136, [&] { request.archives << m_host.rowText(row); });
     h.step(140, [&] { request.outputFolder = m_host.outputFolderText(); });
-    if (h.test(144, [&] { return m_host.partsSelected(); }))
-        h.step(148, [&] {
-            const std::int16_t wanted = ToInteger(m_host.partsText());
-            request.parts = wanted <= 0 ? 1 : wanted;
-        });
     request.jobs = JobCount(m_ctx.splitJobs);
 }
 
