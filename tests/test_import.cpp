@@ -187,6 +187,37 @@ private Q_SLOTS:
         QCOMPARE(shown[1].title, QStringLiteral("Please select folder:"));
     }
 
+    // Folders add their files as a file manager shows them, folder by folder, whatever order the
+    // file system keeps; the list keeps the order of adding.
+    void foldersAddTheirFilesInNameOrder_data()
+    {
+        QTest::addColumn<bool>("dropped"); // else imported by extension
+        QTest::newRow("import") << false;
+        QTest::newRow("drop or command line") << true;
+    }
+    void foldersAddTheirFilesInNameOrder()
+    {
+        QFETCH(bool, dropped);
+        TestWorld world;
+        const QStringList made{"n/sub10/x.zip", "n/10.zip", "n/a10.zip", "n/B.zip", "n/2.zip", "n/a9.zip",
+                               "n/sub2/y.zip", "n/a.zip", "n/Sub3/z.zip"};
+        for (const QString &f : made)
+            world.makeFile(f, "x");
+        const QString root = world.home() + "/n";
+        Form1 form(world.context());
+        form.Form_Load();
+        form.fileList().append(QStringLiteral("/z-first.zip"));
+        if (dropped)
+            form.ListView1_OLEDragDrop({root});
+        else
+            runImport(world, form, "zip", root);
+        QStringList expected{"/z-first.zip"};
+        for (const char *f : {"2.zip", "10.zip", "a.zip", "a9.zip", "a10.zip", "B.zip", "sub2/y.zip", "Sub3/z.zip",
+                              "sub10/x.zip"})
+            expected << root + "/" + f;
+        QCOMPARE(rows(form), expected);
+    }
+
     void cancellingAddsNothingAndKeepsThePointer_data()
     {
         QTest::addColumn<QString>("extension");

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <set>
@@ -159,6 +160,56 @@ bool MatchesPattern(const QString &name, const QString &pattern)
     return p == pattern.size();
 }
 
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A run of digits from `i`, without its leading zeros; `i` moves past it.
+QStringView digitRun(QStringView s, qsizetype &i)
+{
+    while (i < s.size() && s[i] == QLatin1Char('0') && i + 1 < s.size() && isDigit(s[i + 1]))
+        ++i;
+    const qsizetype from = i;
+    while (i < s.size() && isDigit(s[i]))
+        ++i;
+    return s.mid(from, i - from);
+}
+
+// Digits compare by value, everything else case folded; names alike so far compare as written.
+int naturalCompare(QStringView a, QStringView b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            const QStringView x = digitRun(a, i), y = digitRun(b, j);
+            if (x.size() != y.size())
+                return x.size() < y.size() ? -1 : 1;
+            if (const int c = x.compare(y))
+                return c;
+            continue;
+        }
+        const char32_t x = QChar::toCaseFolded(char32_t(a[i].unicode())), y = QChar::toCaseFolded(char32_t(b[j].unicode()));
+        if (x != y)
+            return x < y ? -1 : 1;
+        ++i, ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    return a.compare(b);
+}
+
+} // namespace
+
+void SortNaturally(QStringList &names)
+{
+    // As a file manager shows them, whatever the locale: "2.zip" before "10.zip", case folded.
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return naturalCompare(a, b) < 0; });
+}
+
 void CollectSubfolders(QStringList &folders, bool recurse, const std::function<bool()> &keepGoing,
                        WalkTurns *turns)
 {
@@ -188,6 +239,7 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
                     unreadable.append(paths::withoutTrailingSeparator(folder));
                 continue;
             }
+            QStringList children;
             while (const dirent *entry = readdir(dir.get())) {
                 if (turns)
                     turns->yield();
@@ -201,8 +253,11 @@ void CollectSubfolders(QStringList &folders, bool recurse, const std::function<b
                     continue;
                 if (!seen.insert({st.st_dev, st.st_ino}).second)
                     continue;
-                next.append(folder + name + paths::kSeparator);
+                children.append(name);
             }
+            SortNaturally(children);
+            for (const QString &name : std::as_const(children))
+                next.append(folder + name + paths::kSeparator);
         }
         folders.append(next);
         if (!recurse)
@@ -236,6 +291,7 @@ QStringList ListFiles(const QString &folder, const QString &pattern, WalkTurns *
         if (entryIsNonFolder(dir.get(), entry))
             names.append(name);
     }
+    SortNaturally(names);
     return names;
 }
 

@@ -16,7 +16,7 @@ class Toolkit;
 
 // Appends to `folders` (each entry ending in "/") every sub-folder of the folders it holds, each
 // with a trailing "/": level by level, children of earlier folders first, each folder's children
-// in the order the file system lists them. Hidden folders (".name") and names that do not survive
+// in natural name order (SortNaturally). Hidden folders (".name") and names that do not survive
 // the locale's encoding are not walked. A folder reached a second time (a link back up the tree,
 // or a second link to the same folder) is not walked again. With `recurse` false only the first
 // level below is added.
@@ -31,7 +31,8 @@ void CollectSubfolders(QStringList &folders, bool recurse,
 // Bare names of the entries in `folder` (with or without a trailing "/") that are not folders and
 // match `pattern` ("*" any run, "?" one character, case-insensitive; "*.*" matches every name).
 // Hidden and system entries are included; names the locale cannot represent are left out, since
-// a row could never name them. A folder that is missing or unreadable gives no names.
+// a row could never name them. A folder that is missing or unreadable gives no names. In natural
+// name order.
 QStringList ListFiles(const QString &folder, const QString &pattern, WalkTurns *turns = nullptr);
 
 // The list row for the file `name` found in `folder` (with or without a trailing "/"): one
@@ -46,6 +47,9 @@ QString BrowseForFolder(Toolkit &toolkit, QWidget *owner, const QString &title,
 // For `keepGoing`: true while `window` stays shown (or when it was not shown to begin with).
 // Closing the window ends the program, so a walk it started has no one left to wait for.
 std::function<bool()> WhileShown(const QWidget *window);
+
+// Sorts names as a file manager shows them: digits by value ("2.zip" before "10.zip"), case folded.
+void SortNaturally(QStringList &names);
 
 // Windows-style wildcard match of a bare file name, as ListFiles uses it.
 bool MatchesPattern(const QString &name, const QString &pattern);
