@@ -83,21 +83,29 @@ private Q_SLOTS:
         Form1 form(world.context());
         form.Form_Load();
         QStringList shown{form.windowTitle()};
+        QStringList mnemonics; // every button and option has an Alt+letter of its own
+        for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{
+                 form.PushButton7, form.PushButton1, form.PushButton2, form.PushButton4, form.PushButton5,
+                 form.PushButton6, form.Option1, form.Option2})
+            mnemonics << QKeySequence::mnemonic(b->text()).toString();
+        QVERIFY2(!mnemonics.contains(QString()) && QSet<QString>(mnemonics.begin(), mnemonics.end()).size() == 8,
+                 qPrintable(mnemonics.join(' ')));
         for (QPushButton *b : {form.PushButton7, form.PushButton1, form.PushButton2, form.PushButton3,
                                form.PushButton4, form.PushButton5, form.PushButton6}) {
-            shown << b->text();
+            shown << QString(b->text()).remove('&');
             // Not cut off; "..." stays as it is, narrower than the least width a style gives a button.
             QVERIFY2(b == form.PushButton3 || b->sizeHint().width() <= b->width(), qPrintable(b->text()));
         }
         for (QGroupBox *g : {form.Frame1, form.Frame2})
             shown << g->title();
         for (QRadioButton *o : {form.Option1, form.Option2}) {
-            shown << o->text();
+            shown << QString(o->text()).remove('&');
             QVERIFY2(o->sizeHint().width() <= o->width(), qPrintable(o->text()));
         }
         shown << form.fileList().columnTitle();
         form.setRunning(true);
-        shown << form.PushButton2->text();
+        QCOMPARE(QKeySequence::mnemonic(form.PushButton2->text()).toString(), mnemonics[2]);
+        shown << QString(form.PushButton2->text()).remove('&');
         QVERIFY2(form.PushButton2->sizeHint().width() <= form.PushButton2->width(), qPrintable(shown.last()));
         form.setRunning(false);
         QCOMPARE(shown, captions);

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "app/FileListModel.h"
+#include "app/Mnemonics.h"
 #include "app/NumberField.h"
 #include "app/SplitChoice.h"
 #include "app/Settings.h"
@@ -42,7 +43,7 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent, Q
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setGeometry(r);
-    b->setAutoDefault(false);
+    b->setAutoDefault(true); // Return presses the button that has the focus
     return b;
 }
 
@@ -72,6 +73,7 @@ void Form1::buildControls()
     buildListAndButtons();
     buildOutputAndProgress();
     buildOptions();
+    assignMnemonics();
     wireKeyboardAndPointer();
 }
 
@@ -208,6 +210,7 @@ void Form1::connectHandlers()
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, PushButton7, &QPushButton::click);
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
     connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
@@ -440,6 +443,12 @@ void Form1::setProgress(double value)
     ProgressBar1->setValue(static_cast<int>(value * 10.0 + 0.5));
 }
 
+void Form1::assignMnemonics()
+{
+    // Start/Stop first: the button used most keeps its letter whatever else the language has.
+    AssignMnemonics({PushButton2, PushButton1, PushButton4, PushButton5, PushButton6, PushButton7, Option1, Option2});
+}
+
 void Form1::setRunning(bool running)
 {
     m_running = running;
@@ -450,6 +459,7 @@ void Form1::setRunning(bool running)
     const QString caption = running ? tr("Stop Splitting") : tr("Start Splitting");
     PushButton2->setText(caption);
     PushButton2->setAccessibleName(caption); // a screen reader announces the change
+    assignMnemonics();
 }
 
 } // namespace qm

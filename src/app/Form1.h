@@ -115,6 +115,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void assignMnemonics();
     void buildControls();
     void buildListAndButtons();
     void buildOutputAndProgress();

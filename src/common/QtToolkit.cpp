@@ -91,6 +91,7 @@ int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QSt
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok); // beside Open Folder too, Escape closes the box
         if (buttons == vbOKOpenFolder)
             openFolder = box.addButton(tr("Open Folder"), QMessageBox::ActionRole);
     }
