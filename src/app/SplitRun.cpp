@@ -91,7 +91,14 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
 {
     QByteArray toolBytes;
     h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
-    h.step(124, [&] { request.tool = DeployTool(toolBytes); });
+    h.step(124, [&] {
+        try {
+            request.tool = DeployTool(toolBytes);
+        } catch (const AppError &e) {
+            request.toolProblem = e.description(); // reported here, and by every archive
+            throw;
+        }
+    });
     // Without a size the split by size would fall to each archive's smallest part: thousands
     // of tiny files. By parts the size is not used.
     std::int32_t baseSize = 0;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,17 +58,24 @@ namespace {
 constexpr char kRunPrefix[] = ".quillmere-tool-";
 constexpr char kToolName[] = "zipsplit";
 
+// The error with the system's words for errno added, so the user learns why, not only where.
+AppError withReason(const AppError &error, int errorNumber)
+{
+    return AppError(error.number(), QStringLiteral("%1 (%2)").arg(error.description(),
+                                                                 QString::fromLocal8Bit(std::strerror(errorNumber))));
+}
+
 } // namespace
 
 DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
 {
     const UniqueFd parent(::open(QFile::encodeName(toolFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.isValid())
-        throw AppError::pathNotFound(toolFolder);
+        throw withReason(AppError::pathNotFound(toolFolder), errno);
     RunFolder::removeDead(parent.get(), kRunPrefix);
     m_folder = RunFolder(parent.get(), kRunPrefix);
     if (!m_folder.isValid())
-        throw AppError::pathFileAccess(toolFolder);
+        throw withReason(AppError::pathFileAccess(toolFolder), errno);
     m_path = paths::repairRootJoin(paths::join(toolFolder, QFile::decodeName(m_folder.name()) + QLatin1Char('/')
                                                                + QLatin1String(kToolName)));
     {
@@ -75,9 +83,9 @@ DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
         const UniqueFd out(::openat(m_folder.handle(), kToolName,
                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRWXU));
         if (!out.isValid())
-            throw AppError::pathFileAccess(m_path);
+            throw withReason(AppError::pathFileAccess(m_path), errno);
         if (!posix::writeAll(out.get(), bytes.constData(), static_cast<size_t>(bytes.size())) || ::fsync(out.get()) != 0)
-            throw AppError(61, AppError::tr("Disk full"));
+            throw withReason(AppError(61, AppError::tr("Disk full")), errno);
     }
     m_file.reset(::openat(m_folder.handle(), kToolName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!m_file.isValid())
