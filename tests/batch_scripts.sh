@@ -35,7 +35,7 @@ with open(sys.argv[1], "w") as f:
     f.write("signal %d" % os.WTERMSIG(status) if os.WIFSIGNALED(status) else "exit %d" % os.WEXITSTATUS(status))
 ' "$@"
 }
-pid_of() { for _ in $(seq 200); do [ -s "$1.pid" ] && break; sleep 0.01; done; cat "$1.pid"; }
+pid_of() { for _ in $(seq 1000); do [ -s "$1.pid" ] && break; sleep 0.01; done; cat "$1.pid"; }
 for i in 1 2 3 4; do head -c 300000 /dev/urandom >"$work/src/e$i.bin"; done
 (cd "$work/src" && zip -q -0 "$work/in/small.zip" e1.bin e2.bin e3.bin e4.bin)
 # Large enough to be mid-split when a signal comes: 400 MB of stored entries, from the page cache.
@@ -93,7 +93,7 @@ for delay in mid 0 0.005 0.02 0.05 0.1; do
     archive=$work/in/small.zip
     [ "$delay" = mid ] && archive=$work/in/big.zip
     rm -f "$work/quit.end" "$work/quit.end.pid"
-    ended_as "$work/quit.end" "$program" --split --size 20 --output "$work/quit" "$archive" >/dev/null 2>&1 &
+    ended_as "$work/quit.end" "$program" --split --size 20 --output "$work/quit" "$archive" >/dev/null 2>"$work/quit.err" &
     run=$(pid_of "$work/quit.end")
     if [ "$delay" = mid ]; then
         for _ in $(seq 100); do [ -n "$(ls -A "$work/quit")" ] && break; sleep 0.02; done
@@ -102,7 +102,8 @@ for delay in mid 0 0.005 0.02 0.05 0.1; do
     fi
     kill -QUIT "$run" 2>/dev/null || true
     wait
-    [ "$delay" != mid ] || [ "$(cat "$work/quit.end")" = "signal 3" ] || fail "Ctrl+\\ mid-split: $(cat "$work/quit.end")"
+    [ "$delay" != mid ] || [ "$(cat "$work/quit.end")" = "signal 3" ] \
+        || fail "Ctrl+\\ mid-split: $(cat "$work/quit.end"), $(cat "$work/quit.err")"
     [ -z "$(left "$work/quit")" ] || fail "Ctrl+\\ ($delay) left $(left "$work/quit")"
     rm -f "$work/quit"/*.zip
 done

@@ -111,6 +111,10 @@ private Q_SLOTS:
         const QString deadButMore = deadRunFolder(world.home(), tool);
         QVERIFY(!deadButMore.isEmpty());
         const QString extra = world.makeFile(QFileInfo(deadButMore).fileName() + "/kept/notes.txt", "not a run's");
+        // A dead run's folder opened to a group (chmod 2775): whatever its marker, others may
+        // have written it, so it stays.
+        const QString opened = deadRunFolder(world.home(), tool);
+        QVERIFY(!opened.isEmpty() && ::chmod(QFile::encodeName(opened).constData(), 02775) == 0);
         const QString dead = deadRunFolder(world.home(), tool);
         QVERIFY(!dead.isEmpty());
         const QString live = world.makeFile(prefix + "live/part1.zip", "a running run's");
@@ -135,6 +139,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(world.home() + "/" + prefix + "AAAAAAAAAA/deeper/plan.txt"));
         QVERIFY(QFile::exists(copied));
         QVERIFY(QFile::exists(extra));
+        QVERIFY(QFileInfo(opened).isDir());
         QVERIFY(!markerOf(deadButMore).isEmpty() && !deadMarker.isEmpty());
         QVERIFY(QFileInfo(QFileInfo(copied).path() + "/" + deadMarker).isDir());
         QVERIFY(!QFile::exists(dead));

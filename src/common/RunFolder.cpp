@@ -102,14 +102,22 @@ QByteArray markerName(int folder)
            + QByteArray::number(qulonglong(st.st_ino));
 }
 
+// Whether no one but its owner may put anything into a folder (a run folder is made 0700).
+bool closedToOthers(const struct stat &st)
+{
+    return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 // Whether the open folder holds the marker a run of ours made in it: an empty folder of this
-// user's named after this very folder.
+// user's named after this very folder. Both closed to others: in a folder that others may write
+// (a team's 2775 folder of the user's, renamed by one of them) a marker proves nothing.
 bool holdsOwnMarker(int folder)
 {
     const QByteArray name = markerName(folder);
     struct stat st {};
-    if (name.isEmpty() || ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode)
-        || st.st_uid != ::geteuid())
+    if (name.isEmpty() || ::fstat(folder, &st) != 0 || !closedToOthers(st)
+        || ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode)
+        || st.st_uid != ::geteuid() || !closedToOthers(st))
         return false;
     const UniqueFd marker = at::openFolder(folder, name.constData());
     return marker.isValid() && at::names(marker.get()).isEmpty();

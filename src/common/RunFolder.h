@@ -56,10 +56,10 @@ public:
     // Empties the folder but for its marker and the entry named `keep` (when given).
     bool clear(const char *keep = nullptr) const;
 
-    // Removes the folders named "<prefix>..." in parent that a run of ours made (this user's,
-    // holding the marker of that very folder) and that no live run holds locked, when they hold
-    // only what a run leaves: regular files, and in the sub-folder `links` (when given) links
-    // and regular files. Any other folder stays whole, whatever its name.
+    // Removes the folders named "<prefix>..." in parent that a run of ours made (this user's and
+    // closed to others, holding the marker of that very folder) and that no live run holds
+    // locked, when they hold only what a run leaves: regular files, and in the sub-folder `links`
+    // (when given) links and regular files. Any other folder stays whole, whatever its name.
     static void removeDead(int parent, const QByteArray &prefix, const char *links = nullptr);
 
 private:
