@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
-    locales libzip-dev zip unzip p7zip-full libarchive-tools ziptool strace dbus-daemon
+    locales libzip-dev zip unzip p7zip-full libarchive-tools ziptool strace gdb dbus-daemon
     xvfb xauth x11-utils fonts-liberation
     clang libclang-rt-14-dev
     dpkg-dev file desktop-file-utils appstream man-db lintian

@@ -9,6 +9,7 @@
 #include "common/Translations.h"
 
 #include "common/Paths.h"
+#include "posix/FileOps.h"
 
 #include <QApplication>
 #include <QDir>
@@ -53,56 +54,14 @@ bool displayNamed()
            || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
 }
 
-int runWindow(int argc, char *argv[], const QStringList &files, int &endedBySignal)
+int noWindow()
 {
-    const QtMessageHandler previous = qInstallMessageHandler(noDisplay);
-    QApplication app(argc, argv);
-    qInstallMessageHandler(previous);
-    prepare(app);
-    // The installed desktop file's id: Wayland's app id, and how the desktop finds our entry.
-    QApplication::setDesktopFileName(QStringLiteral("example.quillmere.Quillmere"));
-
-    qm::QtToolkit toolkit;
-    qm::SettingsStore settings;
-    qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
-    qm::Form1 form(context);
-    form.Form_Load();
-    form.show();
-    // Files from the command line ("Open With") join the list as a drop of them would.
-    const QStringList dropped = qm::PathsToList(files, QDir::currentPath());
-    if (!dropped.isEmpty())
-        form.ListView1_OLEDragDrop(dropped);
-    // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run
-    // stops its tool and removes what it made.
-    qm::SignalWatcher watcher;
-    QObject::connect(&watcher, &qm::SignalWatcher::received, &form, [&](int signalNumber) {
-        endedBySignal = signalNumber;
-        form.close();
-        QCoreApplication::exit(128 + signalNumber);
-    });
-    return app.exec();
+    std::fprintf(stderr, "%s\n", qPrintable(qm::NoDisplayText()));
+    return 1;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int runCommandLine(const QStringList &args, qm::SignalWatcher &watcher)
 {
-    const QStringList args = arguments(argc, argv);
-    const qm::CommandLine asked = qm::ParseCommandLine(args);
-    int endedBySignal = 0;
-    if (asked.mode == qm::CommandLine::Mode::Window && displayNamed()) {
-        const int status = runWindow(argc, argv, asked.files, endedBySignal);
-        if (endedBySignal != 0)
-            qm::DieBySignal(endedBySignal);
-        return status;
-    }
-    // No window and no display: the batch run, --help and the usage errors need neither.
-    QCoreApplication app(argc, argv);
-    prepare(app);
-    if (asked.mode == qm::CommandLine::Mode::Window) {
-        std::fprintf(stderr, "%s\n", qPrintable(qm::NoDisplayText()));
-        return 1;
-    }
     // Parsed again now that the language is installed: its errors are in the user's language.
     const qm::CommandLine line = qm::ParseCommandLine(args);
     switch (line.mode) {
@@ -117,8 +76,73 @@ int main(int argc, char *argv[])
     case qm::CommandLine::Mode::Split:
         break;
     }
-    const int status = qm::RunBatchSplit(line, stdout, stderr, &endedBySignal);
-    if (endedBySignal != 0)
-        qm::DieBySignal(endedBySignal);
+    return qm::RunBatchSplit(line, stdout, stderr, watcher);
+}
+
+int runWindow(int argc, char *argv[], const QStringList &files)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(noDisplay);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(previous);
+    // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run
+    // stops its tool and removes what it made; then the program dies by that signal.
+    qm::SignalWatcher watcher;
+    prepare(app);
+    // The installed desktop file's id: Wayland's app id, and how the desktop finds our entry.
+    QApplication::setDesktopFileName(QStringLiteral("example.quillmere.Quillmere"));
+    int status = 0;
+    {
+        qm::QtToolkit toolkit;
+        qm::SettingsStore settings;
+        qm::Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
+        qm::Form1 form(context);
+        QObject::connect(&watcher, &qm::SignalWatcher::received, &form, [&](int signalNumber) {
+            form.close();
+            QCoreApplication::exit(128 + signalNumber);
+        });
+        form.Form_Load();
+        form.show();
+        // Files from the command line ("Open With") join the list as a drop of them would.
+        const QStringList dropped = qm::PathsToList(files, QDir::currentPath());
+        if (!dropped.isEmpty())
+            form.ListView1_OLEDragDrop(dropped);
+        if (watcher.caught() == 0) // one told while the window loaded has closed it already
+            status = app.exec();
+    } // the window is gone, and with it what a run of it had made
+    // A signal that came after the event loop's last look still ends the program by it.
+    if (const int caught = watcher.finish())
+        qm::DieBySignal(caught);
     return status;
+}
+
+// Batch mode, --help, --version and the usage errors: no window and no display needed.
+int runWithoutWindow(int argc, char *argv[], const QStringList &args, qm::CommandLine::Mode asked)
+{
+    QCoreApplication app(argc, argv);
+    // Watched from the start: a signal before the tool is written still stops the run cleanly.
+    qm::SignalWatcher watcher;
+    prepare(app);
+    const int status = asked == qm::CommandLine::Mode::Window ? noWindow() : runCommandLine(args, watcher);
+    // Everything is cleaned up; a signal that came meanwhile, even after the run's summary, ends
+    // the program by it so that a shell loop stops there.
+    if (const int caught = watcher.finish())
+        qm::DieBySignal(caught);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Before anything opens a file: with a standard descriptor closed (>&-), the next socket or
+    // file would take its number and receive what is printed for people.
+    if (!qm::posix::openStandardDescriptors()) {
+        std::fputs("quillmere: /dev/null cannot be opened\n", stderr); // reaches a standard error that is open
+        return 1;
+    }
+    const QStringList args = arguments(argc, argv);
+    const qm::CommandLine asked = qm::ParseCommandLine(args);
+    if (asked.mode == qm::CommandLine::Mode::Window && displayNamed())
+        return runWindow(argc, argv, asked.files);
+    return runWithoutWindow(argc, argv, args, asked.mode);
 }

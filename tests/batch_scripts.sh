@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Batch mode as a script sees it: Ctrl+C stops a shell loop, an ignored hangup stays ignored,
-# TERM ends the run by that signal with nothing left, a full device fails the write, names that
-# are not UTF-8 go through byte for byte, --null and the dry run's plan on standard output, one
-# line without a display, and a tight open-file limit under many jobs.
+# TERM and Ctrl+\ end the run by that signal with nothing left, and so does a signal that comes
+# after the run's last look (the window's too), closed standard descriptors take no file of the
+# run, a full device fails the write, names that are not UTF-8 go through byte for byte, --null
+# and the dry run's plan on standard output, one line without a display, a tight open-file limit
+# under many jobs, and the sweep of dead runs' folders in a shared folder.
 # usage: batch_scripts.sh QUILLMERE
 set -euo pipefail
 program=$(readlink -f "$1")
@@ -14,6 +16,26 @@ export LC_ALL=C.UTF-8
 unset LANGUAGE LC_MESSAGES DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 mkdir -p "$HOME" "$work/src" "$work/in"
 fail() { echo "$*"; exit 1; }
+ulimit -c 0 # Ctrl+\ (SIGQUIT) dumps core by default
+# How a process ended, as waitpid tells it ("exit N" or "signal N"), written to the file $1 when
+# it ends; its pid in $1.pid at once. SIGINT and SIGQUIT are at their default actions (a job a
+# script starts has them ignored, and an ignored signal stays ignored).
+ended_as() {
+    python3 -c '
+import os, signal, sys
+for s in (signal.SIGINT, signal.SIGQUIT):
+    signal.signal(s, signal.SIG_DFL)
+pid = os.fork()
+if pid == 0:
+    os.execvp(sys.argv[2], sys.argv[2:])
+with open(sys.argv[1] + ".pid", "w") as f:
+    f.write(str(pid))
+status = os.waitpid(pid, 0)[1]
+with open(sys.argv[1], "w") as f:
+    f.write("signal %d" % os.WTERMSIG(status) if os.WIFSIGNALED(status) else "exit %d" % os.WEXITSTATUS(status))
+' "$@"
+}
+pid_of() { for _ in $(seq 1000); do [ -s "$1.pid" ] && break; sleep 0.01; done; cat "$1.pid"; }
 for i in 1 2 3 4; do head -c 300000 /dev/urandom >"$work/src/e$i.bin"; done
 (cd "$work/src" && zip -q -0 "$work/in/small.zip" e1.bin e2.bin e3.bin e4.bin)
 # Large enough to be mid-split when a signal comes: 400 MB of stored entries, from the page cache.
@@ -62,6 +84,72 @@ for delay in 0 0.002 0.005 0.01 0.02 0.03 0.05 0.08 0.1 0.15; do
     kill -TERM "$run" 2>/dev/null || true
     wait "$run" || true
     [ -z "$(left "$work/early")" ] || fail "TERM after $delay s left $(left "$work/early")"
+done
+
+# Ctrl+\ (SIGQUIT) mid-split, or at any moment of start-up: the run cleans up as for TERM, then
+# the program dies by SIGQUIT.
+mkdir -p "$work/quit"
+for delay in mid 0 0.005 0.02 0.05 0.1; do
+    archive=$work/in/small.zip
+    [ "$delay" = mid ] && archive=$work/in/big.zip
+    rm -f "$work/quit.end" "$work/quit.end.pid"
+    ended_as "$work/quit.end" "$program" --split --size 20 --output "$work/quit" "$archive" >/dev/null 2>"$work/quit.err" &
+    run=$(pid_of "$work/quit.end")
+    if [ "$delay" = mid ]; then
+        for _ in $(seq 100); do [ -n "$(ls -A "$work/quit")" ] && break; sleep 0.02; done
+    else
+        sleep "$delay"
+    fi
+    kill -QUIT "$run" 2>/dev/null || true
+    wait
+    [ "$delay" != mid ] || [ "$(cat "$work/quit.end")" = "signal 3" ] \
+        || fail "Ctrl+\\ mid-split: $(cat "$work/quit.end"), $(cat "$work/quit.err")"
+    [ -z "$(left "$work/quit")" ] || fail "Ctrl+\\ ($delay) left $(left "$work/quit")"
+    rm -f "$work/quit"/*.zip
+done
+
+# A signal after the run's last look at its watcher, while the summary is printed (under gdb, at
+# RunOutcomeLines), still ends the program by it, so a shell loop stops there; and the window's
+# after its event loop has ended (quit from inside the loop, the signal on the way out of it).
+command -v gdb >/dev/null || fail "gdb is needed (scripts/setup-deps.sh installs it)"
+late() { # SIGNAL COMMANDS-AT-THE-BREAKPOINT BREAKPOINT PROGRAM ARGS...: how gdb saw the program end
+    local signal=$1 at=$2 where=$3
+    shift 3
+    # (LeakSanitizer cannot run under a tracer: a sanitizer build checks leaks in the other runs.)
+    ASAN_OPTIONS=detect_leaks=0 timeout 180 gdb -q -batch -nx -ex 'set breakpoint pending on' \
+        -ex "handle $signal nostop noprint pass" -ex "break $where" -ex run -ex delete \
+        ${at:+-ex "$at"} ${at:+-ex 'frame function QCoreApplication::exec'} ${at:+-ex finish} \
+        -ex "signal $signal" --args "$@" 2>&1 </dev/null \
+        | grep -E '^(Program terminated with signal|\[Inferior 1 \(process [0-9]+\) exited)' || true
+}
+mkdir -p "$work/late"
+for signal in SIGTERM SIGINT SIGHUP SIGQUIT; do
+    ended=$(late "$signal" "" qm::RunOutcomeLines "$program" --split --size 1 --output "$work/late" "$work/in/small.zip")
+    case "$ended" in "Program terminated with signal $signal,"*) ;; *) fail "$signal at the summary: $ended" ;; esac
+    [ -z "$(left "$work/late")" ] || fail "$signal at the summary left $(left "$work/late")"
+done
+ended=$(QT_QPA_PLATFORM=offscreen late SIGTERM "call (void)'QCoreApplication::quit'()" qm::UnzipLibrary::load "$program")
+case "$ended" in "Program terminated with signal SIGTERM,"*) ;; *) fail "SIGTERM after the window's loop: $ended" ;; esac
+
+# Standard descriptors closed (>&- 2>&-, <&- too): no socket or file of the run takes their
+# number. Every archive is split; the paths meant for standard output fail as a write error
+# (exit 1). With standard error alone closed the run is whole and lists every part.
+mkdir -p "$work/closed"
+for i in 1 2 3 4 5; do ln "$work/in/small.zip" "$work/closed/c$i.zip"; done
+for closed in "1 2" "0 1 2" "2"; do
+    rm -rf "$work/closedout" && mkdir -p "$work/closedout"
+    status=0
+    case "$closed" in
+    "1 2") "$program" --split --size 1 --output "$work/closedout" "$work/closed"/*.zip >&- 2>&- || status=$? ;;
+    "0 1 2") "$program" --split --size 1 --output "$work/closedout" "$work/closed"/*.zip <&- >&- 2>&- || status=$? ;;
+    "2") "$program" --split --size 1 --output "$work/closedout" "$work/closed"/*.zip >"$work/paths" 2>&- || status=$? ;;
+    esac
+    want=1
+    [ "$closed" = 2 ] && want=0
+    [ "$status" -eq "$want" ] && [ "$(ls "$work/closedout" | wc -l)" -eq 10 ] \
+        || fail "descriptors $closed closed: exit $status, $(ls "$work/closedout" | wc -l) parts"
+    [ "$closed" != 2 ] || [ "$(wc -l <"$work/paths")" -eq 10 ] || fail "standard error closed: $(cat "$work/paths")"
+    [ -z "$(left "$work/closedout")" ] || fail "descriptors $closed closed: left $(left "$work/closedout")"
 done
 
 # nohup: a hangup ignored at the start stays ignored, and the run ends as it would have.
@@ -117,6 +205,31 @@ status=0
 [ "$status" -eq 0 ] || fail "under ulimit -n 64: exit $status, $(grep -v ': 2 parts$' "$work/err" | head -5)"
 [ "$(ls "$work/manyout" | wc -l)" -eq 600 ] || fail "under ulimit -n 64: $(ls "$work/manyout" | wc -l) parts"
 [ "$(grep -c 'open-file limit' "$work/err")" -eq 1 ] || fail "the lowered job count was not said once: $(tail -3 "$work/err")"
+# A shared output folder without the sticky bit: another user may rename a folder of this user's
+# to a run folder's name. The next run leaves it whole, and one in the tool folder too; what a
+# run killed outright (kill -9) left, it removes.
+shared=$work/shared
+export APPDATA=$work/shared-appdata
+mkdir -p "$shared/.quillmere-split-AAAAAAAAAA/src" "$APPDATA/.quillmere-tool-AAAAAAAAAA"
+chmod 0777 "$shared"
+echo "the user's own" >"$shared/.quillmere-split-AAAAAAAAAA/projects.txt"
+echo "the user's own" >"$shared/.quillmere-split-AAAAAAAAAA/src/notes.txt"
+echo "the user's own" >"$APPDATA/.quillmere-tool-AAAAAAAAAA/zipsplit"
+ended_as "$work/killed.end" "$program" --split --size 20 --output "$shared" "$work/in/big.zip" >/dev/null 2>&1 &
+run=$(pid_of "$work/killed.end")
+killed() { find "$shared" "$APPDATA" -maxdepth 1 -name '.quillmere-*' ! -name '*AAAAAAAAAA' | sort; }
+for _ in $(seq 100); do [ "$(killed | wc -l)" -ge 2 ] && break; sleep 0.02; done
+kill -KILL "$run"
+wait
+[ "$(killed | wc -l)" -ge 2 ] || fail "the killed run left no folders to sweep: $(killed)"
+"$program" --split --size 1 --output "$shared" "$work/in/small.zip" >/dev/null 2>"$work/err" || fail "$(cat "$work/err")"
+[ -z "$(killed)" ] || fail "the killed run's folders stayed: $(killed)"
+for kept in "$shared/.quillmere-split-AAAAAAAAAA/projects.txt" "$shared/.quillmere-split-AAAAAAAAAA/src/notes.txt" \
+    "$APPDATA/.quillmere-tool-AAAAAAAAAA/zipsplit"; do
+    [ "$(cat "$kept" 2>/dev/null)" = "the user's own" ] || fail "the sweep took a folder that was not a run's: $kept"
+done
+unset APPDATA
+
 # The shell completion: options, ZIP files and folders, folders alone after --output.
 mkdir -p "$work/complete/sub.d" && touch "$work/complete/a.zip" "$work/complete/B.ZIP" "$work/complete/notes.txt"
 completions() { # words of the command line, the last one being completed

@@ -106,6 +106,39 @@ quiet --split --size 1 "$work/in/Фото.zip" 2>"$work/err" || status=$?
 [ "$status" -eq 2 ] || { echo "a usage error gave exit $status"; exit 1; }
 [ ! -e "$HOME/.config/Veltrane" ] || { echo "batch mode wrote the window's settings"; exit 1; }
 
+# Parts that cannot be moved into the output folder (every name they could take is taken): that
+# archive fails saying so, the next is split, and nothing is left behind.
+mkdir -p "$work/taken"
+cp "$work/in/Фото.zip" "$work/in/a.zip" && cp "$work/in/Фото.zip" "$work/in/b.zip"
+touch "$work/taken/a1.zip" "$work/taken/a-a1.zip"
+for i in $(seq 2 999); do touch "$work/taken/a-a1 ($i).zip"; done
+status=0
+quiet --split --size 1 --jobs 1 --output "$work/taken" "$work/in/a.zip" "$work/in/b.zip" >/dev/null 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] || { echo "parts that cannot be moved in: exit $status"; cat "$work/err"; exit 1; }
+grep -qx '\[1/2\] a.zip: its parts could not be moved into the output folder.' "$work/err" \
+    && grep -qx '\[2/2\] b.zip: 2 parts' "$work/err" || { cat "$work/err"; exit 1; }
+[ -z "$(find "$work/taken" "$HOME" -name '.quillmere-*')" ] || { echo "left behind after parts not moved in"; exit 1; }
+
+# Why an archive was not split, when the machine is the reason: APPDATA naming a folder that is
+# not there, and /proc not mounted (the run reaches the files it holds open through it).
+mkdir -p "$work/why"
+status=0
+APPDATA=$work/no/appdata quiet --split --size 1 --output "$work/why" "$work/in/notes" 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] && grep -qx "\[1/1\] notes: the splitting tool could not be started: Path not found: $work/no/appdata (No such file or directory)." "$work/err" \
+    || { echo "APPDATA missing: exit $status"; cat "$work/err"; exit 1; }
+if unshare -m true 2>/dev/null; then
+    for dry in "" --dry-run; do
+        status=0
+        env -u DISPLAY -u QT_QPA_PLATFORM unshare -m sh -c 'umount /proc && exec "$@"' sh \
+            "$program" --split $dry --size 1 --output "$work/why" "$work/in/notes" 2>"$work/err" || status=$?
+        [ "$status" -eq 1 ] && grep -qx '\[1/1\] notes: /proc is not mounted, and the split reaches the files it has open through it.' "$work/err" \
+            || { echo "/proc not mounted ($dry): exit $status"; cat "$work/err"; exit 1; }
+    done
+else
+    echo "(no mount namespace here: /proc not mounted is not tried)"
+fi
+[ -z "$(find "$work/why" "$HOME" -name '.quillmere-*')" ] && [ -z "$(ls -A "$work/why")" ] || { echo "left in $work/why"; exit 1; }
+
 # Ctrl+C once the first archive is done: the rest are named as not split, nothing is left behind.
 mkdir -p "$work/many" "$work/out2"
 for i in $(seq -w 1 60); do cp "$work/in/Фото.zip" "$work/many/m$i.zip"; done

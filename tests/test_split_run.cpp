@@ -604,6 +604,28 @@ private Q_SLOTS:
         QVERIFY(w.clean());
     }
 
+    // Every name a part could take is taken: the archive fails saying so, once, and the run
+    // ends with nothing of it left (it once told its end a second time, to a task let go).
+    void partsThatCannotBeMovedInFailTheArchiveOnce()
+    {
+        SplitWorld w;
+        const QString a = noisyZip(w.world.home() + "/in/a.zip", 1, 1000, 5);
+        QStringList taken{"a1.zip", "a-a1.zip"};
+        for (int i = 2; i < 1000; ++i)
+            taken << QStringLiteral("a-a1 (%1).zip").arg(i);
+        for (const QString &name : taken)
+            QVERIFY(QFile(w.out + "/" + name).open(QIODevice::WriteOnly));
+        w.form.fileList().append(a);
+        startSplittingAndWait(w.form);
+        QTest::qWait(50); // a second end, had one been told, would land now
+        const QStringList boxes = w.messageTexts();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0], "This archive could not be split:\n" + a + ": its parts could not be moved into the output "
+                           "folder.");
+        QCOMPARE(w.outputFiles().size(), taken.size());
+        QVERIFY(w.clean());
+    }
+
     // The last box: how many failed, the counts and the folder up front; each failure in the details.
     void failedArchivesAreNamedInOneBox()
     {
@@ -801,8 +823,11 @@ private Q_SLOTS:
         const QStringList boxes = w.messageTexts();
         QCOMPARE(boxes.size(), 2);
         QVERIFY(boxes[0].contains(QStringLiteral("PushButton2_Click at line %1\r\r").arg(line)));
-        QVERIFY(boxes[1].contains(a + ": the splitting tool could not be started."));
-        QVERIFY(boxes[1].contains(b + ": the splitting tool could not be started."));
+        // Each archive says why: the tool's folder, and the system's words when it is written.
+        const QString why = resourceMissing ? QString()
+                                            : ": Path not found: " + w.world.home() + "/no/appdata (No such file or directory)";
+        QVERIFY2(boxes[1].contains(a + ": the splitting tool could not be started" + why + "."), qPrintable(boxes[1]));
+        QVERIFY(boxes[1].contains(b + ": the splitting tool could not be started" + why + "."));
         QCOMPARE(w.outputFiles(), QStringList());
         QVERIFY(w.clean());
     }
@@ -921,6 +946,7 @@ private Q_SLOTS:
         QTest::newRow("SIGTERM (logout)") << int(SIGTERM);
         QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
         QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP);
+        QTest::newRow("SIGQUIT (Ctrl+\\)") << int(SIGQUIT);
     }
     void closingOrASignalMidRunStopsTheToolAndCleansUp()
     {

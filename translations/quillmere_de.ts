@@ -617,6 +617,14 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>the splitting tool wrote far more messages than it ever does, and was stopped.</source>
         <translation>das Aufteilungswerkzeug schrieb weit mehr Meldungen, als es je tut, und wurde angehalten.</translation>
     </message>
+    <message>
+        <source>/proc is not mounted, and the split reaches the files it has open through it.</source>
+        <translation>/proc ist nicht eingehängt, und die Aufteilung erreicht die geöffneten Dateien darüber.</translation>
+    </message>
+    <message>
+        <source>the splitting tool could not be started: %1.</source>
+        <translation>das Aufteilprogramm konnte nicht gestartet werden: %1.</translation>
+    </message>
 </context>
 <context>
     <name>qm::SplitRun</name>

@@ -245,10 +245,8 @@ QString NoDisplayText()
            + BatchText::tr("cannot open a display; to split without a window use --split (see --help)");
 }
 
-int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, int *endedBySignal)
+int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, SignalWatcher &watcher)
 {
-    // Watched from the start: a signal before the tool is written still stops the run cleanly.
-    SignalWatcher watcher;
     int status = kExitAllSplit;
     const QString problem = prepareOutputFolder(line, status);
     if (!problem.isEmpty()) {
@@ -278,19 +276,12 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, int *
             scriptOut.put(paths::toRaw(folder + QLatin1Char('/') + part.savedAs));
     });
     QObject::connect(&job, &SplitJob::finished, &loop, &QEventLoop::quit);
-    int caught = 0;
-    QObject::connect(&watcher, &SignalWatcher::received, &job, [&](int signalNumber) {
-        caught = caught != 0 ? caught : signalNumber;
-        job.stop();
-    });
+    QObject::connect(&watcher, &SignalWatcher::received, &job, [&job] { job.stop(); });
     job.start();
-    loop.exec();
-    watcher.readPending(); // a signal that came with the run's last events still counts
+    loop.exec(); // a signal from before the start is read here too, and stops the run
     progressLine.clear();
     printJobsLowered(line, jobs, err);
     printSummary(line, job.summary(), folder, err);
-    if (endedBySignal)
-        *endedBySignal = caught;
     if (scriptOut.error() != 0) {
         print(err, writeError(scriptOut.error()));
         return kExitSomeFailed;

@@ -110,8 +110,8 @@ SplitRequest MakeSplitRequest(const SplitChoice &choice, const QString &toolSour
     if (!request.dryRun) {
         try {
             request.tool = DeployTool(LoadToolBytes(toolSource));
-        } catch (const AppError &) {
-            // Without the tool every archive fails with the reason that says so.
+        } catch (const AppError &e) {
+            request.toolProblem = e.description(); // every archive fails saying why
         }
     }
     return request;

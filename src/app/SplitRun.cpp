@@ -106,7 +106,14 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
     }
     QByteArray toolBytes;
     h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
-    h.step(124, [&] { request.tool = DeployTool(toolBytes); });
+    h.step(124, [&] {
+        try {
+            request.tool = DeployTool(toolBytes);
+        } catch (const AppError &e) {
+            request.toolProblem = e.description(); // reported here, and by every archive
+            throw;
+        }
+    });
     std::int32_t baseSize = 0;
     const bool sized = byParts
                        || (h.step(126, [&] { baseSize = TimesKilo(*wanted); })

@@ -13,7 +13,8 @@ namespace qm {
 
 namespace {
 
-constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+constexpr int kCount = int(sizeof kSignals / sizeof kSignals[0]);
 
 // A signal handler reaches nothing but globals: this is the write end of the watcher's pipe.
 std::atomic<int> g_signalPipe{-1};
@@ -46,7 +47,7 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kCount; ++i) {
         // A signal ignored when the program started (nohup, a shell's background job) stays so.
         if (::sigaction(kSignals[i], nullptr, &m_previous[i]) == 0 && m_previous[i].sa_handler != SIG_IGN)
             ::sigaction(kSignals[i], &action, nullptr);
@@ -55,18 +56,36 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
 
 SignalWatcher::~SignalWatcher()
 {
-    if (!m_write.isValid())
+    restore();
+}
+
+void SignalWatcher::restore()
+{
+    if (!m_write.isValid() || m_restored)
         return;
-    for (int i = 0; i < 3; ++i)
+    m_restored = true;
+    for (int i = 0; i < kCount; ++i)
         ::sigaction(kSignals[i], &m_previous[i], nullptr);
     g_signalPipe.store(-1);
 }
 
 void SignalWatcher::readPending()
 {
+    if (!m_read.isValid())
+        return;
     unsigned char byte = 0;
-    while (::read(m_read.get(), &byte, 1) == 1)
+    while (::read(m_read.get(), &byte, 1) == 1) {
+        m_first = m_first != 0 ? m_first : byte;
         Q_EMIT received(byte);
+    }
+}
+
+int SignalWatcher::finish()
+{
+    // Put back first, read then: a signal is either in the socket by now or meets its own action.
+    restore();
+    readPending();
+    return m_first;
 }
 
 } // namespace qm

@@ -55,4 +55,23 @@ bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, co
     return ::renameat(fromFolder, from, toFolder, to) == 0;
 }
 
+bool openStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free number is this one: those below it are open by now.
+        const int opened = ::open("/dev/null", (fd == 0 ? O_WRONLY : O_RDONLY) | O_NOCTTY);
+        if (opened < 0)
+            return false;
+        if (opened != fd) { // not expected; moved to its place all the same
+            const bool moved = ::dup2(opened, fd) == fd;
+            ::close(opened);
+            if (!moved)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace qm::posix

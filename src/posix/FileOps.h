@@ -18,4 +18,11 @@ bool writeAll(int fd, const char *data, std::size_t size);
 // Renames from into to only when nothing is at to; false with errno EEXIST when something is.
 bool renameWithoutReplacingAt(int fromFolder, const char *from, int toFolder, const char *to);
 
+// Puts /dev/null on each of the standard descriptors 0, 1 and 2 that is closed, so that no file,
+// pipe or socket the program opens later takes its number and receives what is meant for the
+// terminal. Opened against the grain (0 for writing, 1 and 2 for reading), as gnulib's stdopen
+// does: a read or write there still fails, and is reported, as on a closed descriptor. False
+// when /dev/null cannot be opened. For the first line of main().
+bool openStandardDescriptors();
+
 } // namespace qm::posix

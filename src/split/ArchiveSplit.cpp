@@ -72,6 +72,11 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
         source.kind = FailureKind::Source;
         return source;
     }
+    if (!HandleReachable(source.fd.get())) { // /proc: neither the reader nor zipsplit would find it
+        source.failure = ProcNotMounted();
+        source.kind = FailureKind::System;
+        return source;
+    }
     source.directory = ListStoredDirectory(source.fd.get(), request.library, source.failure);
     if (!source.failure.isEmpty()) {
         const zip::Problem problem = source.directory.problem;
@@ -140,6 +145,8 @@ void ArchiveTask::start()
                     m_result.mayPass ? ShortOfResources() : NoWorkingFolder(m_staging.outputFolder()));
     }
     const DeployedTool *tool = m_request.tool;
+    if (!tool && !m_request.toolProblem.isEmpty())
+        return fail(FailureKind::Tool, ToolNotWritten(m_request.toolProblem));
     const ProcessCommand command = ZipSplitStagedCommand(
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
         {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
@@ -198,9 +205,19 @@ void ArchiveTask::zipSplitEnded()
     if (!reason.isEmpty())
         return fail(FailureKind::Parts, reason);
     m_result.oversized = oversizedBy(m_request, *m_source);
+    finish();
+}
+
+void ArchiveTask::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
     Q_EMIT done();
 }
 
+// A failure after the end (the parts could not be moved in) only changes the result: the end was
+// told once already, and the job may have let the task go since.
 void ArchiveTask::fail(FailureKind kind, QString reason)
 {
     if (!m_staging.exists()) {
@@ -212,7 +229,7 @@ void ArchiveTask::fail(FailureKind kind, QString reason)
     m_result.failure = reason;
     m_result.parts.clear();
     m_result.oversized.reset();
-    Q_EMIT done();
+    finish();
 }
 
 void ArchiveTask::moveParts()

@@ -28,6 +28,7 @@ struct ArchiveSplitRequest
     std::shared_ptr<UnzipLibrary> library; // the archive reader's library
     std::int64_t askedSize = 0; // by size: the size asked for
     int parts = 0;              // by parts: at most this many; 0 splits by size
+    QString toolProblem;        // without a tool: why it could not be written (AppError's words)
 };
 
 // An archive whose parts came out larger than asked, because one entry cannot fit in less.
@@ -52,8 +53,9 @@ struct ArchiveSplitResult
 // Splits one archive into its staging folder. zipsplit reads exactly the file the row names,
 // opened once here. Every part is planned first, from the archive's directory, and zipsplit runs
 // once with the -n of the plan; what it writes must then be the plan to the byte, and the file
-// must not have changed meanwhile. `done` follows the end, at once or when zipsplit has ended;
-// the parts then wait in the staging folder until moveParts() puts them into the output folder.
+// must not have changed meanwhile. `done` follows the end, once, at once or when zipsplit has
+// ended; the parts then wait in the staging folder until moveParts() puts them into the output
+// folder (a failure there changes the result, and emits nothing).
 class ArchiveTask : public QObject
 {
     Q_OBJECT
@@ -78,6 +80,7 @@ Q_SIGNALS:
 private:
     void zipSplitEnded();
     void fail(FailureKind kind, QString reason);
+    void finish(); // emits `done`, the first time only
     QString checkParts();
 
     ArchiveSplitRequest m_request;
@@ -86,6 +89,7 @@ private:
     std::unique_ptr<PlannedSource> m_source;
     QByteArray m_link;
     ArchiveSplitResult m_result;
+    bool m_finished = false;
 };
 
 // The plan alone, for a dry run: nothing is written.

@@ -196,7 +196,7 @@ bool SplitJob::startArchive(Slot &slot, int i)
     outcome.index = i;
     outcome.archive = m_request.archives[i];
     const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.library,
-                                      m_request.sizeBytes, m_request.parts};
+                                      m_request.sizeBytes, m_request.parts, m_request.toolProblem};
     if (m_request.dryRun) {
         outcome.result = PlanArchive(request);
         m_done[std::size_t(i)] = true;

@@ -36,6 +36,7 @@ struct SplitRequest
     std::int64_t aloneFrom = kRunsAlone; // archives of this size or more are split alone
     bool dryRun = false;        // plan every archive, write nothing
     std::shared_ptr<const DeployedTool> tool; // none: every launch fails
+    QString toolProblem;                      // without a tool: why it could not be written
     std::shared_ptr<UnzipLibrary> library;    // the archive reader's; none: libunzip32.so beside the program
 };
 

@@ -29,6 +29,7 @@ enum class FailureKind {
     Changed,      // the archive changed while it was being split
     Parts,        // the parts are not what was planned
     Output,       // the output folder: missing, replaced, full, or the parts could not be moved there
+    System,       // the system lacks what a split needs (/proc not mounted)
     Stopped,      // a stop came first
 };
 
@@ -45,6 +46,19 @@ bool LaunchStarved(const QString &launchError);
 inline QString ShortOfResources()
 {
     return SplitReason::tr("the system ran short of open files or memory.");
+}
+
+// Every file a run hands on (the archive to its reader and to zipsplit, the tool, the staging
+// folder) is reached by the name /proc gives the run's handle of it.
+inline QString ProcNotMounted()
+{
+    return SplitReason::tr("/proc is not mounted, and the split reaches the files it has open through it.");
+}
+
+// Why the tool is not there, as each archive says it: `why` is what kept it from being written.
+inline QString ToolNotWritten(const QString &why)
+{
+    return SplitReason::tr("the splitting tool could not be started: %1.").arg(why);
 }
 
 inline QString StoppedBeforeSplit()

@@ -28,7 +28,7 @@ StagingFolder::StagingFolder(const QString &outputFolder, int outputHandle) : m_
     m_output.reset(::fcntl(outputHandle, F_DUPFD_CLOEXEC, 0));
     if (!m_output.isValid())
         return;
-    RunFolder::removeDead(m_output.get(), kPrefix);
+    RunFolder::removeDead(m_output.get(), kPrefix, kSourceFolder);
     m_run = RunFolder(m_output.get(), kPrefix);
 }
 
@@ -114,7 +114,7 @@ bool StagingFolder::moveParts(const QString &sourceArchive, const QVector<NamedP
 bool StagingFolder::clear()
 {
     // The source link stays for the next archive.
-    return m_run.exists() && at::removeChildren(m_run.handle(), kSourceFolder);
+    return m_run.exists() && m_run.clear(kSourceFolder);
 }
 
 void StagingFolder::remove()

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,17 +65,28 @@ namespace {
 constexpr char kRunPrefix[] = ".quillmere-tool-";
 constexpr char kToolName[] = "zipsplit";
 
+// The error with the system's words for errno added, so the user learns why, not only where;
+// errno is read first, before making the error can change it.
+template <typename MakeError>
+AppError withReason(MakeError makeError)
+{
+    const int error = errno;
+    const AppError made = makeError();
+    return AppError(made.number(), QStringLiteral("%1 (%2)").arg(made.description(),
+                                                                QString::fromLocal8Bit(std::strerror(error))));
+}
+
 } // namespace
 
 DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
 {
     const UniqueFd parent(::open(QFile::encodeName(toolFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.isValid())
-        throw AppError::pathNotFound(toolFolder);
+        throw withReason([&] { return AppError::pathNotFound(toolFolder); });
     RunFolder::removeDead(parent.get(), kRunPrefix);
     m_folder = RunFolder(parent.get(), kRunPrefix);
     if (!m_folder.isValid())
-        throw AppError::pathFileAccess(toolFolder);
+        throw withReason([&] { return AppError::pathFileAccess(toolFolder); });
     m_path = paths::repairRootJoin(paths::join(toolFolder, QFile::decodeName(m_folder.name()) + QLatin1Char('/')
                                                                + QLatin1String(kToolName)));
     {
@@ -82,9 +94,9 @@ DeployedTool::DeployedTool(const QByteArray &bytes, const QString &toolFolder)
         const UniqueFd out(::openat(m_folder.handle(), kToolName,
                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRWXU));
         if (!out.isValid())
-            throw AppError::pathFileAccess(m_path);
+            throw withReason([&] { return AppError::pathFileAccess(m_path); });
         if (!posix::writeAll(out.get(), bytes.constData(), static_cast<size_t>(bytes.size())) || ::fsync(out.get()) != 0)
-            throw AppError(61, AppError::tr("Disk full"));
+            throw withReason([] { return AppError(61, AppError::tr("Disk full")); });
     }
     m_file.reset(::openat(m_folder.handle(), kToolName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!m_file.isValid())
