@@ -119,8 +119,11 @@ private:
     bool startArchive(Slot &slot, int index);
     void archiveDone(int index);
     void freeSlot(int index);
-    int runningCount(int except, bool busy) const;
+    int runningCount(int except) const;
     bool retryLater(int index, bool mayPass);
+    void queueRetry(int index);
+    bool releaseHeld(int index, bool later);
+    Slot *idleSlot() const;
     bool mayStart(int index) const;
     bool reportReady();
     void finishRun();
@@ -136,7 +139,8 @@ private:
     mutable std::vector<bool> m_large; // started alone: the disk is its limit
     int m_nextToStart = 0;
     int m_capacity = 1;       // archives at once; lowered when the system runs short
-    std::deque<int> m_retry;  // archives to try again once others have ended
+    std::deque<int> m_retry;  // archives to try again once others have ended, in list order
+    bool m_requeued = false;  // an archive went back in the queue since the last launch
     int m_nextToReport = 0;
     int m_finished = 0;
     bool m_running = false;
