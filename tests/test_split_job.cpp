@@ -43,6 +43,8 @@ struct JobWorld
     TestWorld world;
     QString out = world.home() + QStringLiteral("/out");
     QVector<ArchiveOutcome> outcomes;
+    QVector<RunProgress> progress;
+    bool ended = false;
 
     JobWorld(const char *mode)
     {
@@ -67,6 +69,7 @@ struct JobWorld
     {
         SplitJob job(std::move(r));
         QObject::connect(&job, &SplitJob::archiveFinished, [this](const ArchiveOutcome &o) { outcomes << o; });
+        QObject::connect(&job, &SplitJob::progress, [this](const RunProgress &p) { progress << p; });
         QSignalSpy finished(&job, &SplitJob::finished);
         job.start();
         if (during) {
@@ -75,6 +78,7 @@ struct JobWorld
         }
         if (finished.isEmpty())
             finished.wait(120000);
+        ended = !finished.isEmpty();
         return job.summary();
     }
     QStringList left() const
@@ -82,6 +86,25 @@ struct JobWorld
         return QDir(out).entryList({QStringLiteral(".quillmere-*")}, QDir::AllEntries | QDir::Hidden);
     }
 };
+
+int openHandles()
+{
+    int open = 0;
+    for (int fd = 0; fd < 4096; ++fd)
+        open += ::fcntl(fd, F_GETFD) != -1;
+    return open;
+}
+
+// The most lines of $QM_STAND_IN_MARKS.seen: the most tools the stand-in saw running at once.
+int mostAtOnce(const QString &marks)
+{
+    QFile seen(marks + ".seen");
+    int most = 0;
+    if (seen.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : seen.readAll().split('\n'))
+            most = std::max(most, line.trimmed().toInt());
+    return most;
+}
 
 QMap<QString, QByteArray> digests(const QString &folder)
 {
@@ -194,6 +217,73 @@ private Q_SLOTS:
         QVERIFY2(summary.allSplit(), qPrintable(summary.failures.value(0).reason));
         QCOMPARE(summary.split, 40);
         QVERIFY(w.left().isEmpty());
+    }
+
+    // Under a tight open-file limit, several at once end and split what one at a time splits
+    // there, though archives are tried again (and finished ones split again); no more tools run
+    // at once than asked, and progress never goes back.
+    void tightLimitsSplitWhatOneAtATimeDoes_data()
+    {
+        QTest::addColumn<int>("headroom"); // handles free when the run starts
+        for (const int headroom : {10, 13, 14, 16, 18, 24})
+            QTest::addRow("%d free", headroom) << headroom;
+    }
+    void tightLimitsSplitWhatOneAtATimeDoes()
+    {
+        QFETCH(int, headroom);
+        JobWorld w("slow:20");
+        QStringList archives;
+        for (int i = 0; i < 12; ++i)
+            archives << zipOf(w.world.home() + QStringLiteral("/in/t%1.zip").arg(i), 2, 3000, i);
+        const QString marks = w.world.home() + "/marks";
+        QDir().mkpath(marks);
+        qputenv("QM_STAND_IN_MARKS", QFile::encodeName(marks));
+        int alone = -1;
+        for (const int jobs : {1, 2, 8}) {
+            SplitRequest request = w.request(archives, jobs);
+            request.outputFolder = w.out + QString::number(jobs);
+            QDir().mkpath(request.outputFolder);
+            QFile::remove(marks + ".seen");
+            struct rlimit before {};
+            ::getrlimit(RLIMIT_NOFILE, &before);
+            struct rlimit tight = before;
+            tight.rlim_cur = rlim_t(openHandles() + headroom);
+            QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+            w.progress.clear();
+            const SplitSummary summary = w.run(std::move(request));
+            ::setrlimit(RLIMIT_NOFILE, &before);
+            QVERIFY2(w.ended, qPrintable(QStringLiteral("%1 jobs never ended").arg(jobs)));
+            alone = jobs == 1 ? summary.split : alone;
+            QCOMPARE(summary.split, alone);
+            QVERIFY(mostAtOnce(marks) <= jobs);
+            for (int i = 1; i < w.progress.size(); ++i)
+                QVERIFY(w.progress[i].bytesDone >= w.progress[i - 1].bytesDone);
+        }
+        qunsetenv("QM_STAND_IN_MARKS");
+        QVERIFY2(alone > 0 || headroom < 14, qPrintable(QString::number(alone)));
+    }
+
+    // As many tools run at once as asked.
+    void toolsRunAtOnceAsAsked_data()
+    {
+        QTest::addColumn<int>("jobs");
+        QTest::newRow("one") << 1;
+        QTest::newRow("three") << 3;
+    }
+    void toolsRunAtOnceAsAsked()
+    {
+        QFETCH(int, jobs);
+        JobWorld w("slow:300");
+        const QString marks = w.world.home() + "/marks";
+        QDir().mkpath(marks);
+        qputenv("QM_STAND_IN_MARKS", QFile::encodeName(marks));
+        QStringList archives;
+        for (int i = 0; i < 6; ++i)
+            archives << zipOf(w.world.home() + QStringLiteral("/in/j%1.zip").arg(i), 2, 3000, i);
+        const SplitSummary summary = w.run(w.request(archives, jobs));
+        qunsetenv("QM_STAND_IN_MARKS");
+        QVERIFY(summary.allSplit());
+        QCOMPARE(mostAtOnce(marks), jobs);
     }
 
     // Alone and short of handles, at whatever step they run out, an archive fails saying so,
