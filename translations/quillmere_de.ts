@@ -398,6 +398,13 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     </message>
 </context>
 <context>
+    <name>qm::SplitChoice</name>
+    <message>
+        <source>the open-file limit (ulimit -n %1) is too low to split: it needs to be at least %2.</source>
+        <translation>die Grenze für offene Dateien (ulimit -n %1) ist zu niedrig zum Aufteilen: sie muss mindestens %2 betragen.</translation>
+    </message>
+</context>
+<context>
     <name>qm::SplitReason</name>
     <message>
         <source>the file cannot be read.</source>
