@@ -3,7 +3,7 @@
 # Batch mode under tight limits: with few handles or processes free, several at once end and
 # split what one at a time splits there; an open-file limit too low for one archive is said once
 # in the program's words, with nothing of Qt's; the job count the limit allows is said with its
-# number.
+# number; an output folder it may not write into is said once.
 # usage: batch_limits.sh QUILLMERE
 set -euo pipefail
 program=$(readlink -f "$1")
@@ -81,4 +81,11 @@ for sleepers in 6 7; do
             || fail "with $sleepers processes beside, --jobs $jobs split otherwise than one at a time: $(tail -2 "$work/err")"
     done
 done
-echo "batch mode ends, and splits what one at a time does, under tight limits"
+# An output folder an ordinary user may not write into: said once, before anything starts.
+mkdir -p "$work/locked"
+status=0
+as_user "$program" --split --size 1 --output "$work/locked" "$work/in"/*.zip >/dev/null 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] && [ "$(cat "$work/err")" = \
+    "Done. No archive was split. 12 archives were not split: you may not write into the output folder $work/locked." ] \
+    || fail "a folder not ours: exit $status, $(cat "$work/err")"
+echo "batch mode ends, and splits what one at a time does, under tight limits; a folder not ours is said once"

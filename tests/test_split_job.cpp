@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -284,6 +286,46 @@ private Q_SLOTS:
         qunsetenv("QM_STAND_IN_MARKS");
         QVERIFY(summary.allSplit());
         QCOMPARE(mostAtOnce(marks), jobs);
+    }
+
+    // An output folder that can take no part is found out before any archive starts, and said
+    // once, from the system's reason; every archive is left unsplit, none fails on its own.
+    void anUnfitOutputFolderEndsTheRunAtOnce_data()
+    {
+        QTest::addColumn<QString>("folder"); // mounted read-only, full, or not there
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only") << "ro" << "the output folder <out> is on a read-only file system.";
+        QTest::newRow("full") << "full" << "the disk that holds the output folder <out> is full.";
+        QTest::newRow("gone") << "gone" << "the output folder <out> is gone.";
+    }
+    void anUnfitOutputFolderEndsTheRunAtOnce()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, reason);
+        JobWorld w("real");
+        const QStringList archives{zipOf(w.world.home() + "/in/a.zip", 2, 3000, 1),
+                                   zipOf(w.world.home() + "/in/b.zip", 2, 3000, 2)};
+        SplitRequest request = w.request(archives, 2);
+        request.outputFolder = w.out + "/" + folder;
+        const QByteArray mountPoint = QFile::encodeName(request.outputFolder);
+        if (folder != "gone") { // a file system of its own, in this process's own view of mounts
+            QVERIFY(QDir().mkpath(request.outputFolder));
+            QVERIFY2(::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0,
+                     "a mount namespace of its own (root with CAP_SYS_ADMIN)");
+            QCOMPARE(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k"), 0);
+            QFile filler(request.outputFolder + "/filler");
+            if (folder == "full" && filler.open(QIODevice::WriteOnly))
+                filler.write(QByteArray(128 * 1024, 'x')); // as much as fits
+            filler.close();
+            if (folder == "ro")
+                QCOMPARE(::mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+        }
+        const SplitSummary summary = w.run(std::move(request));
+        if (folder != "gone")
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+        QCOMPARE(summary.outputProblem, QString(reason).replace("<out>", w.out + "/" + folder));
+        QCOMPARE(summary.notSplit, archives);
+        QVERIFY(summary.failures.isEmpty());
     }
 
     // Alone and short of handles, at whatever step they run out, an archive fails saying so,

@@ -458,10 +458,6 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>Teil %1 enthält nicht die für ihn geplanten Einträge.</translation>
     </message>
     <message>
-        <source>the output folder &quot;%1&quot; is not an existing folder, so nothing was written.</source>
-        <translation>der Zielordner &quot;%1&quot; ist kein vorhandener Ordner, daher wurde nichts geschrieben.</translation>
-    </message>
-    <message>
         <source>the output folder &quot;%1&quot; was moved or replaced during the run, so nothing was written.</source>
         <translation>der Zielordner &quot;%1&quot; wurde während des Laufs verschoben oder ersetzt, daher wurde nichts geschrieben.</translation>
     </message>
@@ -595,6 +591,30 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>the system ran short of open files or memory.</source>
         <translation>dem System gingen offene Dateien oder Speicher aus.</translation>
+    </message>
+    <message>
+        <source>the output folder %1 is gone.</source>
+        <translation>der Zielordner %1 ist nicht mehr da.</translation>
+    </message>
+    <message>
+        <source>the output folder %1 is not a folder.</source>
+        <translation>der Zielordner %1 ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>the output folder %1 is on a read-only file system.</source>
+        <translation>der Zielordner %1 liegt auf einem schreibgeschützten Dateisystem.</translation>
+    </message>
+    <message>
+        <source>you may not write into the output folder %1.</source>
+        <translation>Sie dürfen nicht in den Zielordner %1 schreiben.</translation>
+    </message>
+    <message>
+        <source>the disk that holds the output folder %1 is full.</source>
+        <translation>der Datenträger mit dem Zielordner %1 ist voll.</translation>
+    </message>
+    <message>
+        <source>nothing can be written into the output folder %1: %2.</source>
+        <translation>in den Zielordner %1 kann nichts geschrieben werden: %2.</translation>
     </message>
 </context>
 <context>
@@ -737,6 +757,14 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>%1 of %2</source>
         <extracomment>%1 bytes done, %2 bytes in all</extracomment>
         <translation>%1 von %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) were not split: %1</source>
+        <extracomment>%1 why the output folder took no more parts</extracomment>
+        <translation>
+            <numerusform>%n Archiv wurde nicht aufgeteilt: %1</numerusform>
+            <numerusform>%n Archive wurden nicht aufgeteilt: %1</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

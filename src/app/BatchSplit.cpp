@@ -296,7 +296,8 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, int *
     QObject::connect(&job, &SplitJob::archiveFinished, &job, [&](const ArchiveOutcome &o) {
         const bool failed = o.stopped || !o.result.failure.isEmpty();
         progressLine.clear();
-        if (failed || !line.quiet)
+        // Archives the output folder stopped are told of once, in the sum.
+        if ((failed || !line.quiet) && !(o.stopped && !job.summary().outputProblem.isEmpty()))
             print(err, outcomeLine(o, rows, line.dryRun));
         if (line.dryRun && !failed)
             scriptOut.put(planRecord(o));

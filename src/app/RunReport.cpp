@@ -40,7 +40,9 @@ QStringList RunOutcomeLines(const SplitSummary &s, const QString &outputFolder)
                           paths::shown(outputFolder));
     if (!s.failures.isEmpty())
         lines << RunText::tr("%n archive(s) could not be split.", nullptr, int(s.failures.size()));
-    if (!s.notSplit.isEmpty())
+    if (!s.notSplit.isEmpty() && !s.outputProblem.isEmpty()) //: %1 why the output folder took no more parts
+        lines << RunText::tr("%n archive(s) were not split: %1", nullptr, int(s.notSplit.size())).arg(s.outputProblem);
+    else if (!s.notSplit.isEmpty())
         lines << RunText::tr("Splitting was stopped before %n archive(s).", nullptr, int(s.notSplit.size()));
     if (!s.renamed.isEmpty())
         lines << RunText::tr("%n part(s) were saved under other names.", nullptr, int(s.renamed.size()));

@@ -4,6 +4,7 @@
 #include "archive/UnzipLibrary.h"
 #include "common/Paths.h"
 #include "common/UniqueFd.h"
+#include "split/OutputFolder.h"
 #include "split/SplitReason.h"
 #include "split/StagingFolder.h"
 #include "split/ToolFile.h"
@@ -86,10 +87,17 @@ void SplitJob::start()
         m_output = std::make_unique<OutputFolder>();
         m_output->fd.reset(::open(paths::toRaw(m_request.outputFolder).constData(),
                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const int error = errno;
         if (m_output->fd.isValid())
             ::fstat(m_output->fd.get(), &m_output->st);
         else
-            m_output->starved = IsShortage(errno);
+            m_output->starved = IsShortage(error);
+        // Checked once, before any archive: a folder that can take no part ends the run with why.
+        if (!m_output->starved)
+            m_summary.outputProblem = m_output->fd.isValid()
+                                          ? OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder)
+                                          : OutputFolderError(m_request.outputFolder, error);
+        m_stopped = !m_summary.outputProblem.isEmpty();
     }
     for (int i = 0; i < std::max(1, m_request.jobs); ++i)
         m_slots.push_back(std::make_unique<Slot>());
@@ -113,15 +121,21 @@ void SplitJob::stop()
     QTimer::singleShot(0, this, [this] { pump(); });
 }
 
+// The output folder took no more parts: the rest of the run stops, for that one reason.
+void SplitJob::haltForOutput(const QString &reason)
+{
+    if (m_summary.outputProblem.isEmpty())
+        m_summary.outputProblem = reason;
+    if (!m_stopped)
+        stop();
+}
+
 QString SplitJob::outputProblem() const
 {
     const QString folder = m_request.outputFolder;
     struct stat now {};
-    if (!m_output->fd.isValid() && m_output->starved)
-        return ShortOfResources();
     if (!m_output->fd.isValid())
-        return SplitReason::tr("the output folder \"%1\" is not an existing folder, so nothing was written.")
-            .arg(folder);
+        return ShortOfResources();
     if (::fstat(m_output->fd.get(), &now) != 0 || now.st_nlink == 0)
         return SplitReason::tr("the output folder was removed during the split.");
     // Renamed, or another folder or a link put in its place: nothing follows the new path.
@@ -250,6 +264,7 @@ bool SplitJob::startArchive(Slot &slot, int i)
         return false;
     }
     outcome.result.failure = outputProblem();
+    const bool gone = !outcome.result.failure.isEmpty() && m_output->fd.isValid(); // removed, moved or replaced
     if (outcome.result.failure.isEmpty() && (!slot.staging || !slot.staging->clear()))
         slot.staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
     if (outcome.result.failure.isEmpty() && !slot.staging->isValid()) {
@@ -257,11 +272,16 @@ bool SplitJob::startArchive(Slot &slot, int i)
         slot.staging.reset();
         if (retryLater(i, mayPass))
             return false;
-        outcome.result.failure = mayPass ? ShortOfResources() : NoWorkingFolder(m_request.outputFolder);
+        const QString unfit = mayPass ? QString() : OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
+        outcome.result.failure = mayPass ? ShortOfResources() : unfit.isEmpty() ? NoWorkingFolder(m_request.outputFolder) : unfit;
+        if (!unfit.isEmpty())
+            haltForOutput(unfit);
     }
     if (!outcome.result.failure.isEmpty()) {
         outcome.result.kind = FailureKind::Output;
         m_done[std::size_t(i)] = true;
+        if (gone)
+            haltForOutput(outcome.result.failure);
         return false;
     }
     slot.index = i;
@@ -321,6 +341,9 @@ bool SplitJob::reportReady()
                 outcome.result.kind = FailureKind::Stopped;
             freeSlot(int(i));
             m_tasks[i].reset();
+            const QString gone = outcome.result.kind == FailureKind::Output ? outputProblem() : QString();
+            if (!gone.isEmpty())
+                haltForOutput(gone);
         }
         m_summary.add(outcome);
         m_reportedBytes += m_weights[i];

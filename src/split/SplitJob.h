@@ -81,6 +81,7 @@ struct SplitSummary
     QVector<RenamedPart> renamed;
     QVector<OversizedArchive> oversized;
     QStringList notSplit; // archives a stop left unsplit
+    QString outputProblem; // why the output folder took no more parts: the rest were stopped
     int split = 0;        // archives split
     int partsMade = 0;    // parts moved into the output folder
     bool allSplit() const { return failures.isEmpty() && notSplit.isEmpty(); }
@@ -130,6 +131,7 @@ private:
     void reportProgress();
     void watchParts();
     QString outputProblem() const;
+    void haltForOutput(const QString &reason);
 
     SplitRequest m_request;
     std::vector<std::unique_ptr<Slot>> m_slots;
