@@ -589,10 +589,6 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>das Aufteilungswerkzeug würde seinen Eintrag %1 beschädigen (sein lokales Zip64-Feld).</translation>
     </message>
     <message>
-        <source>the system ran short of open files or memory.</source>
-        <translation>dem System gingen offene Dateien oder Speicher aus.</translation>
-    </message>
-    <message>
         <source>the output folder %1 is gone.</source>
         <translation>der Zielordner %1 ist nicht mehr da.</translation>
     </message>
@@ -615,6 +611,10 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>nothing can be written into the output folder %1: %2.</source>
         <translation>in den Zielordner %1 kann nichts geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>the system ran short of open files, memory or processes.</source>
+        <translation>dem System gingen offene Dateien, Speicher oder Prozesse aus.</translation>
     </message>
 </context>
 <context>

@@ -44,7 +44,7 @@ bool LaunchStarved(const QString &launchError);
 
 inline QString ShortOfResources()
 {
-    return SplitReason::tr("the system ran short of open files or memory.");
+    return SplitReason::tr("the system ran short of open files, memory or processes.");
 }
 
 inline QString StoppedBeforeSplit()
