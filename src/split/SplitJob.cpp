@@ -121,13 +121,19 @@ void SplitJob::stop()
     QTimer::singleShot(0, this, [this] { pump(); });
 }
 
-// The output folder took no more parts: the rest of the run stops, for that one reason.
-void SplitJob::haltForOutput(const QString &reason)
+// After an archive failed on the output folder: a folder gone, moved or unable to take parts
+// stops the rest of the run, for that one reason.
+void SplitJob::haltIfOutputUnfit()
 {
-    if (m_summary.outputProblem.isEmpty())
-        m_summary.outputProblem = reason;
-    if (!m_stopped)
-        stop();
+    if (!m_output->fd.isValid() || m_stopped)
+        return;
+    QString reason = outputProblem();
+    if (reason.isEmpty())
+        reason = OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
+    if (reason.isEmpty())
+        return;
+    m_summary.outputProblem = reason;
+    stop();
 }
 
 QString SplitJob::outputProblem() const
@@ -264,7 +270,6 @@ bool SplitJob::startArchive(Slot &slot, int i)
         return false;
     }
     outcome.result.failure = outputProblem();
-    const bool gone = !outcome.result.failure.isEmpty() && m_output->fd.isValid(); // removed, moved or replaced
     if (outcome.result.failure.isEmpty() && (!slot.staging || !slot.staging->clear()))
         slot.staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
     if (outcome.result.failure.isEmpty() && !slot.staging->isValid()) {
@@ -274,14 +279,11 @@ bool SplitJob::startArchive(Slot &slot, int i)
             return false;
         const QString unfit = mayPass ? QString() : OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
         outcome.result.failure = mayPass ? ShortOfResources() : unfit.isEmpty() ? NoWorkingFolder(m_request.outputFolder) : unfit;
-        if (!unfit.isEmpty())
-            haltForOutput(unfit);
     }
     if (!outcome.result.failure.isEmpty()) {
         outcome.result.kind = FailureKind::Output;
         m_done[std::size_t(i)] = true;
-        if (gone)
-            haltForOutput(outcome.result.failure);
+        haltIfOutputUnfit();
         return false;
     }
     slot.index = i;
@@ -341,9 +343,8 @@ bool SplitJob::reportReady()
                 outcome.result.kind = FailureKind::Stopped;
             freeSlot(int(i));
             m_tasks[i].reset();
-            const QString gone = outcome.result.kind == FailureKind::Output ? outputProblem() : QString();
-            if (!gone.isEmpty())
-                haltForOutput(gone);
+            if (outcome.result.kind == FailureKind::Output)
+                haltIfOutputUnfit();
         }
         m_summary.add(outcome);
         m_reportedBytes += m_weights[i];

@@ -131,7 +131,7 @@ private:
     void reportProgress();
     void watchParts();
     QString outputProblem() const;
-    void haltForOutput(const QString &reason);
+    void haltIfOutputUnfit();
 
     SplitRequest m_request;
     std::vector<std::unique_ptr<Slot>> m_slots;
