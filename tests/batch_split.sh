@@ -152,7 +152,8 @@ kill -INT "$batch"
 status=0
 wait "$batch" || status=$?
 [ "$status" -eq 130 ] || { echo "Ctrl+C gave exit $status, not death by SIGINT"; cat "$work/err"; exit 1; }
-grep -q 'Splitting was stopped' "$work/err" || { echo "no stop summary:"; cat "$work/err"; exit 1; }
+stopped=$(grep -c ': stopped before it was split\.$' "$work/err")
+grep -q "Splitting was stopped before $stopped archives\." "$work/err" || { echo "no stop summary:"; cat "$work/err"; exit 1; }
 grep -q 'm60.zip: stopped before it was split.' "$work/err" || { cat "$work/err"; exit 1; }
 for f in "$work/out2"/*.zip; do unzip -tqq "$f" >/dev/null || { echo "damaged part $f"; exit 1; }; done
 [ -z "$(find "$work/out" "$work/out2" "$HOME" -name '.quillmere-*')" ] || { echo "left behind"; exit 1; }

@@ -23,6 +23,9 @@ if(QUILLMERE_TESTS AND TARGET quillmere)
     add_test(NAME batch_scripts COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_scripts.sh $<TARGET_FILE:quillmere>)
     set_tests_properties(batch_scripts PROPERTIES
         ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
+    add_test(NAME batch_limits COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_limits.sh $<TARGET_FILE:quillmere>)
+    set_tests_properties(batch_limits PROPERTIES
+        ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
 endif()
 # test_runandwait kills a driver mid-run to see its tool go with it.
 if(TARGET test_runandwait)

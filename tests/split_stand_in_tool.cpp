@@ -23,7 +23,9 @@
 //   rewrite     4 KB of the archive rewritten in place, the real zipsplit, then the bytes put back
 //               (a download or sync client writing the file mid-split)
 // Every start appends a line to $QM_STAND_IN_LOG when that is set, and its process id to
-// $QM_STAND_IN_PIDS.
+// $QM_STAND_IN_PIDS. With $QM_STAND_IN_MARKS (a folder) each run leaves a file there while it
+// runs, and at its end appends how many it saw there to $QM_STAND_IN_MARKS.seen: the most tools
+// running at once.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -144,7 +146,25 @@ static int startsLogged()
     return lines;
 }
 
+static int behave(int argc, char **argv);
+
 int main(int argc, char **argv)
+{
+    const char *marks = std::getenv("QM_STAND_IN_MARKS");
+    const std::string mark = marks ? std::string(marks) + "/" + std::to_string(::getpid()) : std::string();
+    if (marks)
+        std::fclose(std::fopen(mark.c_str(), "w"));
+    const int code = behave(argc, argv);
+    if (marks) {
+        const std::string count = std::string("ls '") + marks + "' | wc -l >>'" + marks + ".seen'";
+        const int listed = std::system(count.c_str());
+        ::unlink(mark.c_str());
+        return listed == 0 ? code : 1;
+    }
+    return code;
+}
+
+static int behave(int argc, char **argv)
 {
     if (const char *log = std::getenv("QM_STAND_IN_LOG")) {
         if (FILE *f = std::fopen(log, "a")) {

@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -43,6 +45,8 @@ struct JobWorld
     TestWorld world;
     QString out = world.home() + QStringLiteral("/out");
     QVector<ArchiveOutcome> outcomes;
+    QVector<RunProgress> progress;
+    bool ended = false;
 
     JobWorld(const char *mode)
     {
@@ -67,6 +71,7 @@ struct JobWorld
     {
         SplitJob job(std::move(r));
         QObject::connect(&job, &SplitJob::archiveFinished, [this](const ArchiveOutcome &o) { outcomes << o; });
+        QObject::connect(&job, &SplitJob::progress, [this](const RunProgress &p) { progress << p; });
         QSignalSpy finished(&job, &SplitJob::finished);
         job.start();
         if (during) {
@@ -75,6 +80,7 @@ struct JobWorld
         }
         if (finished.isEmpty())
             finished.wait(120000);
+        ended = !finished.isEmpty();
         return job.summary();
     }
     QStringList left() const
@@ -82,6 +88,25 @@ struct JobWorld
         return QDir(out).entryList({QStringLiteral(".quillmere-*")}, QDir::AllEntries | QDir::Hidden);
     }
 };
+
+int openHandles()
+{
+    int open = 0;
+    for (int fd = 0; fd < 4096; ++fd)
+        open += ::fcntl(fd, F_GETFD) != -1;
+    return open;
+}
+
+// The most lines of $QM_STAND_IN_MARKS.seen: the most tools the stand-in saw running at once.
+int mostAtOnce(const QString &marks)
+{
+    QFile seen(marks + ".seen");
+    int most = 0;
+    if (seen.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : seen.readAll().split('\n'))
+            most = std::max(most, line.trimmed().toInt());
+    return most;
+}
 
 QMap<QString, QByteArray> digests(const QString &folder)
 {
@@ -181,19 +206,109 @@ private Q_SLOTS:
         QStringList archives;
         for (int i = 0; i < 40; ++i)
             archives << zipOf(w.world.home() + QStringLiteral("/in/h%1.zip").arg(i), 2, 3000, i);
-        int open = 0;
-        for (int fd = 0; fd < 4096; ++fd)
-            open += ::fcntl(fd, F_GETFD) != -1;
         struct rlimit before {};
         ::getrlimit(RLIMIT_NOFILE, &before);
         struct rlimit tight = before;
-        tight.rlim_cur = rlim_t(open + 40); // room for a few archives, not for 32
+        tight.rlim_cur = rlim_t(openHandles() + 40); // room for a few archives, not for 32
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
         const SplitSummary summary = w.run(w.request(archives, 32));
         ::setrlimit(RLIMIT_NOFILE, &before);
         QVERIFY2(summary.allSplit(), qPrintable(summary.failures.value(0).reason));
         QCOMPARE(summary.split, 40);
         QVERIFY(w.left().isEmpty());
+    }
+
+    // Under a tight open-file limit, several at once end and split what one at a time splits
+    // there, though archives are tried again; progress never goes back.
+    void tightLimitsSplitWhatOneAtATimeDoes_data()
+    {
+        QTest::addColumn<int>("headroom"); // handles free when the run starts
+        for (const int headroom : {10, 13, 14, 16, 18, 24})
+            QTest::addRow("%d free", headroom) << headroom;
+    }
+    void tightLimitsSplitWhatOneAtATimeDoes()
+    {
+        QFETCH(int, headroom);
+        JobWorld w("slow:20");
+        QStringList archives;
+        for (int i = 0; i < 12; ++i)
+            archives << zipOf(w.world.home() + QStringLiteral("/in/t%1.zip").arg(i), 2, 3000, i);
+        int alone = -1;
+        for (const int jobs : {1, 2, 8}) {
+            SplitRequest request = w.request(archives, jobs);
+            request.outputFolder = w.out + QString::number(jobs);
+            QDir().mkpath(request.outputFolder);
+            struct rlimit before {};
+            ::getrlimit(RLIMIT_NOFILE, &before);
+            struct rlimit tight = before;
+            tight.rlim_cur = rlim_t(openHandles() + headroom);
+            QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+            w.progress.clear();
+            const SplitSummary summary = w.run(std::move(request));
+            ::setrlimit(RLIMIT_NOFILE, &before);
+            QVERIFY2(w.ended, qPrintable(QStringLiteral("%1 jobs never ended").arg(jobs)));
+            alone = jobs == 1 ? summary.split : alone;
+            QCOMPARE(summary.split, alone);
+            for (int i = 1; i < w.progress.size(); ++i)
+                QVERIFY(w.progress[i].bytesDone >= w.progress[i - 1].bytesDone);
+        }
+        QVERIFY2(alone > 0 || headroom < 16, qPrintable(QString::number(alone)));
+    }
+
+    // As many tools run at once as asked.
+    void toolsRunAtOnceAsAsked()
+    {
+        const int jobs = 3;
+        JobWorld w("slow:300");
+        const QString marks = w.world.home() + "/marks";
+        QDir().mkpath(marks);
+        qputenv("QM_STAND_IN_MARKS", QFile::encodeName(marks));
+        QStringList archives;
+        for (int i = 0; i < 6; ++i)
+            archives << zipOf(w.world.home() + QStringLiteral("/in/j%1.zip").arg(i), 2, 3000, i);
+        const SplitSummary summary = w.run(w.request(archives, jobs));
+        qunsetenv("QM_STAND_IN_MARKS");
+        QVERIFY(summary.allSplit());
+        QCOMPARE(mostAtOnce(marks), jobs);
+    }
+
+    // An output folder that can take no part is found out before any archive starts, and said
+    // once, from the system's reason; every archive is left unsplit, none fails on its own.
+    void anUnfitOutputFolderEndsTheRunAtOnce_data()
+    {
+        QTest::addColumn<QString>("folder"); // mounted read-only, full, or not there
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only") << "ro" << "the output folder <out> is on a read-only file system.";
+        QTest::newRow("full") << "full" << "the disk that holds the output folder <out> is full.";
+        QTest::newRow("gone") << "gone" << "the output folder <out> is gone.";
+    }
+    void anUnfitOutputFolderEndsTheRunAtOnce()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, reason);
+        JobWorld w("real");
+        const QStringList archives{zipOf(w.world.home() + "/in/a.zip", 2, 3000, 1), w.world.home() + "/in/b.zip"};
+        SplitRequest request = w.request(archives, 2);
+        request.outputFolder = w.out + "/" + folder;
+        const QByteArray mountPoint = QFile::encodeName(request.outputFolder);
+        if (folder != "gone") { // a file system of its own, in this process's own view of mounts
+            QVERIFY(QDir().mkpath(request.outputFolder));
+            QVERIFY2(::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0,
+                     "a mount namespace of its own (root with CAP_SYS_ADMIN)");
+            QCOMPARE(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k"), 0);
+            QFile filler(request.outputFolder + "/filler");
+            if (folder == "full" && filler.open(QIODevice::WriteOnly))
+                filler.write(QByteArray(128 * 1024, 'x')); // as much as fits
+            filler.close();
+            if (folder == "ro")
+                QCOMPARE(::mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+        }
+        const SplitSummary summary = w.run(std::move(request));
+        if (folder != "gone")
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+        QCOMPARE(summary.outputProblem, QString(reason).replace("<out>", w.out + "/" + folder));
+        QCOMPARE(summary.notSplit, archives);
+        QVERIFY(summary.failures.isEmpty());
     }
 
     // Alone and short of handles, at whatever step they run out, an archive fails saying so,
@@ -206,16 +321,13 @@ private Q_SLOTS:
         ::getrlimit(RLIMIT_NOFILE, &before);
         for (int headroom = 0; headroom <= 12; ++headroom) {
             SplitRequest request = w.request({archive}, 1); // the tool is written first
-            int open = 0;
-            for (int fd = 0; fd < 4096; ++fd)
-                open += ::fcntl(fd, F_GETFD) != -1;
             struct rlimit tight = before;
-            tight.rlim_cur = rlim_t(open + headroom);
+            tight.rlim_cur = rlim_t(openHandles() + headroom);
             QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
             const SplitSummary summary = w.run(std::move(request));
             ::setrlimit(RLIMIT_NOFILE, &before);
             if (!summary.allSplit())
-                QCOMPARE(summary.failures.value(0).reason, QStringLiteral("the system ran short of open files or memory."));
+                QCOMPARE(summary.failures.value(0).reason, QStringLiteral("the system ran short of open files, memory or processes."));
             QDir(w.out).removeRecursively();
             QDir().mkpath(w.out);
         }

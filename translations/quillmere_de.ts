@@ -408,6 +408,13 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     </message>
 </context>
 <context>
+    <name>qm::SplitChoice</name>
+    <message>
+        <source>the open-file limit (ulimit -n %1) is too low to split: it needs to be at least %2.</source>
+        <translation>die Grenze für offene Dateien (ulimit -n %1) ist zu niedrig zum Aufteilen: sie muss mindestens %2 betragen.</translation>
+    </message>
+</context>
+<context>
     <name>qm::SplitReason</name>
     <message>
         <source>the file cannot be read.</source>
@@ -459,10 +466,6 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>part %1 does not hold the entries planned for it.</source>
         <translation>Teil %1 enthält nicht die für ihn geplanten Einträge.</translation>
-    </message>
-    <message>
-        <source>the output folder &quot;%1&quot; is not an existing folder, so nothing was written.</source>
-        <translation>der Zielordner &quot;%1&quot; ist kein vorhandener Ordner, daher wurde nichts geschrieben.</translation>
     </message>
     <message>
         <source>the output folder &quot;%1&quot; was moved or replaced during the run, so nothing was written.</source>
@@ -592,8 +595,32 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>das Aufteilungswerkzeug würde seinen Eintrag %1 beschädigen (sein lokales Zip64-Feld).</translation>
     </message>
     <message>
-        <source>the system ran short of open files or memory.</source>
-        <translation>dem System gingen offene Dateien oder Speicher aus.</translation>
+        <source>the output folder %1 is gone.</source>
+        <translation>der Zielordner %1 ist nicht mehr da.</translation>
+    </message>
+    <message>
+        <source>the output folder %1 is not a folder.</source>
+        <translation>der Zielordner %1 ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>the output folder %1 is on a read-only file system.</source>
+        <translation>der Zielordner %1 liegt auf einem schreibgeschützten Dateisystem.</translation>
+    </message>
+    <message>
+        <source>you may not write into the output folder %1.</source>
+        <translation>Sie dürfen nicht in den Zielordner %1 schreiben.</translation>
+    </message>
+    <message>
+        <source>the disk that holds the output folder %1 is full.</source>
+        <translation>der Datenträger mit dem Zielordner %1 ist voll.</translation>
+    </message>
+    <message>
+        <source>nothing can be written into the output folder %1: %2.</source>
+        <translation>in den Zielordner %1 kann nichts geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>the system ran short of open files, memory or processes.</source>
+        <translation>dem System gingen offene Dateien, Speicher oder Prozesse aus.</translation>
     </message>
     <message>
         <source>its entry #%1 has no name, which the splitting tool cannot split.</source>
@@ -774,6 +801,14 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>Please input a split size from %1 to %2 MB.</source>
         <translation>Bitte geben Sie eine Teilgröße von %1 bis %2 MB ein.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n archive(s) were not split: %1</source>
+        <extracomment>%1 why the output folder took no more parts</extracomment>
+        <translation>
+            <numerusform>%n Archiv wurde nicht aufgeteilt: %1</numerusform>
+            <numerusform>%n Archive wurden nicht aufgeteilt: %1</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

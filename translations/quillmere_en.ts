@@ -118,5 +118,13 @@
             <numerusform>%1 of %n archives</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n archive(s) were not split: %1</source>
+        <extracomment>%1 why the output folder took no more parts</extracomment>
+        <translation>
+            <numerusform>%n archive was not split: %1</numerusform>
+            <numerusform>%n archives were not split: %1</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -245,8 +246,30 @@ QString NoDisplayText()
            + BatchText::tr("cannot open a display; to split without a window use --split (see --help)");
 }
 
+namespace {
+
+// Qt's own warnings (a pipe it could not make, say) are no words of ours: a failure it meets
+// reaches the user as the run's reason.
+void dropQtWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg)
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    std::abort();
+}
+
+// Keeps Qt quiet while batch mode runs.
+struct QtQuiet
+{
+    QtMessageHandler previous = qInstallMessageHandler(dropQtWarnings);
+    ~QtQuiet() { qInstallMessageHandler(previous); }
+};
+
+} // namespace
+
 int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, SignalWatcher &watcher)
 {
+    const QtQuiet quiet;
     int status = kExitAllSplit;
     const QString problem = prepareOutputFolder(line, status);
     if (!problem.isEmpty()) {
@@ -256,6 +279,11 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, Signa
     // A reader that goes away (| head) never ends the run half-way: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
     SplitRequest request = MakeSplitRequest(choiceFrom(line));
+    // With the tool written: every handle the run starts with is open now.
+    if (const QString tooLow = request.dryRun ? QString() : OpenFileLimitTooLow(); !tooLow.isEmpty()) {
+        print(err, QStringLiteral("quillmere: ") + tooLow);
+        return kExitSomeFailed;
+    }
     const int rows = int(request.archives.size());
     const int jobs = request.jobs;
     const QString folder = request.outputFolder;
@@ -268,7 +296,8 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, Signa
     QObject::connect(&job, &SplitJob::archiveFinished, &job, [&](const ArchiveOutcome &o) {
         const bool failed = o.stopped || !o.result.failure.isEmpty();
         progressLine.clear();
-        if (failed || !line.quiet)
+        // Archives the output folder stopped are told of once, in the sum.
+        if ((failed || !line.quiet) && !(o.stopped && !job.summary().outputProblem.isEmpty()))
             print(err, outcomeLine(o, rows, line.dryRun));
         if (line.dryRun && !failed)
             scriptOut.put(planRecord(o));

@@ -34,7 +34,9 @@ QStringList NotSplitLines(const SplitSummary &s)
     QStringList lines;
     if (!s.failures.isEmpty())
         lines << RunText::tr("%n archive(s) could not be split.", nullptr, int(s.failures.size()));
-    if (!s.notSplit.isEmpty())
+    if (!s.notSplit.isEmpty() && !s.outputProblem.isEmpty()) //: %1 why the output folder took no more parts
+        lines << RunText::tr("%n archive(s) were not split: %1", nullptr, int(s.notSplit.size())).arg(s.outputProblem);
+    else if (!s.notSplit.isEmpty())
         lines << RunText::tr("Splitting was stopped before %n archive(s).", nullptr, int(s.notSplit.size()));
     return lines;
 }

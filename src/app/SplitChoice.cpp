@@ -6,10 +6,12 @@
 #include "common/Paths.h"
 #include "split/ToolFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
 
 #include <climits>
+#include <fcntl.h>
 #include <limits>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -17,6 +19,17 @@
 namespace qm {
 
 namespace {
+
+struct ChoiceText
+{
+    Q_DECLARE_TR_FUNCTIONS(qm::SplitChoice)
+};
+
+// An archive in flight holds its source, its staging folder and source slot, the tool's pipes
+// and, while it is read or checked, a file more: 16 leaves room.
+constexpr int kArchiveHandles = 16;
+// The least one archive alone was seen to need beside what the run opens before it starts.
+constexpr int kLoneArchiveHandles = 12;
 
 std::optional<int> inRange(const QString &text, int least, int most)
 {
@@ -62,12 +75,27 @@ std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts)
 
 int OpenFileJobLimit()
 {
-    // An archive in flight holds its source, its staging folder and source slot, the tool's
-    // pipes and, while it is read or checked, a file more: 16 leaves room. 32 stay for the rest.
+    // 32 stay for the rest of the program.
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return std::numeric_limits<int>::max();
-    return int(std::max<rlim_t>(1, (std::max<rlim_t>(limit.rlim_cur, 48) - 32) / 16));
+    return int(std::max<rlim_t>(1, (std::max<rlim_t>(limit.rlim_cur, 48) - 32) / kArchiveHandles));
+}
+
+QString OpenFileLimitTooLow()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > 4096)
+        return QString();
+    int open = 0;
+    for (int fd = 0; fd < int(limit.rlim_cur); ++fd)
+        open += ::fcntl(fd, F_GETFD) != -1;
+    const int needed = open + kLoneArchiveHandles;
+    if (rlim_t(needed) <= limit.rlim_cur)
+        return QString();
+    return ChoiceText::tr("the open-file limit (ulimit -n %1) is too low to split: it needs to be at least %2.")
+        .arg(qulonglong(limit.rlim_cur))
+        .arg(needed);
 }
 
 int JobCount(int asked)

@@ -37,6 +37,9 @@ std::int64_t MegabytesToBytes(std::int32_t megabytes);
 std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts);
 // Archives the open-file limit leaves room for at once (each in flight holds some handles).
 int OpenFileJobLimit();
+// What to say when the open-file limit leaves no room for one archive beside the handles open
+// now, with the least it needs; empty when there is room.
+QString OpenFileLimitTooLow();
 // Archives split at once: as asked, or one per core; never more than the open-file limit allows.
 int JobCount(int asked);
 // The tool written for one run (AppError when it cannot be); none when there are no bytes.

@@ -4,12 +4,14 @@
 #include "archive/UnzipLibrary.h"
 #include "common/Paths.h"
 #include "common/UniqueFd.h"
+#include "split/OutputFolder.h"
 #include "split/SplitReason.h"
 #include "split/StagingFolder.h"
 #include "split/ToolFile.h"
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -85,10 +87,17 @@ void SplitJob::start()
         m_output = std::make_unique<OutputFolder>();
         m_output->fd.reset(::open(paths::toRaw(m_request.outputFolder).constData(),
                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const int error = errno;
         if (m_output->fd.isValid())
             ::fstat(m_output->fd.get(), &m_output->st);
         else
-            m_output->starved = IsShortage(errno);
+            m_output->starved = IsShortage(error);
+        // Checked once, before any archive: a folder that can take no part ends the run with why.
+        if (!m_output->starved)
+            m_summary.outputProblem = m_output->fd.isValid()
+                                          ? OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder)
+                                          : OutputFolderError(m_request.outputFolder, error);
+        m_stopped = !m_summary.outputProblem.isEmpty();
     }
     for (int i = 0; i < std::max(1, m_request.jobs); ++i)
         m_slots.push_back(std::make_unique<Slot>());
@@ -112,15 +121,27 @@ void SplitJob::stop()
     QTimer::singleShot(0, this, [this] { pump(); });
 }
 
+// After an archive failed on the output folder: a folder gone, moved or unable to take parts
+// stops the rest of the run, for that one reason.
+void SplitJob::haltIfOutputUnfit()
+{
+    if (!m_output->fd.isValid() || m_stopped)
+        return;
+    QString reason = outputProblem();
+    if (reason.isEmpty())
+        reason = OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
+    if (reason.isEmpty())
+        return;
+    m_summary.outputProblem = reason;
+    stop();
+}
+
 QString SplitJob::outputProblem() const
 {
     const QString folder = m_request.outputFolder;
     struct stat now {};
-    if (!m_output->fd.isValid() && m_output->starved)
-        return ShortOfResources();
     if (!m_output->fd.isValid())
-        return SplitReason::tr("the output folder \"%1\" is not an existing folder, so nothing was written.")
-            .arg(folder);
+        return ShortOfResources();
     if (::fstat(m_output->fd.get(), &now) != 0 || now.st_nlink == 0)
         return SplitReason::tr("the output folder was removed during the split.");
     // Renamed, or another folder or a link put in its place: nothing follows the new path.
@@ -148,42 +169,88 @@ bool SplitJob::mayStart(int i) const
     return !running || !large;
 }
 
-// Archives whose zipsplit runs now, `except` aside; with `busy`, also those whose parts wait in
-// their slot's staging folder to be reported.
-int SplitJob::runningCount(int except, bool busy) const
+// Archives whose zipsplit runs now, `except` aside.
+int SplitJob::runningCount(int except) const
 {
     int running = 0;
     for (const auto &slot : m_slots)
-        running += slot->index >= 0 && slot->index != except && (busy || !m_done[std::size_t(slot->index)]);
+        running += slot->index >= 0 && slot->index != except && !m_done[std::size_t(slot->index)];
     return running;
 }
 
-// An archive that failed for want of handles, memory or processes while others ran waits for
-// them and is tried again, with one fewer at once; alone, it fails for what it is.
+// Puts archive i back in the queue, which runs in list order: the archive the report waits for
+// always gets the next free slot.
+void SplitJob::queueRetry(int i)
+{
+    m_retry.insert(std::lower_bound(m_retry.begin(), m_retry.end(), i), i);
+    m_requeued = true;
+}
+
+// Lets go of what archive i does not need to run as it would alone: idle slots' staging folders,
+// and (with `later`) the parts of archives after it that wait to be reported; those are split
+// again. True when anything was let go.
+bool SplitJob::releaseHeld(int i, bool later)
+{
+    bool released = false;
+    for (const auto &slot : m_slots) {
+        const int k = slot->index;
+        if (k > i && later && m_done[std::size_t(k)]) {
+            m_tasks[std::size_t(k)].reset();
+            m_done[std::size_t(k)] = false;
+            m_written[std::size_t(k)] = 0;
+            slot->index = -1;
+            queueRetry(k);
+        }
+        if (slot->index < 0 && slot->staging) {
+            slot->staging.reset();
+            released = true;
+        }
+    }
+    return released;
+}
+
+// An archive that failed for want of handles, memory or processes while others held some waits
+// for them and is tried again, with no more at once than run now; alone, it fails for what it is.
 bool SplitJob::retryLater(int i, bool mayPass)
 {
-    const int others = runningCount(i, false);
-    if (!mayPass || m_stopped || others == 0)
+    if (!mayPass || m_stopped)
         return false;
-    m_capacity = std::max(1, others);
-    m_retry.push_back(i);
+    const int others = runningCount(i);
+    // Not the archive the report waits for: that one comes first and frees what it holds.
+    const bool waits = others > 0 || i != m_nextToReport;
+    if (!releaseHeld(i, !waits) && !waits)
+        return false;
+    m_capacity = std::max(1, std::min(m_capacity, others));
+    queueRetry(i);
     return true;
 }
 
-// Starts archives in list order while a slot is free (those waiting to be tried again first);
-// dry runs and archives that cannot start are done at once.
+// The free slot to start in: one whose staging folder is made already, if any.
+SplitJob::Slot *SplitJob::idleSlot() const
+{
+    Slot *idle = nullptr;
+    for (const auto &slot : m_slots)
+        if (slot->index < 0 && (!idle || (slot->staging && !idle->staging)))
+            idle = slot.get();
+    return idle;
+}
+
+// Starts archives in list order while tools may run and a slot is free (those waiting to be tried
+// again first); dry runs and archives that cannot start are done at once. Archives whose parts
+// wait to be reported hold their slot but not a place among those running.
 void SplitJob::launchNext()
 {
     bool started = false;
-    for (const auto &slot : m_slots) {
-        while (slot->index < 0 && runningCount(-1, true) < m_capacity && !m_stopped
-               && (!m_retry.empty() || m_nextToStart < int(m_outcomes.size()))
-               && (m_request.dryRun || !m_retry.empty() || mayStart(m_nextToStart))) {
-            const int i = m_retry.empty() ? m_nextToStart++ : m_retry.front();
-            if (!m_retry.empty())
-                m_retry.pop_front();
-            started |= startArchive(*slot, i);
-        }
+    m_requeued = false;
+    for (Slot *slot = idleSlot(); slot && !m_stopped && !m_requeued; slot = idleSlot()) {
+        const bool retry = !m_retry.empty();
+        if (runningCount(-1) >= m_capacity || (!retry && m_nextToStart >= int(m_outcomes.size()))
+            || (!retry && !m_request.dryRun && !mayStart(m_nextToStart)))
+            break;
+        const int i = retry ? m_retry.front() : m_nextToStart++;
+        if (retry)
+            m_retry.pop_front();
+        started |= startArchive(*slot, i);
     }
     if (started) // the archive now on shows at once, before its first bytes
         reportProgress();
@@ -210,11 +277,13 @@ bool SplitJob::startArchive(Slot &slot, int i)
         slot.staging.reset();
         if (retryLater(i, mayPass))
             return false;
-        outcome.result.failure = mayPass ? ShortOfResources() : NoWorkingFolder(m_request.outputFolder);
+        const QString unfit = mayPass ? QString() : OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
+        outcome.result.failure = mayPass ? ShortOfResources() : unfit.isEmpty() ? NoWorkingFolder(m_request.outputFolder) : unfit;
     }
     if (!outcome.result.failure.isEmpty()) {
         outcome.result.kind = FailureKind::Output;
         m_done[std::size_t(i)] = true;
+        haltIfOutputUnfit();
         return false;
     }
     slot.index = i;
@@ -274,6 +343,8 @@ bool SplitJob::reportReady()
                 outcome.result.kind = FailureKind::Stopped;
             freeSlot(int(i));
             m_tasks[i].reset();
+            if (outcome.result.kind == FailureKind::Output)
+                haltIfOutputUnfit();
         }
         m_summary.add(outcome);
         m_reportedBytes += m_weights[i];
@@ -289,9 +360,10 @@ void SplitJob::pump()
 {
     if (!m_running)
         return;
+    // An archive put back in the queue may start at once: others let go of what it lacked.
     do
         launchNext();
-    while (reportReady());
+    while (reportReady() || m_requeued);
     if (m_nextToReport == int(m_outcomes.size()))
         finishRun();
 }

@@ -82,6 +82,7 @@ struct SplitSummary
     QVector<RenamedPart> renamed;
     QVector<OversizedArchive> oversized;
     QStringList notSplit; // archives a stop left unsplit
+    QString outputProblem; // why the output folder took no more parts: the rest were stopped
     int split = 0;        // archives split
     int partsMade = 0;    // parts moved into the output folder
     bool allSplit() const { return failures.isEmpty() && notSplit.isEmpty(); }
@@ -120,14 +121,18 @@ private:
     bool startArchive(Slot &slot, int index);
     void archiveDone(int index);
     void freeSlot(int index);
-    int runningCount(int except, bool busy) const;
+    int runningCount(int except) const;
     bool retryLater(int index, bool mayPass);
+    void queueRetry(int index);
+    bool releaseHeld(int index, bool later);
+    Slot *idleSlot() const;
     bool mayStart(int index) const;
     bool reportReady();
     void finishRun();
     void reportProgress();
     void watchParts();
     QString outputProblem() const;
+    void haltIfOutputUnfit();
 
     SplitRequest m_request;
     std::vector<std::unique_ptr<Slot>> m_slots;
@@ -137,7 +142,8 @@ private:
     mutable std::vector<bool> m_large; // started alone: the disk is its limit
     int m_nextToStart = 0;
     int m_capacity = 1;       // archives at once; lowered when the system runs short
-    std::deque<int> m_retry;  // archives to try again once others have ended
+    std::deque<int> m_retry;  // archives to try again once others have ended, in list order
+    bool m_requeued = false;  // an archive went back in the queue since the last launch
     int m_nextToReport = 0;
     int m_finished = 0;
     bool m_running = false;

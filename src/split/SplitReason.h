@@ -45,7 +45,7 @@ bool LaunchStarved(const QString &launchError);
 
 inline QString ShortOfResources()
 {
-    return SplitReason::tr("the system ran short of open files or memory.");
+    return SplitReason::tr("the system ran short of open files, memory or processes.");
 }
 
 // Every file a run hands on (the archive to its reader and to zipsplit, the tool, the staging
