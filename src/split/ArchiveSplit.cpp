@@ -12,6 +12,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -233,11 +235,14 @@ void ArchiveTask::moveParts()
         named.append({ZipSplitPartName(linkName, i, count), PartName(m_request.archive, int(i), width)});
     if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
         return fail(FailureKind::Output, SplitReason::tr("its parts could not be moved into the output folder."));
-    if (m_result.oversized)
-        for (OversizedPart &part : m_result.oversized->parts)
-            for (const StagingFolder::Part &moved : std::as_const(m_result.parts))
-                if (moved.zipSplitName == part.name)
-                    part.name = moved.savedAs;
+    if (!m_result.oversized)
+        return;
+    for (OversizedPart &part : m_result.oversized->parts) {
+        const auto moved = std::find_if(m_result.parts.cbegin(), m_result.parts.cend(),
+                                        [&part](const StagingFolder::Part &p) { return p.zipSplitName == part.name; });
+        if (moved != m_result.parts.cend())
+            part.name = moved->savedAs;
+    }
 }
 
 // The parts are the plan to the byte, the comment added, and hold the source's entries;
