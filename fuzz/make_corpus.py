@@ -150,15 +150,17 @@ def zip64_eocd(entries, cd_size, cd_offset, end_offset):
     return record + locator + eocd
 
 
-def zip64_archive(name, data_length, write_data, crc=0):
-    """A stored entry with Zip64 sizes and a Zip64 end record; write_data(f) writes the data."""
-    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 45, 0, 0, 0x6000, 0x5A21, crc,
+def zip64_archive(name, data_length, write_data, crc=0, packed=None, method=0):
+    """An entry (stored, unless packed into fewer bytes) with Zip64 sizes and a Zip64 end record;
+    write_data(f) writes the data."""
+    packed = data_length if packed is None else packed
+    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 45, 0, method, 0x6000, 0x5A21, crc,
                         0xFFFFFFFF, 0xFFFFFFFF, len(name), 20) + name
-    local += struct.pack("<HHQQ", 1, 16, data_length, data_length)
-    central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, (3 << 8) | 45, 45, 0, 0, 0x6000, 0x5A21,
+    local += struct.pack("<HHQQ", 1, 16, data_length, packed)
+    central = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, (3 << 8) | 45, 45, 0, method, 0x6000, 0x5A21,
                           crc, 0xFFFFFFFF, 0xFFFFFFFF, len(name), 20, 0, 0, 0, 0o100644 << 16, 0) + name
-    central += struct.pack("<HHQQ", 1, 16, data_length, data_length)
-    cd_offset = len(local) + data_length
+    central += struct.pack("<HHQQ", 1, 16, data_length, packed)
+    cd_offset = len(local) + packed
     return local, central, cd_offset
 
 
@@ -171,9 +173,33 @@ bad = bytearray(good64)
 struct.pack_into("<Q", bad, cd_offset + len(central) + 24, 3)  # Zip64 record: 3 entries, holds 1
 struct.pack_into("<Q", bad, cd_offset + len(central) + 32, 3)
 save("bad_zip64_count.zip", bytes(bad))
+struct.pack_into("<QQ", bad, cd_offset + len(central) + 24, 0xFFFF, 0xFFFF)  # in a Zip64 record 0xFFFF is a count
+save("bad_zip64_count_ffff.zip", bytes(bad))
 bad = bytearray(good64)
 struct.pack_into("<Q", bad, cd_offset + len(central) + 56 + 8, 999999)  # locator points nowhere
 save("bad_zip64_locator.zip", bytes(bad))
+# Zip64 sizes that differ: the compressed one is the field's second.
+text64 = b"deflated, with Zip64 sizes\n" * 40
+c = zlib.compressobj(6, zlib.DEFLATED, -15)
+packed64 = c.compress(text64) + c.flush()
+local, central, cd_offset = zip64_archive(b"d64.txt", len(text64), None, zlib.crc32(text64), len(packed64), 8)
+save("zip64_deflated.zip", local + packed64 + central + zip64_eocd(1, len(central), cd_offset, cd_offset + len(central)))
+
+
+def upath(name, crc, declared=None):
+    body = struct.pack("<BI", 1, crc) + name.encode()
+    return struct.pack("<HH", 0x7075, len(body) if declared is None else declared) + body
+
+
+# Unicode paths to pass over: a checksum not the name's, and a field whose length runs 2 bytes into the comment.
+bad_upath = io.BytesIO()
+with zipfile.ZipFile(bad_upath, "w") as z:
+    for name, extra in (("stale.txt", upath("caf\u00e9.txt", 1234)),
+                        ("cut.txt", upath("caf\u00e9.txt", zlib.crc32(b"cut.txt"), 16))):
+        entry = zipfile.ZipInfo(name)
+        entry.extra, entry.comment = extra, b"note"
+        z.writestr(entry, name.encode())
+save("upath_passed_over.zip", bad_upath.getvalue())
 
 # Directories that put an entry's data outside the archive: sizes and offsets that libzip opens.
 small = build([("a.txt", b"abc")], zipfile.ZIP_STORED)

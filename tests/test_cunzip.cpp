@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -169,6 +170,43 @@ private Q_SLOTS:
         QCOMPARE(reader->FileCompressionMethod(1), QString("Defl:N"));
         QVERIFY(reader->FileCompressionRatio(1) > 80);
         QVERIFY(reader->FileSize(1) < 260); // the compressed size
+    }
+
+    // Names and sizes as zipinfo gives them, where extra fields could mislead the reader: Zip64
+    // sizes that differ, Unicode paths with a stale checksum or a length past the field.
+    void listingMatchesZipinfo_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"zip64_deflated.zip", "upath_passed_over.zip", "deflated.zip"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void listingMatchesZipinfo()
+    {
+        QFETCH(QString, name);
+        const QString archive = m_fixtures.path() + QLatin1Char('/') + name;
+        auto reader = newReader();
+        reader->setZipFile(archive);
+        QCOMPARE(reader->Directory(), 0);
+        QCOMPARE(reader->ListStored(), 0);
+        QStringList listed, sizes;
+        for (std::int32_t i = 1; i <= reader->FileCount(); ++i)
+            listed << cUnzip::BuildEntryPath(reader->FileDirectory(i), reader->Filename(i));
+        for (const zip::Entry &entry : reader->StoredDirectory().entries)
+            sizes << QStringLiteral("%1 %2").arg(entry.uncompressedSize).arg(entry.compressedSize);
+        QProcess zipinfo;
+        zipinfo.start(QStringLiteral("zipinfo"), {QStringLiteral("-l"), archive});
+        QVERIFY(zipinfo.waitForFinished());
+        QStringList names, expected; // "-rw-r--r--  4.5 unx  1080 bx  40 defN 25-Jan-01 12:00 d64.txt"
+        const QRegularExpression line(QStringLiteral("^(\\S+\\s+){3}(\\d+)\\s+\\S+\\s+(\\d+)(\\s+\\S+){3}\\s(.*)$"));
+        for (const QString &text : QString::fromUtf8(zipinfo.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+            const QRegularExpressionMatch m = line.match(text);
+            if (m.hasMatch()) {
+                names << m.captured(5);
+                expected << m.captured(2) + QLatin1Char(' ') + m.captured(3);
+            }
+        }
+        QCOMPARE(listed, names);
+        QCOMPARE(sizes, expected);
     }
 
     void directoryAppendsAndZipFileEmpties()
@@ -456,7 +494,8 @@ private Q_SLOTS:
         for (const char *name : {"no-such.zip", "not_a_zip.zip", "truncated.zip"})
             QTest::newRow(name) << QString::fromLatin1(name) << int(PK_NOZIP) << 0;
         for (const char *name :
-             {"lying_count.zip", "lying_offset.zip", "bad_zip64_count.zip", "bad_zip64_locator.zip"})
+             {"lying_count.zip", "lying_offset.zip", "bad_zip64_count.zip", "bad_zip64_count_ffff.zip",
+              "bad_zip64_locator.zip"})
             QTest::newRow(name) << QString::fromLatin1(name) << int(PK_BADERR) << 0;
         QTest::newRow("folder") << QString() << int(PK_NOZIP) << 0;
         QTest::newRow("entry beyond the end") << QStringLiteral("outside_size64.zip") << int(PK_BADERR) << 1;

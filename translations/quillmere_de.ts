@@ -683,15 +683,6 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>%1 (%2 aus %3)</translation>
     </message>
     <message>
-        <source>Some parts are larger than the size asked for, because one entry does not fit in a smaller part:</source>
-        <translation>Einige Teile sind größer als gewünscht, weil ein Eintrag in keinen kleineren Teil passt:</translation>
-    </message>
-    <message>
-        <source>%1: %2 (%3 bytes)</source>
-        <extracomment>%1 the archive, %2 its largest entry, %3 that entry&apos;s size</extracomment>
-        <translation>%1: %2 (%3 Bytes)</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Keine Dateien hinzugefügt.</translation>
     </message>
@@ -809,6 +800,24 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
             <numerusform>%n Archiv wurde nicht aufgeteilt: %1</numerusform>
             <numerusform>%n Archive wurden nicht aufgeteilt: %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Parts of archives earlier in this run had the same names, so these parts were saved under other names:</source>
+        <translation>Teile von Archiven, die in diesem Lauf vorher aufgeteilt wurden, trugen dieselben Namen; diese Teile wurden daher unter anderen Namen gespeichert:</translation>
+    </message>
+    <message>
+        <source>%1 (%2 bytes)</source>
+        <extracomment>%1 a part, %2 its size</extracomment>
+        <translation>%1 (%2 Bytes)</translation>
+    </message>
+    <message>
+        <source>%1 (largest entry %2, %3 bytes): %4</source>
+        <extracomment>%1 the archive, %2 its largest entry, %3 that entry&apos;s size, %4 its parts over the size asked for</extracomment>
+        <translation>%1 (größter Eintrag %2, %3 Bytes): %4</translation>
+    </message>
+    <message>
+        <source>The split size was raised to fit the largest entry, so these parts are larger than the size asked for:</source>
+        <translation>Die Teilgröße wurde erhöht, damit der größte Eintrag passt; diese Teile sind daher größer als gewünscht:</translation>
     </message>
 </context>
 </TS>

@@ -27,6 +27,28 @@ QString bytesText(std::int64_t bytes)
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
+// Parts saved under other names: those whose names files already in the folder held, then those
+// whose names parts of archives earlier in the run took.
+void renamedBlocks(const QVector<RenamedPart> &renamed, QStringList &blocks)
+{
+    for (const bool earlier : {false, true}) {
+        QStringList lines;
+        //: %1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive
+        for (const RenamedPart &part : renamed)
+            if (part.takenInRun == earlier)
+                lines << RunText::tr("%1 (%2 of %3)")
+                             .arg(paths::shown(part.savedAs), paths::shown(part.zipSplitName),
+                                  paths::shown(part.archive));
+        if (lines.isEmpty())
+            continue;
+        blocks << block(earlier ? RunText::tr("Parts of archives earlier in this run had the same names, so "
+                                              "these parts were saved under other names:")
+                                : RunText::tr("The output folder already held files of the same name, so "
+                                              "these parts were saved under other names:"),
+                        lines);
+    }
+}
+
 } // namespace
 
 QStringList NotSplitLines(const SplitSummary &s)
@@ -74,23 +96,21 @@ QString RunDetailsText(const SplitSummary &s)
         blocks << block(RunText::tr("Splitting was stopped; these %n archives were not split:", nullptr,
                                     int(lines.size())),
                         lines);
+    renamedBlocks(s.renamed, blocks);
     lines.clear();
-    //: %1 the name the part was saved under, %2 the name the splitting tool gave it, %3 its archive
-    for (const RenamedPart &part : s.renamed)
-        lines << RunText::tr("%1 (%2 of %3)")
-                     .arg(paths::shown(part.savedAs), paths::shown(part.zipSplitName), paths::shown(part.archive));
+    for (const OversizedArchive &archive : s.oversized) {
+        QStringList parts;
+        //: %1 a part, %2 its size
+        for (const OversizedPart &part : archive.parts)
+            parts << RunText::tr("%1 (%2 bytes)").arg(paths::shown(part.name), QString::number(part.size));
+        //: %1 the archive, %2 its largest entry, %3 that entry's size, %4 its parts over the size asked for
+        lines << RunText::tr("%1 (largest entry %2, %3 bytes): %4")
+                     .arg(paths::shown(archive.archive), archive.entry, QString::number(archive.entrySize),
+                          parts.join(QStringLiteral(", ")));
+    }
     if (!lines.isEmpty())
-        blocks << block(RunText::tr("The output folder already held files of the same name, so these "
-                                    "parts were saved under other names:"),
-                        lines);
-    lines.clear();
-    //: %1 the archive, %2 its largest entry, %3 that entry's size
-    for (const OversizedArchive &archive : s.oversized)
-        lines << RunText::tr("%1: %2 (%3 bytes)")
-                     .arg(paths::shown(archive.archive), archive.entry, QString::number(archive.entrySize));
-    if (!lines.isEmpty())
-        blocks << block(RunText::tr("Some parts are larger than the size asked for, because one entry does "
-                                    "not fit in a smaller part:"),
+        blocks << block(RunText::tr("The split size was raised to fit the largest entry, so these parts are "
+                                    "larger than the size asked for:"),
                         lines);
     return blocks.join(QStringLiteral("\n\n"));
 }

@@ -19,8 +19,10 @@ QStringList RunOutcomeLines(const SplitSummary &summary, const QString &outputFo
 // Of those, how many archives failed and how many a stop left: all a dry run has to tell.
 QStringList NotSplitLines(const SplitSummary &summary);
 // The details behind those lines, one block per kind, blocks apart by an empty line: each failed
-// archive with its reason, each archive a stop left, each renamed part, each archive whose one
-// large entry made a part larger than asked. Empty when all went as asked.
+// archive with its reason, each archive a stop left, each renamed part (apart: those whose names
+// files already there held, and those whose names parts of this run took), each archive whose
+// split size was raised to fit its largest entry, with its parts larger than asked. Empty when
+// all went as asked.
 QString RunDetailsText(const SplitSummary &summary);
 
 // "about 2 minutes left", from the pace so far; empty until it can be estimated.

@@ -12,6 +12,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -116,8 +118,15 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
         if (source.directory.entries[i].compressedSize > entry->compressedSize)
             entry = &source.directory.entries[i];
     const std::string_view name = source.directory.name(*entry);
-    return OversizedArchive{request.archive, QString::fromUtf8(name.data(), qsizetype(name.size())),
-                            std::int64_t(entry->compressedSize), plan.largest()};
+    OversizedArchive oversized{request.archive, QString::fromUtf8(name.data(), qsizetype(name.size())),
+                               std::int64_t(entry->compressedSize), plan.largest(), {}};
+    // Named as planned; moving the parts may rename them.
+    const int count = int(plan.parts.size());
+    for (int i = 0; i < count; ++i)
+        if (plan.parts[std::size_t(i)].size > request.askedSize)
+            oversized.parts.append({PartName(request.archive, i + 1, int(QString::number(count).size())),
+                                    plan.parts[std::size_t(i)].size});
+    return oversized;
 }
 
 } // namespace
@@ -242,7 +251,15 @@ void ArchiveTask::moveParts()
     for (std::size_t i = 1; i <= count; ++i)
         named.append({ZipSplitPartName(linkName, i, count), PartName(m_request.archive, int(i), width)});
     if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
-        fail(FailureKind::Output, SplitReason::tr("its parts could not be moved into the output folder."));
+        return fail(FailureKind::Output, SplitReason::tr("its parts could not be moved into the output folder."));
+    if (!m_result.oversized)
+        return;
+    for (OversizedPart &part : m_result.oversized->parts) {
+        const auto moved = std::find_if(m_result.parts.cbegin(), m_result.parts.cend(),
+                                        [&part](const StagingFolder::Part &p) { return p.zipSplitName == part.name; });
+        if (moved != m_result.parts.cend())
+            part.name = moved->savedAs;
+    }
 }
 
 // The parts are the plan to the byte, the comment added, and hold the source's entries;

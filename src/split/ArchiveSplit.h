@@ -31,13 +31,22 @@ struct ArchiveSplitRequest
     QString toolProblem;        // without a tool: why it could not be written (AppError's words)
 };
 
-// An archive whose parts came out larger than asked, because one entry cannot fit in less.
+// A part larger than the size asked for: the name it was saved under, and its size.
+struct OversizedPart
+{
+    QString name;
+    std::int64_t size = 0;
+};
+
+// An archive whose split size was raised to fit its largest entry; the raised size holds for
+// all its parts, so any of them may come out larger than asked.
 struct OversizedArchive
 {
     QString archive;
-    QString entry;
+    QString entry; // the largest entry of the largest part
     std::int64_t entrySize = 0;
     std::int64_t largestPart = 0;
+    QVector<OversizedPart> parts; // every part over the size asked, in order
 };
 
 struct ArchiveSplitResult

@@ -32,7 +32,9 @@ void SplitSummary::add(const ArchiveOutcome &outcome)
     partsMade += int(outcome.result.parts.size());
     for (const StagingFolder::Part &part : outcome.result.parts)
         if (part.renamed())
-            renamed.append({outcome.archive, part.zipSplitName, part.savedAs});
+            renamed.append({outcome.archive, part.zipSplitName, part.savedAs, saved.contains(part.zipSplitName)});
+    for (const StagingFolder::Part &part : outcome.result.parts)
+        saved.insert(part.savedAs);
     if (outcome.result.oversized)
         oversized.append(*outcome.result.oversized);
 }

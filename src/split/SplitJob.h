@@ -4,6 +4,7 @@
 #include "split/ArchiveSplit.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 #include <QString>
 #include <QStringList>
@@ -62,6 +63,7 @@ struct RenamedPart
     QString archive;
     QString zipSplitName;
     QString savedAs;
+    bool takenInRun = false; // the name was taken by a part this run saved before
 };
 
 // How far a run has come. Bytes count each archive at its size on disk: the archives reported,
@@ -83,6 +85,7 @@ struct SplitSummary
     QVector<OversizedArchive> oversized;
     QStringList notSplit; // archives a stop left unsplit
     QString outputProblem; // why the output folder took no more parts: the rest were stopped
+    QSet<QString> saved;  // the names this run's parts were saved under
     int split = 0;        // archives split
     int partsMade = 0;    // parts moved into the output folder
     bool allSplit() const { return failures.isEmpty() && notSplit.isEmpty(); }
