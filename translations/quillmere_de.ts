@@ -617,6 +617,14 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <source>the splitting tool wrote far more messages than it ever does, and was stopped.</source>
         <translation>das Aufteilungswerkzeug schrieb weit mehr Meldungen, als es je tut, und wurde angehalten.</translation>
     </message>
+    <message>
+        <source>part %1 could not be compared with the archive: reading failed.</source>
+        <translation>Teil %1 konnte nicht mit dem Archiv verglichen werden: das Lesen schlug fehl.</translation>
+    </message>
+    <message>
+        <source>the data in part %1 is not the archive&apos;s: the archive changed while it was being split, or the part was written wrong.</source>
+        <translation>die Daten in Teil %1 sind nicht die des Archivs: das Archiv hat sich während des Aufteilens geändert, oder der Teil wurde falsch geschrieben.</translation>
+    </message>
 </context>
 <context>
     <name>qm::SplitRun</name>

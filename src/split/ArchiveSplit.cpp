@@ -239,7 +239,7 @@ QString ArchiveTask::checkParts()
         return SplitReason::tr("the archive's comment could not be added to its parts.");
     const QString &archive = m_request.archive;
     return CompareWithPlan(
-        m_staging.handle(), staged, m_source->plan, m_source->directory, linkName,
+        m_staging.handle(), staged, m_source->plan, m_source->fd.get(), m_source->directory, linkName,
         [&archive](int index, int count) {
             return paths::shown(PartName(archive, index, int(QString::number(count).size())));
         });
