@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include "common/Paths.h"
 #include "split/ToolFile.h"
 
 #include <QCoreApplication>
@@ -69,9 +70,9 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
     const bool takesValue = o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")
                             || o.name == QLatin1String("--output") || o.name == QLatin1String("--jobs");
     if (takesValue && !o.hasValue)
-        return CommandLineText::tr("%1 needs a value.").arg(o.name);
+        return CommandLineText::tr("%1 needs a value.").arg(paths::shown(o.name));
     if (!takesValue && o.hasValue)
-        return CommandLineText::tr("%1 takes no value.").arg(o.name);
+        return CommandLineText::tr("%1 takes no value.").arg(paths::shown(o.name));
     if (o.name == QLatin1String("--split")) {
         split = true;
     } else if (o.name == QLatin1String("--dry-run")) {
@@ -93,7 +94,7 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
             return CommandLineText::tr("--jobs takes a whole number from 1 to 256.");
         line.jobs = o.value.trimmed().toInt();
     } else {
-        return CommandLineText::tr("unknown option %1.").arg(o.name);
+        return CommandLineText::tr("unknown option %1.").arg(paths::shown(o.name));
     }
     return QString();
 }

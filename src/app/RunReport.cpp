@@ -85,7 +85,8 @@ QString RunDetailsText(const SplitSummary &s)
     //: %1 the archive, %2 its largest entry, %3 that entry's size
     for (const OversizedArchive &archive : s.oversized)
         lines << RunText::tr("%1: %2 (%3 bytes)")
-                     .arg(paths::shown(archive.archive), archive.entry, QString::number(archive.entrySize));
+                     .arg(paths::shown(archive.archive), paths::shown(archive.entry),
+                          QString::number(archive.entrySize));
     if (!lines.isEmpty())
         blocks << block(RunText::tr("Some parts are larger than the size asked for, because one entry does "
                                     "not fit in a smaller part:"),

@@ -111,7 +111,7 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
         if (source.directory.entries[i].compressedSize > entry->compressedSize)
             entry = &source.directory.entries[i];
     const std::string_view name = source.directory.name(*entry);
-    return OversizedArchive{request.archive, QString::fromUtf8(name.data(), qsizetype(name.size())),
+    return OversizedArchive{request.archive, paths::fromRaw(QByteArray(name.data(), qsizetype(name.size()))),
                             std::int64_t(entry->compressedSize), plan.largest()};
 }
 

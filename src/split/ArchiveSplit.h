@@ -34,7 +34,7 @@ struct ArchiveSplitRequest
 struct OversizedArchive
 {
     QString archive;
-    QString entry;
+    QString entry; // its name, as paths::fromRaw gives it
     std::int64_t entrySize = 0;
     std::int64_t largestPart = 0;
 };

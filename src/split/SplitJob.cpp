@@ -120,14 +120,14 @@ QString SplitJob::outputProblem() const
         return ShortOfResources();
     if (!m_output->fd.isValid())
         return SplitReason::tr("the output folder \"%1\" is not an existing folder, so nothing was written.")
-            .arg(folder);
+            .arg(paths::shown(folder));
     if (::fstat(m_output->fd.get(), &now) != 0 || now.st_nlink == 0)
         return SplitReason::tr("the output folder was removed during the split.");
     // Renamed, or another folder or a link put in its place: nothing follows the new path.
     if (::stat(paths::toRaw(folder).constData(), &now) != 0 || now.st_dev != m_output->st.st_dev
         || now.st_ino != m_output->st.st_ino)
         return SplitReason::tr("the output folder \"%1\" was moved or replaced during the run, so nothing was "
-                               "written.").arg(folder);
+                               "written.").arg(paths::shown(folder));
     return QString();
 }
 
