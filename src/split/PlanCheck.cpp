@@ -72,7 +72,8 @@ public:
             const Span &first = spans[i];
             if (end == i + 1 && first.length > kChunk) {
                 for (std::uint64_t done = 0; done < first.length; done += kChunk) {
-                    const Data d = same({first.source + done, first.part + done, std::min(kChunk, first.length - done)});
+                    const std::uint64_t length = std::min(kChunk, first.length - done);
+                    const Data d = same({first.source + done, first.part + done, length});
                     if (d != Data::Same)
                         return d;
                 }
