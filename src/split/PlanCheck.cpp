@@ -7,8 +7,11 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -44,7 +47,7 @@ std::uint64_t dataAt(const StoredZipEntry &entry)
     return entry.localOffset + 30 + entry.localName + entry.localExtra;
 }
 
-// An entry's stored bytes in the source and in its part.
+// An entry's stored bytes in the source and in its part, or a megabyte of them.
 struct Span
 {
     std::uint64_t source = 0;
@@ -52,64 +55,68 @@ struct Span
     std::uint64_t length = 0;
 };
 
+// Spans [first, end), read with one read a side.
+struct Batch
+{
+    std::size_t first = 0;
+    std::size_t end = 0;
+};
+
 enum class Data { Same, Differs, Unreadable };
 
-// Compares spans in reads of up to a megabyte a side: neighbouring entries are read together
-// (the headers between them are read and passed over), so many small entries cost few reads.
-// The buffers grow to what the largest read needs, once for all of an archive's parts.
-class DataProof
+constexpr std::uint64_t kChunk = 1 << 20;
+constexpr std::uint64_t kGap = 4096; // more between two entries: read them apart
+constexpr std::uint64_t kThreadsFrom = std::uint64_t(32) << 20; // less is compared before threads start
+
+// Entries past a megabyte in pieces of one; neighbouring small entries (the headers between them
+// read and passed over) in batches of up to a megabyte a side, so many small entries cost few reads.
+std::vector<Batch> batchesOf(std::vector<Span> &spans)
+{
+    std::vector<Span> pieces;
+    for (const Span &span : spans)
+        for (std::uint64_t done = 0; done == 0 || done < span.length; done += kChunk)
+            pieces.push_back({span.source + done, span.part + done, std::min(kChunk, span.length - done)});
+    spans.swap(pieces);
+    const auto near = [](std::uint64_t end, std::uint64_t at) { return at >= end && at - end <= kGap; };
+    std::vector<Batch> batches;
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const Span &next = spans[i];
+        if (!batches.empty()) {
+            const Span &first = spans[batches.back().first];
+            const Span &last = spans[i - 1];
+            if (near(last.source + last.length, next.source) && near(last.part + last.length, next.part)
+                && next.source + next.length - first.source <= kChunk && next.part + next.length - first.part <= kChunk) {
+                batches.back().end = i + 1;
+                continue;
+            }
+        }
+        batches.push_back({i, i + 1});
+    }
+    return batches;
+}
+
+// One thread's reads: buffers grown to what its largest read needs.
+class BatchReader
 {
 public:
-    explicit DataProof(int source) : m_source(source) {}
+    BatchReader(int source, int part) : m_source(source), m_part(part) {}
 
-    Data compare(int part, const std::vector<Span> &spans)
+    Data compare(const std::vector<Span> &spans, Batch batch)
     {
-        m_part = part;
-        for (std::size_t i = 0; i < spans.size();) {
-            std::size_t end = i + 1;
-            while (end < spans.size() && joins(spans[i], spans[end - 1], spans[end]))
-                ++end;
-            const Span &first = spans[i];
-            if (end == i + 1 && first.length > kChunk) {
-                for (std::uint64_t done = 0; done < first.length; done += kChunk) {
-                    const std::uint64_t length = std::min(kChunk, first.length - done);
-                    const Data d = same({first.source + done, first.part + done, length});
-                    if (d != Data::Same)
-                        return d;
-                }
-            } else if (!read(m_source, m_a, first.source, spans[end - 1].source + spans[end - 1].length - first.source)
-                       || !read(m_part, m_b, first.part, spans[end - 1].part + spans[end - 1].length - first.part)) {
-                return Data::Unreadable;
-            } else {
-                for (std::size_t k = i; k < end; ++k)
-                    if (spans[k].length > 0
-                        && std::memcmp(m_a.data() + (spans[k].source - first.source),
-                                       m_b.data() + (spans[k].part - first.part), spans[k].length) != 0)
-                        return Data::Differs;
-            }
-            i = end;
-        }
+        const Span &first = spans[batch.first];
+        const Span &last = spans[batch.end - 1];
+        if (!read(m_source, m_a, first.source, last.source + last.length - first.source)
+            || !read(m_part, m_b, first.part, last.part + last.length - first.part))
+            return Data::Unreadable;
+        for (std::size_t k = batch.first; k < batch.end; ++k)
+            if (spans[k].length > 0
+                && std::memcmp(m_a.data() + (spans[k].source - first.source),
+                               m_b.data() + (spans[k].part - first.part), spans[k].length) != 0)
+                return Data::Differs;
         return Data::Same;
     }
 
 private:
-    static constexpr std::uint64_t kChunk = 1 << 20;
-    static constexpr std::uint64_t kGap = 4096; // more between two entries: read them apart
-
-    static bool joins(const Span &first, const Span &last, const Span &next)
-    {
-        const auto near = [](std::uint64_t end, std::uint64_t at) { return at >= end && at - end <= kGap; };
-        return near(last.source + last.length, next.source) && near(last.part + last.length, next.part)
-               && next.source + next.length - first.source <= kChunk && next.part + next.length - first.part <= kChunk;
-    }
-
-    Data same(const Span &span)
-    {
-        if (!read(m_source, m_a, span.source, span.length) || !read(m_part, m_b, span.part, span.length))
-            return Data::Unreadable;
-        return span.length == 0 || std::memcmp(m_a.data(), m_b.data(), span.length) == 0 ? Data::Same : Data::Differs;
-    }
-
     static bool read(int fd, std::vector<unsigned char> &buffer, std::uint64_t at, std::uint64_t length)
     {
         if (buffer.size() < length)
@@ -124,10 +131,42 @@ private:
     }
 
     int m_source;
-    int m_part = -1;
+    int m_part;
     std::vector<unsigned char> m_a;
     std::vector<unsigned char> m_b;
 };
+
+// Whether the part holds the source's bytes where the spans say. Much to compare is shared out
+// over the cores (at most four): the reads are copies from the page cache, bound by the CPU.
+Data proveData(int source, int part, std::vector<Span> spans)
+{
+    const std::vector<Batch> batches = batchesOf(spans);
+    std::uint64_t bytes = 0;
+    for (const Span &span : spans)
+        bytes += span.length;
+    const unsigned threads = bytes < kThreadsFrom ? 1 : std::clamp(std::thread::hardware_concurrency(), 1U, 4U);
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> outcome{int(Data::Same)};
+    const auto work = [&] {
+        BatchReader reader(source, part);
+        for (std::size_t i = next++; i < batches.size() && outcome == int(Data::Same); i = next++) {
+            int same = int(Data::Same);
+            const Data data = reader.compare(spans, batches[i]);
+            if (data != Data::Same)
+                outcome.compare_exchange_strong(same, int(data));
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        for (unsigned t = 1; t < threads; ++t)
+            helpers.emplace_back(work);
+    } catch (const std::system_error &) { // no thread to be had: fewer do it
+    }
+    work();
+    for (std::thread &helper : helpers)
+        helper.join();
+    return Data(outcome.load());
+}
 
 } // namespace
 
@@ -163,7 +202,6 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
                         const std::function<QString(int, int)> &shownName)
 {
     const int count = int(plan.parts.size());
-    DataProof proof(sourceFd);
     if (std::size_t(parts.size()) != plan.parts.size())
         return SplitReason::tr("the splitting tool made %n parts where %1 were planned.", nullptr, int(parts.size()))
             .arg(plan.parts.size());
@@ -192,7 +230,7 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
             const StoredZipEntry &entry = directory.entries[e];
             spans.push_back({dataAt(source.entries[planned.entries[e]]), dataAt(entry), entry.compressedSize});
         }
-        const Data data = proof.compare(fd.get(), spans);
+        const Data data = proveData(sourceFd, fd.get(), std::move(spans));
         if (data == Data::Unreadable)
             return SplitReason::tr("part %1 could not be compared with the archive: reading failed.").arg(shown);
         if (data == Data::Differs)
