@@ -95,7 +95,7 @@ std::vector<Batch> batchesOf(std::vector<Span> &spans)
     return batches;
 }
 
-// One thread's reads: buffers grown to what its largest read needs.
+// One thread's reads: buffers grown to what its largest read needs, never cleared first.
 class BatchReader
 {
 public:
@@ -110,17 +110,17 @@ public:
             return Data::Unreadable;
         for (std::size_t k = batch.first; k < batch.end; ++k)
             if (spans[k].length > 0
-                && std::memcmp(m_a.data() + (spans[k].source - first.source),
-                               m_b.data() + (spans[k].part - first.part), spans[k].length) != 0)
+                && std::memcmp(m_a.constData() + (spans[k].source - first.source),
+                               m_b.constData() + (spans[k].part - first.part), spans[k].length) != 0)
                 return Data::Differs;
         return Data::Same;
     }
 
 private:
-    static bool read(int fd, std::vector<unsigned char> &buffer, std::uint64_t at, std::uint64_t length)
+    static bool read(int fd, QByteArray &buffer, std::uint64_t at, std::uint64_t length)
     {
-        if (buffer.size() < length)
-            buffer.resize(length);
+        if (std::uint64_t(buffer.size()) < length)
+            buffer.resize(qsizetype(length));
         for (std::uint64_t done = 0; done < length;) {
             const ssize_t n = ::pread(fd, buffer.data() + done, length - done, off_t(at + done));
             if (n <= 0 && !(n < 0 && errno == EINTR))
@@ -132,8 +132,8 @@ private:
 
     int m_source;
     int m_part;
-    std::vector<unsigned char> m_a;
-    std::vector<unsigned char> m_b;
+    QByteArray m_a;
+    QByteArray m_b;
 };
 
 // Whether the part holds the source's bytes where the spans say. Much to compare is shared out
