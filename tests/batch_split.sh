@@ -71,6 +71,26 @@ quiet --split --size 1 --output "$work/out8" "$eight" 2>"$work/err" || { echo "8
 [ "$(find "$work/out8" -name '*.zip' | wc -l)" -eq 2 ] || { echo "8-bit name: parts"; ls "$work/out8"; exit 1; }
 [ -f "$work/out8/$(printf '\316\362\367\270\362')2.zip" ] || { echo "8-bit name: part names"; ls "$work/out8"; exit 1; }
 
+# A name that would drive a terminal (set its title, clear the screen, hide the lines before it):
+# escaped wherever people read it, on a terminal too; standard output keeps its bytes.
+hostile=$(printf 'x\033]2;OWNED-TITLE\007\033[2J')
+cp "$work/in/Фото.zip" "$work/in/$hostile.zip"
+echo "plain text" >"$work/in/$hostile-text.zip"
+mkdir -p "$work/outesc" "$work/outesctty"
+status=0
+quiet --split --size 1 --output "$work/outesc" "$work/in/$hostile.zip" "$work/in/$hostile-text.zip" \
+    >"$work/paths" 2>"$work/err" || status=$?
+{ [ "$status" -eq 1 ] && ! grep -q $'[\x1b\x07]' "$work/err" \
+    && grep -qxF '[2/2] x\033]2;OWNED-TITLE\007\033[2J-text.zip: it is not a ZIP archive, or it is damaged.' "$work/err" \
+    && tail -n 1 "$work/err" | grep -q '^1 archive could not be split\. Split 1 archive into 2 parts in '; } \
+    || { echo "a name with control characters, exit $status:"; cat -A "$work/err"; exit 1; }
+[ "$(sort "$work/paths")" = "$(printf '%s\n' "$work/outesc"/* | sort)" ] && [ "$(grep -c $'\x1b' "$work/paths")" -eq 2 ] \
+    || { echo "standard output lost the name's bytes:"; cat -A "$work/paths"; exit 1; }
+python3 -c 'import pty, sys; pty.spawn(sys.argv[1:])' sh -c 'exec "$@" >/dev/null' sh env -u DISPLAY -u QT_QPA_PLATFORM \
+    -u WAYLAND_DISPLAY "$program" --split --size 1 --output "$work/outesctty" "$work/in/$hostile.zip" >"$work/tty"
+{ grep -qF '[1/1] x\033]2;OWNED-TITLE\007\033[2J.zip  ' "$work/tty" && ! sed 's/\x1b\[K//g' "$work/tty" | grep -q $'[\x1b\x07]'; } \
+    || { echo "a name with control characters on a terminal:"; cat -A "$work/tty"; exit 1; }
+
 # The tool is written only as a new file, never through a link (O_EXCL, O_NOFOLLOW), and the
 # staging folder's source folder is entered without following links.
 mkdir -p "$work/traced"

@@ -19,6 +19,8 @@
 //               real, then spoil the parts: an entry deleted from the first part, the first
 //               part's first entry added to the last part, the first part cut short, a 65,000-byte
 //               comment added to the first part
+//   flip        real, then one byte of the first part's first entry data changed: sizes and
+//               directory stay as they were
 //   stubborn    leave half a part, then wait; SIGTERM exits 9 and leaves the half part behind
 //   rewrite     4 KB of the archive rewritten in place, the real zipsplit, then the bytes put back
 //               (a download or sync client writing the file mid-split)
@@ -90,6 +92,28 @@ static int spoil(const std::string &how)
     else
         command = "head -c 65000 /dev/zero | tr '\\0' x | zip -q -z " + first;
     return std::system(command.c_str()) == 0 ? 0 : 1;
+}
+
+// The first part's first entry: its first stored byte changed in place.
+static int flipData()
+{
+    FILE *names = ::popen("ls *.zip | head -n 1", "r");
+    char name[4096] = "";
+    const bool listed = names && std::fgets(name, sizeof name, names);
+    if (names)
+        ::pclose(names);
+    name[std::strcspn(name, "\n")] = 0;
+    const int fd = listed ? ::open(name, O_RDWR) : -1;
+    unsigned char header[30], byte = 0;
+    if (fd < 0 || ::pread(fd, header, sizeof header, 0) != ssize_t(sizeof header))
+        return 1;
+    const off_t at = 30 + (header[26] | header[27] << 8) + (header[28] | header[29] << 8);
+    if (::pread(fd, &byte, 1, at) != 1)
+        return 1;
+    byte ^= 0x20;
+    const bool written = ::pwrite(fd, &byte, 1, at) == 1;
+    ::close(fd);
+    return written ? 0 : 1;
 }
 
 // The real zipsplit into a folder of its own, then its parts copied into the -b folder slowly.
@@ -200,6 +224,10 @@ static int behave(int argc, char **argv)
         if (read && ::pwrite(fd, before, sizeof before, 100) != ssize_t(sizeof before))
             return 1;
         return code;
+    }
+    if (mode == "flip") {
+        const int code = realZipsplit(argv);
+        return code != 0 ? code : flipData();
     }
     if (mode == "drop" || mode == "dup" || mode == "truncate" || mode == "oversize") {
         const int code = realZipsplit(argv);

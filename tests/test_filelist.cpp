@@ -6,6 +6,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "common/AppError.h"
+#include "common/Paths.h"
 
 #include <QItemSelectionModel>
 #include <QTest>
@@ -229,6 +230,33 @@ private Q_SLOTS:
         form.setRunning(false);
         form.ListView1_KeyDown(46);
         QCOMPARE(rows(form), QStringList{"/b.zip"});
+    }
+
+    // Names reach boxes and terminals through paths::shown: control characters come out as octal
+    // escapes of their bytes, bytes that are not UTF-8 as U+FFFD, and the row keeps its bytes.
+    void namesAreShownWithoutControlCharacters_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("title and clear") << QByteArray("/in/a\x1b]2;OWNED-TITLE\x07\x1b[2J.zip")
+                                         << "/in/a\\033]2;OWNED-TITLE\\007\\033[2J.zip";
+        QTest::newRow("CR, LF, TAB") << QByteArray("/in/a\rb\nc\td.zip") << "/in/a\\015b\\012c\\011d.zip";
+        QTest::newRow("DEL") << QByteArray("/in/a\x7f.zip") << "/in/a\\177.zip";
+        QTest::newRow("C1 NEL and CSI") << QByteArray("/in/\xc2\x85\xc2\x9b" "2J.zip")
+                                        << "/in/\\302\\205\\302\\2332J.zip";
+        QTest::newRow("CSI as a lone byte") << QByteArray("/in/\x9b" "2J.zip") << QString::fromUtf8("/in/\uFFFD2J.zip");
+        QTest::newRow("not UTF-8") << QByteArray("/in/caf\xe9.zip") << QString::fromUtf8("/in/caf\uFFFD.zip");
+        QTest::newRow("printable past C1") << QByteArray("/in/\xc2\xa0\xd0\xa4\\.zip")
+                                           << QString::fromUtf8("/in/\u00a0\u0424\\.zip");
+    }
+    void namesAreShownWithoutControlCharacters()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, shown);
+        FileListModel model;
+        model.append(paths::fromRaw(raw));
+        QCOMPARE(model.data(model.index(0), Qt::DisplayRole).toString(), shown);
+        QCOMPARE(paths::toRaw(model.text(1)), raw);
     }
 
     void manyRowsAreAppendedInOneGo()

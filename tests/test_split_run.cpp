@@ -954,6 +954,9 @@ private Q_SLOTS:
         QTest::newRow("an entry twice") << QByteArray("dup") << "the splitting tool made 4 parts where 3 were planned\\.";
         QTest::newRow("a part cut short") << QByteArray("truncate") << size;
         QTest::newRow("a part over the size") << QByteArray("oversize") << size;
+        QTest::newRow("a data byte changed") << QByteArray("flip")
+                                             << "the data in part photos1.zip is not the archive's: the archive changed "
+                                                "while it was being split, or the part was written wrong\\.";
     }
     void spoiledPartsAreCaughtAndNamed()
     {

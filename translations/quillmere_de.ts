@@ -649,8 +649,16 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>/proc ist nicht eingehängt, und die Aufteilung erreicht die geöffneten Dateien darüber.</translation>
     </message>
     <message>
+        <source>part %1 could not be compared with the archive: reading failed.</source>
+        <translation>Teil %1 konnte nicht mit dem Archiv verglichen werden: das Lesen schlug fehl.</translation>
+    </message>
+    <message>
+        <source>the data in part %1 is not the archive&apos;s: the archive changed while it was being split, or the part was written wrong.</source>
+        <translation>die Daten in Teil %1 sind nicht die des Archivs: das Archiv hat sich während des Aufteilens geändert, oder der Teil wurde falsch geschrieben.</translation>
+    </message>
+    <message>
         <source>the splitting tool could not be started: %1.</source>
-        <translation>das Aufteilprogramm konnte nicht gestartet werden: %1.</translation>
+        <translation>das Aufteilungswerkzeug konnte nicht gestartet werden: %1.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include "app/SplitChoice.h"
+#include "common/Paths.h"
 #include "split/ToolFile.h"
 
 #include <QCoreApplication>
@@ -70,9 +71,9 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
     const bool takesValue = o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")
                             || o.name == QLatin1String("--output") || o.name == QLatin1String("--jobs");
     if (takesValue && !o.hasValue)
-        return CommandLineText::tr("%1 needs a value.").arg(o.name);
+        return CommandLineText::tr("%1 needs a value.").arg(paths::shown(o.name));
     if (!takesValue && o.hasValue)
-        return CommandLineText::tr("%1 takes no value.").arg(o.name);
+        return CommandLineText::tr("%1 takes no value.").arg(paths::shown(o.name));
     if (o.name == QLatin1String("--split")) {
         split = true;
     } else if (o.name == QLatin1String("--dry-run")) {
@@ -94,7 +95,7 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
             return CommandLineText::tr("--jobs takes a whole number from 1 to 256.");
         line.jobs = o.value.trimmed().toInt();
     } else {
-        return CommandLineText::tr("unknown option %1.").arg(o.name);
+        return CommandLineText::tr("unknown option %1.").arg(paths::shown(o.name));
     }
     return QString();
 }

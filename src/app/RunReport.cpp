@@ -105,7 +105,7 @@ QString RunDetailsText(const SplitSummary &s)
             parts << RunText::tr("%1 (%2 bytes)").arg(paths::shown(part.name), QString::number(part.size));
         //: %1 the archive, %2 its largest entry, %3 that entry's size, %4 its parts over the size asked for
         lines << RunText::tr("%1 (largest entry %2, %3 bytes): %4")
-                     .arg(paths::shown(archive.archive), archive.entry, QString::number(archive.entrySize),
+                     .arg(paths::shown(archive.archive), paths::shown(archive.entry), QString::number(archive.entrySize),
                           parts.join(QStringLiteral(", ")));
     }
     if (!lines.isEmpty())

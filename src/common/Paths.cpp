@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/Paths.h"
 
+#include <algorithm>
+
 namespace qm::paths {
 
 bool isRoot(const QString &path)
@@ -98,7 +100,22 @@ QByteArray toRaw(const QString &name)
 
 QString shown(const QString &name)
 {
-    return QString::fromUtf8(toRaw(name));
+    const QString text = QString::fromUtf8(toRaw(name));
+    // A control character would act on a terminal (set its title, clear the screen, hide the
+    // lines before it) or break a line in a box: each of its bytes is shown in octal, as ls -b does.
+    const auto control = [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F); };
+    if (std::none_of(text.begin(), text.end(), control))
+        return text;
+    QString out;
+    for (const QChar c : text) {
+        if (!control(c)) {
+            out += c;
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            out += QStringLiteral("\\%1").arg(uint(uchar(byte)), 3, 8, QLatin1Char('0'));
+    }
+    return out;
 }
 
 } // namespace qm::paths

@@ -23,7 +23,9 @@ QString repairRootJoin(const QString &path);
 // U+DC80..U+DCFF, one per byte, so that every name comes back to the very bytes it had.
 QString fromRaw(const QByteArray &bytes);
 QByteArray toRaw(const QString &name);
-// The name for people to read: each byte that is not UTF-8 becomes U+FFFD.
+// The name for people to read, wherever it is shown (a box, the list, standard error): each byte
+// that is not UTF-8 becomes U+FFFD, and each control character (C0, DEL, C1) the octal escapes of
+// its bytes ("\033" for ESC), so a name cannot drive a terminal or break a line.
 QString shown(const QString &name);
 
 } // namespace qm::paths

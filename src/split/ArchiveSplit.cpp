@@ -118,7 +118,7 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
         if (source.directory.entries[i].compressedSize > entry->compressedSize)
             entry = &source.directory.entries[i];
     const std::string_view name = source.directory.name(*entry);
-    OversizedArchive oversized{request.archive, QString::fromUtf8(name.data(), qsizetype(name.size())),
+    OversizedArchive oversized{request.archive, paths::fromRaw(QByteArray(name.data(), qsizetype(name.size()))),
                                std::int64_t(entry->compressedSize), plan.largest(), {}};
     // Named as planned; moving the parts may rename them.
     const int count = int(plan.parts.size());
@@ -273,7 +273,7 @@ QString ArchiveTask::checkParts()
         return SplitReason::tr("the archive's comment could not be added to its parts.");
     const QString &archive = m_request.archive;
     return CompareWithPlan(
-        m_staging.handle(), staged, m_source->plan, m_source->directory, linkName,
+        m_staging.handle(), staged, m_source->plan, m_source->fd.get(), m_source->directory, linkName,
         [&archive](int index, int count) {
             return paths::shown(PartName(archive, index, int(QString::number(count).size())));
         });

@@ -43,7 +43,7 @@ struct OversizedPart
 struct OversizedArchive
 {
     QString archive;
-    QString entry; // the largest entry of the largest part
+    QString entry; // the largest entry of the largest part, as paths::fromRaw gives it
     std::int64_t entrySize = 0;
     std::int64_t largestPart = 0;
     QVector<OversizedPart> parts; // every part over the size asked, in order

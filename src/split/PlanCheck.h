@@ -23,12 +23,13 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
 
 // Holds what zipsplit wrote in the staging folder against the plan, before the archive counts
 // as split: the same parts under the names zipsplit gives them, each of the planned size, each
-// a ZIP archive holding the planned entries in order (path, sizes, CRC-32). The plan gives every
-// source entry to one part, so together the parts hold the source's entries, each once.
-// Returns why not, in plain words, naming parts by `shownName` (part number, count); empty
-// when every part is as planned. No data is read.
+// a ZIP archive holding the planned entries in order (path, sizes, CRC-32), and each entry's
+// stored bytes those of the source (read from sourceFd, the file zipsplit read): a CRC-32 in the
+// directory does not prove the data behind it. The plan gives every source entry to one part,
+// so together the parts hold the source's entries, each once. Returns why not, in plain words,
+// naming parts by `shownName` (part number, count); empty when every part is as planned.
 QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
-                        const ZipDirectory &source, const QByteArray &linkName,
+                        int sourceFd, const ZipDirectory &source, const QByteArray &linkName,
                         const std::function<QString(int, int)> &shownName);
 
 } // namespace qm

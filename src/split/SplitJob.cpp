@@ -150,7 +150,7 @@ QString SplitJob::outputProblem() const
     if (::stat(paths::toRaw(folder).constData(), &now) != 0 || now.st_dev != m_output->st.st_dev
         || now.st_ino != m_output->st.st_ino)
         return SplitReason::tr("the output folder \"%1\" was moved or replaced during the run, so nothing was "
-                               "written.").arg(folder);
+                               "written.").arg(paths::shown(folder));
     return QString();
 }
 

@@ -33,7 +33,7 @@ ZipDirectory ReadPartDirectory(int fd)
         return directory;
     }
     zip::Bytes bytes = zip::Bytes::file(fd, std::uint64_t(st.st_size));
-    return zip::ReadDirectory(bytes, zip::Locals::Skip);
+    return zip::ReadDirectory(bytes, zip::Locals::Read);
 }
 
 QString DirectoryProblem(zip::Problem problem)

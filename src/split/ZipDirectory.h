@@ -21,8 +21,8 @@ using StoredZipEntry = zip::Entry;
 // archive cannot be split from it; empty when it can.
 ZipDirectory ListStoredDirectory(int fd, const std::shared_ptr<UnzipLibrary> &library, QString &failure);
 
-// The directory of a part zipsplit wrote, read straight from the open file (local headers are
-// zipsplit's own: their size, to the byte, tells they are as planned).
+// The directory of a part zipsplit wrote, read straight from the open file, with every local
+// header: where each entry's data lies in the part.
 ZipDirectory ReadPartDirectory(int fd);
 
 // Why an archive cannot be split, in the user's words; empty for none.
