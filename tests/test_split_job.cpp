@@ -304,8 +304,9 @@ private Q_SLOTS:
         const QByteArray mountPoint = QFile::encodeName(request.outputFolder);
         if (folder != "gone") { // a file system of its own, in this process's own view of mounts
             QVERIFY(QDir().mkpath(request.outputFolder));
-            QVERIFY2(::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0,
-                     "a mount namespace of its own (root with CAP_SYS_ADMIN)");
+            if (::unshare(CLONE_NEWNS) != 0)
+                QSKIP("this machine gives no mount namespace of its own (root with CAP_SYS_ADMIN)");
+            QVERIFY(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0);
             QCOMPARE(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k"), 0);
             QFile filler(request.outputFolder + "/filler");
             if (folder == "full" && filler.open(QIODevice::WriteOnly))
