@@ -20,6 +20,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <cstring>
+
 #include <csignal>
 #include <dirent.h>
 #include <algorithm>
@@ -863,7 +865,8 @@ private Q_SLOTS:
         QVERIFY(boxes[0].contains(QStringLiteral("PushButton2_Click at line %1\r\r").arg(line)));
         // Each archive says why: the tool's folder, and the system's words when it is written.
         const QString why = resourceMissing ? QString()
-                                            : ": Path not found: " + w.world.home() + "/no/appdata (No such file or directory)";
+                                            : ": Path not found: " + w.world.home() + "/no/appdata ("
+                                                  + QString::fromLocal8Bit(std::strerror(ENOENT)) + ")";
         QVERIFY2(boxes[1].contains(a + ": the splitting tool could not be started" + why + "."), qPrintable(boxes[1]));
         QVERIFY(boxes[1].contains(b + ": the splitting tool could not be started" + why + "."));
         QCOMPARE(w.outputFiles(), QStringList());

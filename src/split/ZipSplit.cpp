@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <locale.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -140,10 +141,17 @@ bool IsShortage(int error)
 
 bool LaunchStarved(const QString &launchError)
 {
-    for (const int error : {EMFILE, ENFILE, ENOMEM, EAGAIN})
-        if (launchError.contains(QString::fromLocal8Bit(std::strerror(error))))
-            return true;
-    return false;
+    // Qt words some errors itself, in English, and leaves the rest to the C library, in the
+    // user's language: a German desktop gets either.
+    const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    bool starved = false;
+    for (const int error : {EMFILE, ENFILE, ENOMEM, EAGAIN}) {
+        starved = starved || launchError.contains(QString::fromLocal8Bit(std::strerror(error)))
+                  || (c && launchError.contains(QString::fromLocal8Bit(::strerror_l(error, c))));
+    }
+    if (c)
+        ::freelocale(c);
+    return starved;
 }
 
 FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome)
