@@ -154,13 +154,13 @@ done
 
 # nohup: a hangup ignored at the start stays ignored, and the run ends as it would have.
 mkdir -p "$work/hup"
-(trap '' HUP; exec "$program" --split --size 20 --output "$work/hup" "$work/in/big.zip" >/dev/null 2>&1) &
+(trap '' HUP; exec "$program" --split --size 20 --output "$work/hup" "$work/in/big.zip" >/dev/null 2>"$work/hup.err") &
 run=$!
 # Sent mid-split; under load the run may already have ended, which proves nothing but is no fault.
 for _ in $(seq 500); do [ -n "$(ls -A "$work/hup")" ] && break; sleep 0.02; done
 kill -HUP "$run" 2>/dev/null || true
 status=0; wait "$run" || status=$?
-[ "$status" -eq 0 ] && [ "$(ls "$work/hup" | wc -l)" -eq 4 ] || fail "an ignored hangup: exit $status, $(ls "$work/hup" | wc -l) parts"
+[ "$status" -eq 0 ] && [ "$(ls "$work/hup" | wc -l)" -eq 4 ] || fail "an ignored hangup: exit $status, $(ls "$work/hup" | wc -l) parts, $(cat "$work/hup.err")"
 
 # A full device: --help, --version and a run's part paths fail with a write error.
 for args in --help --version "--split --size 1 --output $work/full $work/in/small.zip"; do
