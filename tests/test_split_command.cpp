@@ -53,6 +53,16 @@ QByteArray filled(qint64 size)
     return QByteArray(size, 'q');
 }
 
+// A world whose tool is the stand-in that notes its arguments, and a host splitting into it.
+void standInWorld(TestWorld &world, FakeHost &host)
+{
+    qputenv("APPDATA", QFile::encodeName(world.home()));
+    qputenv("QM_STAND_IN", "args");
+    qputenv("QM_STAND_IN_ARGS", QFile::encodeName(world.home() + "/args"));
+    world.context().toolSource = QUILLMERE_STAND_IN_TOOL;
+    host.folder = world.home();
+}
+
 } // namespace
 
 class SplitCommandTest : public QObject
@@ -134,12 +144,8 @@ private Q_SLOTS:
         QFETCH(qint64, n);
         QFETCH(QString, asked);
         TestWorld world;
-        qputenv("APPDATA", QFile::encodeName(world.home()));
-        qputenv("QM_STAND_IN", "args");
-        qputenv("QM_STAND_IN_ARGS", QFile::encodeName(world.home() + "/args"));
-        world.context().toolSource = QUILLMERE_STAND_IN_TOOL;
         FakeHost host;
-        host.folder = world.home();
+        standInWorld(world, host);
         host.size = size;
         host.parts = parts;
         host.byParts = byParts;
@@ -221,12 +227,8 @@ private Q_SLOTS:
             QCOMPARE(field.validate(typed, pos) == QValidator::Acceptable, wanted > 0);
 
             TestWorld world;
-            qputenv("APPDATA", QFile::encodeName(world.home()));
-            qputenv("QM_STAND_IN", "args");
-            qputenv("QM_STAND_IN_ARGS", QFile::encodeName(world.home() + "/args"));
-            world.context().toolSource = QUILLMERE_STAND_IN_TOOL;
             FakeHost host;
-            host.folder = world.home();
+            standInWorld(world, host);
             host.byParts = byParts;
             (byParts ? host.parts : host.size) = text;
             (byParts ? host.size : host.parts) = text + "x"; // the other field's leftovers are not read
