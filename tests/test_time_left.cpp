@@ -40,15 +40,21 @@ private Q_SLOTS:
     void holdsToTheRecentPace_data()
     {
         QTest::addColumn<Stretches>("archives");
+        QTest::addColumn<double>("step"); // seconds between the parts' pieces landing; 0: bytes flow
         QTest::addColumn<double>("settledAt"); // seconds: a few after the pace last changed
         QTest::newRow("steady, one archive after another")
-            << Stretches{{0, 10, 100}, {10.5, 20.5, 100}, {21, 31, 100}, {31.5, 41.5, 100}} << 0.0;
+            << Stretches{{0, 10, 100}, {10.5, 20.5, 100}, {21, 31, 100}, {31.5, 41.5, 100}} << 0.0 << 0.0;
+        QTest::newRow("in steps, pauses between archives")
+            << Stretches{{0, 10, 100}, {11, 21, 100}, {22, 32, 100}, {33, 43, 100}} << 0.6 << 0.0;
         // Planning a large archive: the first seconds write little.
-        QTest::newRow("slow start, then steady") << Stretches{{0, 8, 16}, {8, 48, 400}} << 14.0;
+        QTest::newRow("slow start, then steady") << Stretches{{0, 8, 16}, {8, 48, 400}} << 0.0 << 14.0;
         QTest::newRow("two archives side by side")
-            << Stretches{{0, 10, 100}, {0, 30, 300}, {10.2, 20.2, 100}, {20.4, 30.4, 100}} << 0.0;
+            << Stretches{{0, 10, 100}, {0, 30, 300}, {10.2, 20.2, 100}, {20.4, 30.4, 100}} << 0.0 << 0.0;
         // The run's pace falls to a fifth at 10 s: the whole run's average stays hopeful and stalls.
-        QTest::newRow("side by side, the faster one ends first") << Stretches{{0, 10, 200}, {0, 30, 150}} << 16.0;
+        QTest::newRow("side by side, the faster one ends first")
+            << Stretches{{0, 10, 200}, {0, 30, 150}} << 0.0 << 16.0;
+        // Half the pace with ten seconds left: an estimate slow to follow stands still meanwhile.
+        QTest::newRow("side by side, the last one alone") << Stretches{{0, 10, 100}, {0, 20, 200}} << 0.0 << 14.0;
     }
     // Past the run's first tenth and once a new pace has had a few seconds, the estimate is within
     // a quarter of the truth; the seconds shown count down rather than stand still; nothing is
@@ -56,6 +62,7 @@ private Q_SLOTS:
     void holdsToTheRecentPace()
     {
         QFETCH(Stretches, archives);
+        QFETCH(double, step);
         QFETCH(double, settledAt);
         double end = 0;
         for (const Stretch &a : archives)
@@ -68,7 +75,7 @@ private Q_SLOTS:
         // Four reports a second, only when bytes moved, as SplitJob sends them.
         for (int ms = 250; ms < int(end * 1000); ms += 250) {
             const double now = ms / 1000.0;
-            const std::int64_t bytes = bytesAt(archives, now);
+            const std::int64_t bytes = bytesAt(archives, step > 0 ? std::floor(now / step) * step : now);
             if (bytes == last)
                 continue;
             last = bytes;

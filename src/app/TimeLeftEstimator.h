@@ -7,15 +7,15 @@
 
 namespace qm {
 
-// How long a run has left, from its recent pace: the bytes of the last few seconds, so a pace
-// that changes (a slow start, one of the archives side by side ending first) shows within
-// seconds, where the whole run's average would lag for the rest of it. Fed with each progress of
-// one run (the bytes of every archive in flight together); each front end's run owns one.
+// How long a run has left, from its recent pace, so a pace that changes (a slow start, one of the
+// archives side by side ending first) shows within seconds, where the whole run's average would
+// lag for the rest of it. Fed with each progress of one run (the bytes of every archive in flight
+// together); each front end's run owns one.
 class TimeLeftEstimator
 {
 public:
     void feed(std::int64_t elapsedMs, std::int64_t bytesDone, std::int64_t bytesTotal);
-    // Bytes a second over the last few seconds; none before the run's first second.
+    // Bytes a second of late; none before the run's first second.
     std::optional<double> bytesPerSecond() const;
     // None until a guess is worth showing (two seconds and one percent), at the end, and while
     // no byte moved for the last few seconds.
@@ -27,7 +27,7 @@ private:
         std::int64_t ms = 0;
         std::int64_t bytes = 0;
     };
-    std::deque<Sample> m_samples; // the oldest one just before the window, for its start
+    std::deque<Sample> m_samples; // the last ten seconds, and the one before for their start
     std::int64_t m_total = 0;
 };
 
