@@ -89,11 +89,14 @@ public:
     }
     void show(const RunProgress &progress)
     {
-        if (!m_on || progress.current < 0 || m_clock.elapsed() - m_shownAt < 100)
+        if (!m_on)
+            return;
+        m_timeLeft.feed(m_clock.elapsed(), progress.bytesDone, progress.bytesTotal);
+        if (progress.current < 0 || m_clock.elapsed() - m_shownAt < 100)
             return;
         m_shownAt = m_clock.elapsed();
         const QString name = QFileInfo(paths::shown(m_archives[progress.current])).fileName();
-        const QString line = ProgressLine(progress, name, m_clock.elapsed(), width() - 1);
+        const QString line = ProgressLine(progress, name, m_timeLeft, width() - 1);
         std::fputs(("\r" + line + QStringLiteral("\x1b[K")).toLocal8Bit().constData(), m_err);
         std::fflush(m_err);
         m_showing = true;
@@ -114,6 +117,7 @@ private:
     std::FILE *m_err;
     QStringList m_archives;
     QElapsedTimer m_clock;
+    TimeLeftEstimator m_timeLeft;
     qint64 m_shownAt = -1000;
     bool m_on = false;
     bool m_showing = false;

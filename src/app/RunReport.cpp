@@ -115,12 +115,12 @@ QString RunDetailsText(const SplitSummary &s)
     return blocks.join(QStringLiteral("\n\n"));
 }
 
-QString TimeLeftText(const RunProgress &p, std::int64_t elapsedMs)
+QString TimeLeftText(const TimeLeftEstimator &estimator)
 {
-    // Too early a guess swings wildly: wait for two seconds and one percent.
-    if (elapsedMs < 2000 || p.bytesTotal <= 0 || p.bytesDone * 100 < p.bytesTotal || p.bytesDone >= p.bytesTotal)
+    const std::optional<double> left = estimator.secondsLeft();
+    if (!left)
         return QString();
-    const double seconds = double(elapsedMs) / 1000.0 * double(p.bytesTotal - p.bytesDone) / double(p.bytesDone);
+    const double seconds = *left;
     if (seconds < 60)
         return RunText::tr("about %n second(s) left", nullptr, std::max(1, int(seconds + 0.5)));
     if (seconds < 3600)
@@ -129,26 +129,26 @@ QString TimeLeftText(const RunProgress &p, std::int64_t elapsedMs)
     return RunText::tr("about %1 h %2 min left").arg(int(seconds / 3600)).arg(int(seconds) % 3600 / 60);
 }
 
-QString ProgressBarText(const RunProgress &p, std::int64_t elapsedMs)
+QString ProgressBarText(const RunProgress &p, const TimeLeftEstimator &estimator)
 {
     //: %1 archives done, %n all archives of the run
     QString text = RunText::tr("%1 of %n archive(s)", nullptr, p.archives).arg(p.archivesDone);
-    const QString left = TimeLeftText(p, elapsedMs);
+    const QString left = TimeLeftText(estimator);
     if (!left.isEmpty())
         text += QStringLiteral(" \u2013 ") + left;
     return text;
 }
 
-QString ProgressLine(const RunProgress &p, const QString &archiveName, std::int64_t elapsedMs, int width)
+QString ProgressLine(const RunProgress &p, const QString &archiveName, const TimeLeftEstimator &estimator, int width)
 {
     const int index = p.current >= 0 ? p.current + 1 : p.archivesDone;
     const int percent = p.bytesTotal > 0 ? int(p.bytesDone * 100 / p.bytesTotal) : 0;
     QString line = QStringLiteral("[%1/%2] %3  %4%  ").arg(index).arg(p.archives).arg(archiveName).arg(percent);
     //: %1 bytes done, %2 bytes in all
     line += RunText::tr("%1 of %2").arg(bytesText(p.bytesDone), bytesText(p.bytesTotal));
-    if (elapsedMs >= 1000)
-        line += QStringLiteral("  ") + bytesText(p.bytesDone * 1000 / elapsedMs) + QStringLiteral("/s");
-    const QString left = TimeLeftText(p, elapsedMs);
+    if (const std::optional<double> rate = estimator.bytesPerSecond())
+        line += QStringLiteral("  ") + bytesText(std::int64_t(*rate)) + QStringLiteral("/s");
+    const QString left = TimeLeftText(estimator);
     if (!left.isEmpty())
         line += QStringLiteral("  ") + left;
     return width > 0 && line.size() > width ? line.left(width) : line;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/TimeLeftEstimator.h"
 #include "split/SplitJob.h"
 
 #include <QString>
@@ -25,12 +26,13 @@ QStringList NotSplitLines(const SplitSummary &summary);
 // all went as asked.
 QString RunDetailsText(const SplitSummary &summary);
 
-// "about 2 minutes left", from the pace so far; empty until it can be estimated.
-QString TimeLeftText(const RunProgress &progress, std::int64_t elapsedMs);
+// "about 2 minutes left", from the run's recent pace; empty until it can be estimated.
+QString TimeLeftText(const TimeLeftEstimator &estimator);
 // The bar's text: archives done of all, and the time left once it is known.
-QString ProgressBarText(const RunProgress &progress, std::int64_t elapsedMs);
-// A terminal's progress line: archive k of n and its name, the share of the run, bytes, rate and
-// time left, cut to `width` characters.
-QString ProgressLine(const RunProgress &progress, const QString &archiveName, std::int64_t elapsedMs, int width);
+QString ProgressBarText(const RunProgress &progress, const TimeLeftEstimator &estimator);
+// A terminal's progress line: archive k of n and its name, the share of the run, bytes, recent
+// rate and time left, cut to `width` characters.
+QString ProgressLine(const RunProgress &progress, const QString &archiveName, const TimeLeftEstimator &estimator,
+                     int width);
 
 } // namespace qm

@@ -144,7 +144,8 @@ void SplitRun::showProgress(const RunProgress &progress)
     const double share = progress.bytesTotal > 0 ? double(progress.bytesDone) / double(progress.bytesTotal)
                                                  : double(progress.archivesDone) / std::max(1, progress.archives);
     m_host.setProgress(share * 100.0);
-    m_host.setProgressText(ProgressBarText(progress, m_clock.elapsed()));
+    m_timeLeft.feed(m_clock.elapsed(), progress.bytesDone, progress.bytesTotal);
+    m_host.setProgressText(ProgressBarText(progress, m_timeLeft));
 }
 
 void SplitRun::finish(const SplitSummary &summary)

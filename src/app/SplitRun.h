@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/TimeLeftEstimator.h"
 #include "split/SplitJob.h"
 
 #include <QElapsedTimer>
@@ -53,6 +54,7 @@ private:
     int m_rows = 0;
     QString m_outputFolder;
     QElapsedTimer m_clock;
+    TimeLeftEstimator m_timeLeft;
 };
 
 } // namespace qm
