@@ -81,7 +81,8 @@ private Q_SLOTS:
     }
 
     // With the shipped skin the window and the split option's frame and buttons take the theme's
-    // button face and text; without a skin the frame and buttons stay white.
+    // button face and text; without a skin the frame stays white. The buttons' captions paint no
+    // block of their own over the frame.
     void skinPaintsTheButtonFace_data()
     {
         QTest::addColumn<QColor>("window");
@@ -115,10 +116,16 @@ private Q_SLOTS:
         QCOMPARE(world.toolkit().messages().size(), 0);
         const QImage shot = form.grab().toImage();
         QCOMPARE(shot.pixelColor(3, 3), skin ? face : window); // beside the top button
+        const QPoint frame = form.Frame2->mapTo(&form, QPoint(0, 0));
+        QCOMPARE(shot.pixelColor(frame + QPoint(form.Frame2->width() - 3, 3)), skin ? face : QColor(Qt::white));
+        // The options' captions show the frame's inside: here the strip between them.
+        const QRect between(form.Option1->mapTo(&form, QPoint(0, form.Option1->height())),
+                            form.Option2->mapTo(&form, QPoint(form.Option2->width() - 1, -1)));
+        const QColor inside = commonestColour(shot, between);
         for (QWidget *w : {static_cast<QWidget *>(form.Frame2), static_cast<QWidget *>(form.Option1),
                            static_cast<QWidget *>(form.Option2)}) {
-            QCOMPARE(commonestColour(shot, QRect(w->mapTo(&form, QPoint(0, 0)), w->size())),
-                     skin ? face : QColor(Qt::white));
+            if (w != form.Frame2)
+                QCOMPARE(commonestColour(shot, QRect(w->mapTo(&form, QPoint(0, 0)), w->size())), inside);
             QCOMPARE(w->palette().color(w->foregroundRole()), skin ? text : QColor(Qt::black));
         }
     }
