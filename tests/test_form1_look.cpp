@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How the window looks: the skin, its colours as drawn under light and dark themes, captions
-// readable in every theme.
+// readable in every theme, the layout at any size.
 #include "TestSupport.h"
 
 #include "app/Form1.h"
@@ -10,9 +10,14 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHash>
+#include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeView>
 
 #include <algorithm>
 
@@ -81,7 +86,8 @@ private Q_SLOTS:
     }
 
     // With the shipped skin the window and the split option's frame and buttons take the theme's
-    // button face and text; without a skin the frame and buttons stay white.
+    // button face and text; without a skin the frame stays white. The buttons' captions paint no
+    // block of their own over the frame.
     void skinPaintsTheButtonFace_data()
     {
         QTest::addColumn<QColor>("window");
@@ -115,10 +121,16 @@ private Q_SLOTS:
         QCOMPARE(world.toolkit().messages().size(), 0);
         const QImage shot = form.grab().toImage();
         QCOMPARE(shot.pixelColor(3, 3), skin ? face : window); // beside the top button
+        const QPoint frame = form.Frame2->mapTo(&form, QPoint(0, 0));
+        QCOMPARE(shot.pixelColor(frame + QPoint(form.Frame2->width() - 3, 3)), skin ? face : QColor(Qt::white));
+        // The options' captions show the frame's inside: here the strip between them.
+        const QRect between(form.Option1->mapTo(&form, QPoint(0, form.Option1->height())),
+                            form.Option2->mapTo(&form, QPoint(form.Option2->width() - 1, -1)));
+        const QColor inside = commonestColour(shot, between);
         for (QWidget *w : {static_cast<QWidget *>(form.Frame2), static_cast<QWidget *>(form.Option1),
                            static_cast<QWidget *>(form.Option2)}) {
-            QCOMPARE(commonestColour(shot, QRect(w->mapTo(&form, QPoint(0, 0)), w->size())),
-                     skin ? face : QColor(Qt::white));
+            if (w != form.Frame2)
+                QCOMPARE(commonestColour(shot, QRect(w->mapTo(&form, QPoint(0, 0)), w->size())), inside);
             QCOMPARE(w->palette().color(w->foregroundRole()), skin ? text : QColor(Qt::black));
         }
     }
@@ -149,6 +161,55 @@ private Q_SLOTS:
             const int contrast = std::abs(p.color(w->foregroundRole()).lightness() - p.color(w->backgroundRole()).lightness());
             QVERIFY2(contrast > 128, qPrintable(w->objectName()));
         }
+    }
+
+    // The list takes the room the window gains or gives up; the rest keeps its order inside the
+    // window, and the list's one column spans the list.
+    void layoutFollowsTheWindowSize_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("designed") << Form1::designSize();
+        QTest::newRow("half as large again") << Form1::designSize() * 1.5;
+        QTest::newRow("2x on 1600x1000, a title bar above") << QSize(536, 460);
+        QTest::newRow("least") << Form1::leastSize();
+    }
+    void layoutFollowsTheWindowSize()
+    {
+        QFETCH(QSize, size);
+        TestWorld world;
+        Form1 form(world.context());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Right-hand controls keep their distance to the right edge: widths stretch.
+        QWidget *rightmost[] = {form.PushButton7, form.ListView1, form.PushButton4, form.PushButton6, form.Frame1,
+                                form.PushButton3, form.PushButton2, form.ProgressBar1, form.Frame2, form.Text2, form.Text3};
+        const auto margins = [&] {
+            QList<int> m;
+            for (QWidget *w : rightmost)
+                m << w->parentWidget()->width() - w->geometry().right();
+            return m;
+        };
+        const QList<int> designed = margins();
+        form.resize(size);
+        QTRY_COMPARE(form.size(), size);
+        QCOMPARE(margins(), designed);
+        QCOMPARE(form.ListView1->size(), QSize(520, 153) + size - Form1::designSize());
+        const auto below = [](QWidget *upper, QWidget *lower) { return upper->geometry().bottom() < lower->geometry().top(); };
+        const auto leftOf = [](QWidget *left, QWidget *right) { return left->geometry().right() < right->geometry().left(); };
+        QWidget *column[] = {form.PushButton7, form.ListView1, form.PushButton1, form.PushButton5,
+                             form.Frame1, form.PushButton2, form.ProgressBar1, form.Frame2};
+        for (size_t i = 1; i < std::size(column); ++i)
+            QVERIFY2(below(column[i - 1], column[i]), qPrintable(column[i]->objectName()));
+        const std::pair<QWidget *, QWidget *> rows[] = {{form.PushButton1, form.PushButton4}, {form.PushButton5, form.PushButton6},
+                                                        {form.Text1, form.PushButton3}, {form.Option1, form.Text2},
+                                                        {form.Option2, form.Text3}};
+        for (const auto &[left, right] : rows) {
+            QVERIFY2(leftOf(left, right), qPrintable(right->objectName()));
+            QVERIFY2(right->parentWidget()->rect().contains(right->geometry()), qPrintable(right->objectName()));
+        }
+        QVERIFY(form.rect().contains(form.Frame2->geometry()));
+        QVERIFY(form.rect().contains(form.PushButton6->geometry()));
+        QCOMPARE(form.ListView1->header()->sectionSize(0), form.ListView1->viewport()->width());
     }
 };
 

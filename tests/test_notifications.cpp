@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop notification at the end of a run, against a stand-in notification service on a
 // private session bus: the installed icon, and "Open Folder" offered and acted on only where the
-// service takes actions.
+// service takes actions, and a box where the folder cannot be opened.
 #include "common/QtToolkit.h"
 
 #include <QDBusConnection>
@@ -45,15 +45,25 @@ Q_SIGNALS:
     void notified();
 };
 
-// The real toolkit, but the file manager is not started: the folder asked for is kept.
+// The real toolkit, but the file manager is not started: the folder asked for is kept, and so
+// are the boxes.
 class RecordingToolkit : public QtToolkit
 {
 public:
     QStringList opened;
+    bool opens = true;
+    QStringList boxes;
     bool openFolder(const QString &folder) override
     {
         opened << folder;
-        return true;
+        return opens;
+    }
+
+protected:
+    int showMessage(const QString &text, int, int, const QString &, const QString &) override
+    {
+        boxes << text;
+        return vbOK;
     }
 };
 
@@ -86,15 +96,18 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("capabilities");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("offered");
-        QTest::newRow("actions") << QStringList{"body", "actions"} << "/home/anna/out" << true;
-        QTest::newRow("no actions") << QStringList{"body"} << "/home/anna/out" << false;
-        QTest::newRow("no folder") << QStringList{"body", "actions"} << "" << false;
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("actions") << QStringList{"body", "actions"} << "/home/anna/out" << true << true;
+        QTest::newRow("actions, no file manager") << QStringList{"body", "actions"} << "/home/anna/out" << true << false;
+        QTest::newRow("no actions") << QStringList{"body"} << "/home/anna/out" << false << true;
+        QTest::newRow("no folder") << QStringList{"body", "actions"} << "" << false << true;
     }
     void openFolderIsOfferedWhereActionsAre()
     {
         QFETCH(QStringList, capabilities);
         QFETCH(QString, folder);
         QFETCH(bool, offered);
+        QFETCH(bool, opens);
         // The service on a connection and a thread of its own, as a real server is another
         // process: the toolkit's calls to it block until it answers.
         const QString name = QTest::currentDataTag();
@@ -114,6 +127,7 @@ private Q_SLOTS:
         QVERIFY(server.registerService("org.freedesktop.Notifications"));
 
         RecordingToolkit toolkit;
+        toolkit.opens = opens;
         QSignalSpy notified(&service, &NotificationService::notified);
         toolkit.notify("Done.", "Split 2 archives into 5 parts in /home/anna/out.", folder);
         QVERIFY(notified.count() == 1 || notified.wait(5000));
@@ -135,6 +149,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(toolkit.opened, opened, 2000);
         QTest::qWait(100);
         QCOMPARE(toolkit.opened, opened);
+        const QStringList said{"The folder /home/anna/out could not be opened."};
+        QCOMPARE(toolkit.boxes, offered && !opens ? said : QStringList());
     }
 };
 

@@ -707,10 +707,6 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
         <translation>Zielordner nicht gefunden.</translation>
     </message>
     <message>
-        <source>The folder %1 could not be opened.</source>
-        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
-    </message>
-    <message>
         <source>No archive was split.</source>
         <translation>Kein Archiv wurde aufgeteilt.</translation>
     </message>
@@ -826,6 +822,13 @@ in %2 in Zeile %3<byte value="xd"/><byte value="xd"/>Bitte senden Sie ein Bildsc
     <message>
         <source>The split size was raised to fit the largest entry, so these parts are larger than the size asked for:</source>
         <translation>Die Teilgröße wurde erhöht, damit der größte Eintrag passt; diese Teile sind daher größer als gewünscht:</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Toolkit</name>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
     </message>
 </context>
 </TS>

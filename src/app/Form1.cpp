@@ -26,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QTreeView>
 
@@ -33,16 +34,10 @@ namespace qm {
 
 namespace {
 
-QRect designRect(int left, int top, int width, int height)
-{
-    return QRect(twips(left), twips(top), twips(width), twips(height));
-}
-
-QPushButton *button(const char *name, const QString &caption, QWidget *parent, QRect r)
+QPushButton *button(const char *name, const QString &caption, QWidget *parent)
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
     b->setAutoDefault(true); // Return presses the button that has the focus
     return b;
 }
@@ -68,23 +63,24 @@ Form1::~Form1()
 void Form1::buildControls()
 {
     setFont(QFont(QStringLiteral("Arial"), 9));
-    setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
+    setMinimumSize(leastSize());
+    resize(designSize());
 
     buildListAndButtons();
     buildOutputAndProgress();
     buildOptions();
+    layOut();
     assignMnemonics();
     wireKeyboardAndPointer();
 }
 
 void Form1::buildListAndButtons()
 {
-    PushButton7 = button("PushButton7", tr("Help"), this, designRect(120, 120, 7800, 405));
+    PushButton7 = button("PushButton7", tr("Help"), this);
     PushButton7->setAccessibleDescription(tr("How split sizes are worked out"));
 
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(designRect(120, 630, 7800, 2295));
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setItemsExpandable(false);
@@ -100,10 +96,10 @@ void Form1::buildListAndButtons()
     ListView1->setAccessibleName(tr("Zip File(s)"));
     ListView1->setAccessibleDescription(ListView1->toolTip());
 
-    PushButton1 = button("PushButton1", tr("Add Zip File(s)"), this, designRect(120, 3015, 3840, 405));
-    PushButton4 = button("PushButton4", tr("Add All Zip Files In Folder"), this, designRect(4080, 3015, 3840, 405));
-    PushButton5 = button("PushButton5", tr("Clear List"), this, designRect(120, 3525, 3840, 405));
-    PushButton6 = button("PushButton6", tr("Load Sample/Example Files"), this, designRect(4080, 3525, 3840, 405));
+    PushButton1 = button("PushButton1", tr("Add Zip File(s)"), this);
+    PushButton4 = button("PushButton4", tr("Add All Zip Files In Folder"), this);
+    PushButton5 = button("PushButton5", tr("Clear List"), this);
+    PushButton6 = button("PushButton6", tr("Load Sample/Example Files"), this);
 
 }
 
@@ -111,21 +107,18 @@ void Form1::buildOutputAndProgress()
 {
     Frame1 = new QGroupBox(tr("Split To This Folder"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(designRect(120, 3975, 7800, 800));
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(designRect(240, 300, 6675, 345));
     Text1->setAccessibleName(Frame1->title());
-    PushButton3 = button("PushButton3", QStringLiteral("..."), Frame1, designRect(6960, 300, 600, 345));
+    PushButton3 = button("PushButton3", QStringLiteral("..."), Frame1);
     PushButton3->setAccessibleName(tr("Browse for the output folder"));
     PushButton3->setToolTip(PushButton3->accessibleName());
 
-    PushButton2 = button("PushButton2", tr("Start Splitting"), this, designRect(120, 4890, 7800, 405));
+    PushButton2 = button("PushButton2", tr("Start Splitting"), this);
     PushButton2->setAccessibleName(PushButton2->text());
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(designRect(120, 5415, 7800, 405));
     ProgressBar1->setRange(0, 1000); // tenths of a percent, so 33.3 shows as such
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
@@ -137,37 +130,33 @@ void Form1::buildOptions()
 {
     Frame2 = new QGroupBox(tr("Split Option"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(designRect(120, 6300, 7800, 1215));
     Option1 = new QRadioButton(tr("Split each source file by this size, in Megabytes (MB):"), Frame2);
     Option1->setObjectName(QStringLiteral("Option1"));
-    Option1->setGeometry(designRect(240, 300, 4815, 255));
     Option1->setChecked(true);
     Text2 = new QLineEdit(Frame2);
     Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setGeometry(designRect(5160, 265, 2355, 345));
     Text2->setAccessibleName(Option1->text());
     Text2->setValidator(new NumberFieldValidator(&MegabytesFromText, kMostMegabytes, Text2));
     Option2 = new QRadioButton(tr("Split each source file into this number of parts:"), Frame2);
     Option2->setObjectName(QStringLiteral("Option2"));
-    Option2->setGeometry(designRect(240, 750, 4695, 255));
     Text3 = new QLineEdit(Frame2);
     Text3->setObjectName(QStringLiteral("Text3"));
-    Text3->setGeometry(designRect(5160, 705, 2355, 345));
     Text3->setAccessibleName(Option2->text());
     Text3->setValidator(new NumberFieldValidator(&PartsFromText, kMostParts, Text3));
 
-    // The frame and its option buttons are white until a skin paints them; their text is set dark
-    // with it, or a dark theme's light text would vanish on the white.
+    // The frame is white until a skin paints it; its text is set dark with it, or a dark theme's
+    // light text would vanish on the white. The option buttons paint no back of their own: the
+    // frame's shows through their captions.
     for (QWidget *w : {static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Option1),
                        static_cast<QWidget *>(Option2)}) {
         QPalette pal = w->palette();
         pal.setColor(QPalette::Window, Qt::white);
-        pal.setColor(QPalette::Button, Qt::white); // what an option button fills its back with
+        pal.setColor(QPalette::Button, Qt::white);
         pal.setColor(QPalette::WindowText, Qt::black);
         pal.setColor(QPalette::ButtonText, Qt::black);
         w->setPalette(pal);
-        w->setAutoFillBackground(true);
     }
+    Frame2->setAutoFillBackground(true);
 
 }
 
@@ -235,7 +224,7 @@ void Form1::Form_Load()
     if (h.test(106, [&] { return FileExists(cursorFile); }))
         h.step(108, [&] { loadHandCursor(cursorFile); });
     h.step(128, [&] { m_files->setColumnTitle(tr("Zip File(s)")); });
-    h.step(130, [&] { ListView1->setColumnWidth(0, twips(7000)); });
+    h.step(130, [&] { fitListColumn(); });
     h.step(132, [&] {
         // The desktop is only needed when nothing is stored: a missing desktop must not hide
         // the folder the user chose last time.
@@ -416,6 +405,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Drop:
         if (watched == ListView1->viewport())
             return listDragEvent(event);
+        break;
+    case QEvent::Resize:
+        if (watched == ListView1->viewport())
+            fitListColumn(static_cast<QResizeEvent *>(event)->oldSize().width());
         break;
     case QEvent::KeyPress:
         if (watched == ListView1)

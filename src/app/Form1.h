@@ -109,10 +109,15 @@ public:
 
     static constexpr int kClientWidthTwips = 8040;
     static constexpr int kClientHeightTwips = 7635; // tall enough to show "Split Option"
+    // The designed size, where the screen has room for it; the window opens at it.
+    static QSize designSize();
+    // The least size: the design with the list shorter, so the window fits small screens.
+    static QSize leastSize();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void assignMnemonics();
@@ -120,6 +125,9 @@ private:
     void buildListAndButtons();
     void buildOutputAndProgress();
     void buildOptions();
+    void layOut();
+    // The list's one column spans the list, or more where the user widened it.
+    void fitListColumn(int oldViewportWidth = -1);
     void wireKeyboardAndPointer();
     void connectHandlers();
     void loadHandCursor(const QString &path);

@@ -172,8 +172,7 @@ void SplitRun::finish(const SplitSummary &summary)
                                                 summary.failures.isEmpty() ? vbNoIcon : vbExclamation, QString(),
                                                 RunDetailsText(summary));
         if (answer == vbOpenFolder && !m_ctx.toolkit.openFolder(m_outputFolder))
-            m_ctx.toolkit.msgBox(tr("The folder %1 could not be opened.").arg(paths::shown(m_outputFolder)),
-                                 vbOKOnly, vbExclamation);
+            m_ctx.toolkit.folderNotOpened(m_outputFolder);
     });
     h.step(174, [&] { m_host.setMousePointer(vbDefault); });
     Q_EMIT ended();

@@ -78,7 +78,18 @@ void CentreForm(QWidget &window)
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         throw AppError::invalidArgument();
-    window.move(CentredTopLeft(screen->geometry(), window.frameGeometry().size()));
+    // Never larger than the room panels leave; the window's least size still holds.
+    const QRect room = screen->availableGeometry();
+    const QSize frameExtra = window.frameGeometry().size() - window.size();
+    window.resize(window.size().boundedTo(room.size() - frameExtra));
+    const QSize frame = window.frameGeometry().size();
+    QPoint topLeft = CentredTopLeft(screen->geometry(), frame);
+    // Centred on the screen, but clear of its panels where it fits beside them.
+    if (frame.width() <= room.width())
+        topLeft.setX(qBound(room.left(), topLeft.x(), room.right() + 1 - frame.width()));
+    if (frame.height() <= room.height())
+        topLeft.setY(qBound(room.top(), topLeft.y(), room.bottom() + 1 - frame.height()));
+    window.move(topLeft);
 }
 
 namespace {
@@ -138,7 +149,7 @@ void ApplySkin(QWidget &window, SkinFramework &skin, const QString &applicationF
 
     // The theme's button face and text, from the application: Form1 paints some of these widgets
     // white with black text, and a skinned window must not keep that patch.
-    const auto paintButtonFace = [theme = QApplication::palette()](QWidget *w) {
+    const auto paintButtonFace = [theme = QApplication::palette()](QWidget *w, bool fill) {
         QPalette pal = w->palette();
         for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
             const QColor face = theme.color(group, QPalette::Button);
@@ -148,14 +159,17 @@ void ApplySkin(QWidget &window, SkinFramework &skin, const QString &applicationF
                 pal.setColor(group, role, theme.color(group, role));
         }
         w->setPalette(pal);
-        w->setAutoFillBackground(true);
+        w->setAutoFillBackground(fill);
     };
-    paintButtonFace(&window);
+    paintButtonFace(&window, true);
     const auto children = window.findChildren<QWidget *>();
     for (QWidget *child : children) {
+        // Captions paint no back of their own, or a lighter block stands on their frame.
         if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child)
-            || qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
-            paintButtonFace(child);
+            || qobject_cast<QLabel *>(child))
+            paintButtonFace(child, false);
+        else if (qobject_cast<QGroupBox *>(child))
+            paintButtonFace(child, true);
     }
 
     skin.LoadSkin(info.absoluteFilePath(), QString());

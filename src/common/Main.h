@@ -21,7 +21,7 @@ QString GetSpecialFolderPath(int folder);
 QString DesktopFolder();
 // Top-left of a frame of size `frame` centred on `area` (halves not rounded before the final pixel).
 QPoint CentredTopLeft(const QRect &area, const QSize &frame);
-// Centres the window, frame included, on the primary screen.
+// Centres the window, frame included, on the primary screen, shrunk to the room its panels leave.
 void CentreForm(QWidget &window);
 // Centres the window once more on its first expose, when its frame (title bar) is known.
 void CentreFormOnceFramed(QWidget &window);

@@ -9,7 +9,9 @@
 #include <QDBusPendingReply>
 #include <QDBusReply>
 #include <QHash>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -58,8 +60,11 @@ public:
 private Q_SLOTS:
     void invoked(uint id, const QString &action)
     {
-        if (action == kOpenFolderAction && m_folders.contains(id))
-            m_toolkit.openFolder(m_folders.value(id));
+        if (action == kOpenFolderAction && m_folders.contains(id)) {
+            const QString folder = m_folders.value(id);
+            if (!m_toolkit.openFolder(folder))
+                m_toolkit.folderNotOpened(folder);
+        }
     }
     void closed(uint id, uint) { m_folders.remove(id); }
 
@@ -69,7 +74,12 @@ private:
 };
 
 QtToolkit::QtToolkit() = default;
-QtToolkit::~QtToolkit() = default;
+QtToolkit::~QtToolkit()
+{
+    // A launch still running ends with the toolkit, unannounced.
+    for (QProcess *opener : m_openers.findChildren<QProcess *>())
+        opener->disconnect(&m_openers);
+}
 
 int QtToolkit::showMessage(const QString &text, int buttons, int icon, const QString &title, const QString &details)
 {
@@ -149,7 +159,24 @@ bool QtToolkit::ownerActive() const
 
 bool QtToolkit::openFolder(const QString &folder)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    // Qt starts xdg-open and forgets it, so a desktop without a file manager would only say so on
+    // standard error: start it here and hear how it ends.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    auto *process = new QProcess(&m_openers);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, &m_openers,
+                     [this, process, folder](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status != QProcess::NormalExit || code != 0)
+                             folderNotOpened(folder);
+                     });
+    process->start(opener, {QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded)});
+    if (process->waitForStarted())
+        return true;
+    process->deleteLater(); // never started: the caller says so
+    return false;
 }
 
 void QtToolkit::doEvents()

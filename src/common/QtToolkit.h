@@ -4,6 +4,7 @@
 #include "common/Toolkit.h"
 
 #include <QCoreApplication>
+#include <QObject>
 
 #include <memory>
 
@@ -36,6 +37,7 @@ protected:
 private:
     class NotificationActions;
     std::unique_ptr<NotificationActions> m_actions;
+    QObject m_openers; // the file-manager launches not yet ended
 };
 
 } // namespace qm

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ extern const QString kApplicationTitle; // "Quillmere"
 // Qt dialog directly: whoever makes the context chooses how boxes are shown and answered.
 class Toolkit
 {
+    Q_DECLARE_TR_FUNCTIONS(qm::Toolkit)
+
 public:
     virtual ~Toolkit() = default;
 
@@ -42,8 +45,11 @@ public:
                                       const QString &pattern, const QString &startFolder) = 0;
     // Folder chooser starting at startFolder; "" on cancel.
     virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
-    // Opens a folder in the desktop's file manager; false when that failed.
+    // Opens a folder in the desktop's file manager; false when that failed. A file manager that
+    // fails after it started is told in a box by the toolkit itself.
     virtual bool openFolder(const QString &folder) = 0;
+    // The box that says a folder could not be opened.
+    void folderNotOpened(const QString &folder);
     // A desktop notification (freedesktop, over D-Bus); silently none where no service runs.
     // With a folder, it offers to open it where the notification service takes actions.
     virtual void notify(const QString &summary, const QString &body, const QString &folder = QString()) = 0;
