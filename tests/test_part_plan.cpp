@@ -317,7 +317,7 @@ private Q_SLOTS:
         for (const QString &archive : archives) {
             // The dry run refuses what the run refuses, and plans the parts the run made.
             const ArchiveSplitResult dry =
-                PlanArchive({archive, nullptr, std::make_shared<UnzipLibrary>(), 1048576, parts});
+                PlanArchive({archive, nullptr, std::make_shared<UnzipLibrary>(), 1048576, parts, {}});
             if (!dry.failure.isEmpty())
                 dryRefused << archive + QStringLiteral(": ") + dry.failure;
             else
