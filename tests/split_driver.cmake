@@ -23,9 +23,14 @@ if(QUILLMERE_TESTS AND TARGET quillmere)
     add_test(NAME batch_scripts COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_scripts.sh $<TARGET_FILE:quillmere>)
     set_tests_properties(batch_scripts PROPERTIES
         ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
-    add_test(NAME batch_limits COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_limits.sh $<TARGET_FILE:quillmere>)
-    set_tests_properties(batch_limits PROPERTIES
-        ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
+    # Not under the sanitizers: UBSan checks an object's type by probing its memory through a pipe,
+    # and where the test leaves no descriptor free it takes every object for a broken one and
+    # stops the program. test_split_job runs the engine under the same limits in either build.
+    if(NOT QUILLMERE_SANITIZE)
+        add_test(NAME batch_limits COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/batch_limits.sh $<TARGET_FILE:quillmere>)
+        set_tests_properties(batch_limits PROPERTIES
+            ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp" TIMEOUT 300)
+    endif()
 endif()
 # test_runandwait kills a driver mid-run to see its tool go with it.
 if(TARGET test_runandwait)
