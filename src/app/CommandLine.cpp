@@ -46,6 +46,14 @@ struct Option
     bool hasValue = false;
 };
 
+bool takesValue(const QString &name)
+{
+    for (const char *option : {"--size", "--parts", "--output", "--jobs"})
+        if (name == QLatin1String(option))
+            return true;
+    return false;
+}
+
 Option optionAt(const QStringList &args, int &i)
 {
     Option option;
@@ -56,9 +64,7 @@ Option optionAt(const QStringList &args, int &i)
         option.name.truncate(equals);
         option.hasValue = true;
     }
-    const bool takesValue = option.name == QLatin1String("--size") || option.name == QLatin1String("--parts")
-                            || option.name == QLatin1String("--output") || option.name == QLatin1String("--jobs");
-    if (takesValue && !option.hasValue && i + 1 < args.size()) {
+    if (takesValue(option.name) && !option.hasValue && i + 1 < args.size()) {
         option.value = args[++i];
         option.hasValue = true;
     }
@@ -68,11 +74,9 @@ Option optionAt(const QStringList &args, int &i)
 // Applies one option; an error text when it is wrong.
 QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
 {
-    const bool takesValue = o.name == QLatin1String("--size") || o.name == QLatin1String("--parts")
-                            || o.name == QLatin1String("--output") || o.name == QLatin1String("--jobs");
-    if (takesValue && !o.hasValue)
+    if (takesValue(o.name) && !o.hasValue)
         return CommandLineText::tr("%1 needs a value.").arg(paths::shown(o.name));
-    if (!takesValue && o.hasValue)
+    if (!takesValue(o.name) && o.hasValue)
         return CommandLineText::tr("%1 takes no value.").arg(paths::shown(o.name));
     if (o.name == QLatin1String("--split")) {
         split = true;
