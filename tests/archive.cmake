@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The archive reader's tests find libunzip32.so and the fixture script through CMake.
-foreach(archive_test test_unzip32 test_cunzip test_cunzip_unzip)
+foreach(archive_test test_unzip32 test_unzip32_extract test_cunzip test_cunzip_unzip)
     if(TARGET ${archive_test})
         target_compile_definitions(${archive_test} PRIVATE
             UNZIP32_LIBRARY="$<TARGET_FILE:unzip32>"
