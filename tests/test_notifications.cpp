@@ -2,7 +2,7 @@
 // The desktop notification at the end of a run, against a stand-in notification service on a
 // private session bus: the installed icon, and "Open Folder" offered and acted on only where the
 // service takes actions, and a box where the folder cannot be opened.
-#include "common/QtToolkit.h"
+#include "BoxRecordingToolkit.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -47,23 +47,15 @@ Q_SIGNALS:
 
 // The real toolkit, but the file manager is not started: the folder asked for is kept, and so
 // are the boxes.
-class RecordingToolkit : public QtToolkit
+class RecordingToolkit : public BoxRecordingToolkit
 {
 public:
     QStringList opened;
     bool opens = true;
-    QStringList boxes;
     bool openFolder(const QString &folder) override
     {
         opened << folder;
         return opens;
-    }
-
-protected:
-    int showMessage(const QString &text, int, int, const QString &, const QString &) override
-    {
-        boxes << text;
-        return vbOK;
     }
 };
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a folder in the file manager through the real toolkit, with a stand-in xdg-open: a
 // desktop that cannot open it is told in a box, not on standard error alone.
-#include "common/QtToolkit.h"
+#include "BoxRecordingToolkit.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,24 +10,6 @@
 #include <QTest>
 
 using namespace qm;
-
-namespace {
-
-// The real toolkit with its boxes written down instead of shown.
-class BoxRecordingToolkit : public QtToolkit
-{
-public:
-    QStringList boxes;
-
-protected:
-    int showMessage(const QString &text, int, int, const QString &, const QString &) override
-    {
-        boxes << text;
-        return vbOK;
-    }
-};
-
-} // namespace
 
 class OpenFolderTest : public QObject
 {
