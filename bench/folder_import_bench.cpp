@@ -7,7 +7,7 @@
 #include "app/Form1.h"
 #include "ScriptedToolkit.h"
 #include "app/Settings.h"
-#include "common/Context.h"
+#include "app/Context.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 // Starts exactly as the program does and quits as soon as the window is exposed.
 #include "app/Form1.h"
 #include "app/Settings.h"
-#include "common/Context.h"
-#include "common/QtToolkit.h"
+#include "app/Context.h"
+#include "toolkit/QtToolkit.h"
 #include "common/Translations.h"
 
 #include <QApplication>

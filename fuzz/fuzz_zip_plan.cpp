@@ -2,7 +2,7 @@
 // libFuzzer target: the one ZIP reader over an archive held in memory, then the part planner
 // over whatever directory it read, by size and by parts, at sizes from the smallest -n zipsplit
 // takes to the largest a caller can pass.
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 #include "split/PartPlan.h"
 
 #include <cstddef>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/BatchSplit.h"
-#include "app/CommandLine.h"
+#include "cli/BatchSplit.h"
+#include "cli/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/SignalWatcher.h"
-#include "common/QtToolkit.h"
+#include "toolkit/QtToolkit.h"
 #include "common/Translations.h"
 
 #include "common/Paths.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "common/QtToolkit.h"
+#include "toolkit/QtToolkit.h"
 
 #include <QStringList>
 

@@ -5,7 +5,7 @@
 
 // cUnzip and its binding mUnzip: the reader over the real libunzip32.so
 // beside the test program, and the callbacks driven directly.
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include "archive/cUnzip.h"
 #include "archive/mUnzip.h"

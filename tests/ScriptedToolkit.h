@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "common/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 #include <QQueue>
 #include <QVector>

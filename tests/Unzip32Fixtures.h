@@ -5,7 +5,7 @@
 
 // libunzip32.so on its own: the exported entry points, loaded the way the program loads them,
 // driven with recording callbacks over archives made at test time (fuzz/make_corpus.py).
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include "unzip32/unzip32.h"
 

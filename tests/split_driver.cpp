@@ -17,11 +17,11 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "archive/UnzipLibrary.h"
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/NumberConversion.h"
 #include "split/PartPlan.h"
 #include "split/ZipDirectory.h"
-#include "app/SplitChoice.h"
+#include "split/SplitChoice.h"
 #include "app/SplitRun.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "TestSupport.h"
 
 #include "app/Form1.h"
-#include "common/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 #include <QApplication>
 #include <QFile>

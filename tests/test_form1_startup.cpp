@@ -4,8 +4,8 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
-#include "common/Main.h"
-#include "common/Toolkit.h"
+#include "app/Main.h"
+#include "toolkit/Toolkit.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 #include "TestSupport.h"
 
 #include "app/Form1.h"
-#include "common/QtToolkit.h"
-#include "common/Toolkit.h"
+#include "toolkit/QtToolkit.h"
+#include "toolkit/Toolkit.h"
 
 #include <QApplication>
 #include <QLineEdit>

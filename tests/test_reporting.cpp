@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "common/AppError.h"
-#include "common/ReportingHandler.h"
+#include "toolkit/ReportingHandler.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include "split/Shell32.h"
 #include "split/ZipSplit.h"
@@ -65,7 +65,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, folder);
         QFETCH(QString, archive);
-        TestWorld world;
+        TempHome world;
         const QString argsFile = world.home() + "/args.txt";
         qputenv("QM_STAND_IN_ARGS", QFile::encodeName(argsFile));
         const ProcessCommand command = ZipSplitCommandLine(kStandIn, 4096, folder, archive);
@@ -81,7 +81,7 @@ private Q_SLOTS:
 
     void exitCodeAndOutputComeBack()
     {
-        TestWorld world;
+        TempHome world;
         qputenv("QM_STAND_IN", "exit:14");
         ToolProcess tool;
         QCOMPARE(runToEnd(tool, standIn()), 14);
@@ -93,18 +93,17 @@ private Q_SLOTS:
 
     void launchFailureIsNegativeAndSilent()
     {
-        TestWorld world;
+        TempHome world;
         ToolProcess tool;
         const int code = runToEnd(tool, {QString(), world.home() + "/no such tool", {}, {}, {}});
         QVERIFY(code < 0);
-        QVERIFY(!tool.outcome().started);
-        QCOMPARE(world.toolkit().shown.size(), 0);
+        QVERIFY(!tool.outcome().started); // and silent: the engine links no toolkit to show a box with
         QVERIFY(runToEnd(tool, {QString(), QString(), {}, {}, {}}, std::nullopt) < 0);
     }
 
     void standardInputIsTheNullDevice()
     {
-        TestWorld world;
+        TempHome world;
         QElapsedTimer clock;
         clock.start();
         ToolProcess tool;
@@ -135,7 +134,7 @@ private Q_SLOTS:
 
     void stopperEndsTheProcess()
     {
-        TestWorld world;
+        TempHome world;
         qputenv("QM_STAND_IN", "hang");
         const QString folder = world.home() + "/parts";
         QDir().mkpath(folder);
@@ -154,7 +153,7 @@ private Q_SLOTS:
     // writing into a folder that the next run sweeps.
     void theToolDiesWithTheProgram()
     {
-        TestWorld world;
+        TempHome world;
         const QString pids = world.home() + "/pids";
         const QString archive = makeZip(world.home() + "/a.zip", {{"a.txt", QByteArray(5000, 'a')}});
         QDir().mkpath(world.home() + "/out");

@@ -3,9 +3,9 @@
 
 #include "split/Shell32.h"
 #include "app/SplitHost.h"
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "app/NumberField.h"
-#include "app/SplitChoice.h"
+#include "split/SplitChoice.h"
 #include "app/SplitRun.h"
 #include "split/ToolFile.h"
 #include "split/PartNames.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The split engine on its own: a typed request, archives side by side, results in list order.
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include "archive/UnzipLibrary.h"
 #include "common/UniqueFd.h"
@@ -42,7 +42,7 @@ QString zipOf(const QString &path, int entries, int size, int seed)
 // A job over the archives with the stand-in tool (or zipsplit itself when mode is "real").
 struct JobWorld
 {
-    TestWorld world;
+    TempHome world;
     QString out = world.home() + QStringLiteral("/out");
     QVector<ArchiveOutcome> outcomes;
     QVector<RunProgress> progress;
@@ -451,7 +451,7 @@ private Q_SLOTS:
     // The staging folder's source link never goes through a link planted where its folder goes.
     void aLinkInTheStagingFolderIsNotFollowed()
     {
-        TestWorld world;
+        TempHome world;
         const QString out = world.home() + "/out";
         const QString target = world.home() + "/target";
         QDir().mkpath(out);

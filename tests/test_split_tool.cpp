@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "TestSupport.h"
+#include "TestFiles.h"
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "common/AppError.h"
 #include "split/StagingFolder.h"
 #include "split/ToolFile.h"
@@ -44,7 +44,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, appData);
         QFETCH(QString, expected);
-        TestWorld world;
+        TempHome world;
         if (appData == "<unset>")
             qunsetenv("APPDATA");
         else if (appData.startsWith('/') || appData.isEmpty())
@@ -77,7 +77,7 @@ private Q_SLOTS:
 
     void eachRunWritesItsOwnPrivateTool()
     {
-        TestWorld world;
+        TempHome world;
         auto first = std::make_unique<DeployedTool>("#!/bin/sh\nexit 0\n", world.home());
         const DeployedTool second("#!/bin/sh\nexit 0\n", world.home());
         QVERIFY(first->path() != second.path());
@@ -111,7 +111,7 @@ private Q_SLOTS:
     void deadRunsFoldersGoLiveOnesStay()
     {
         QFETCH(QString, prefix);
-        TestWorld world;
+        TempHome world;
         const bool tool = prefix.contains("tool");
         const QString deadButMore = deadRunFolder(world.home(), tool);
         QVERIFY(!deadButMore.isEmpty());

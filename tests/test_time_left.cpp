@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/RunReport.h"
-#include "app/TimeLeftEstimator.h"
+#include "split/RunReport.h"
+#include "split/TimeLeftEstimator.h"
 
 #include <QTest>
 

@@ -6,7 +6,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "common/Translations.h"
-#include "app/RunReport.h"
+#include "split/RunReport.h"
 
 #include <QGroupBox>
 #include <QProcessEnvironment>

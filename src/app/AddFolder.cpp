@@ -4,7 +4,7 @@
 #include "app/FileListModel.h"
 #include "common/AppError.h"
 #include "common/Paths.h"
-#include "common/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

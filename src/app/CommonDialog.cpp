@@ -3,7 +3,7 @@
 
 #include "common/AppError.h"
 #include "common/Paths.h"
-#include "common/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 #include <QFileInfo>
 #include <QStringList>

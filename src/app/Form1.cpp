@@ -4,13 +4,13 @@
 #include "app/FileListModel.h"
 #include "app/Mnemonics.h"
 #include "app/NumberField.h"
-#include "app/SplitChoice.h"
+#include "split/SplitChoice.h"
 #include "app/Settings.h"
 #include "common/AppError.h"
-#include "common/Main.h"
+#include "app/Main.h"
 #include "common/NumberConversion.h"
-#include "common/ReportingHandler.h"
-#include "common/Toolkit.h"
+#include "toolkit/ReportingHandler.h"
+#include "toolkit/Toolkit.h"
 #include "app/SplitRun.h"
 
 #include <QButtonGroup>

@@ -3,8 +3,8 @@
 
 #include "app/AddFolder.h"
 #include "app/CommonDialog.h"
-#include "common/Context.h"
-#include "common/SkinFramework.h"
+#include "app/Context.h"
+#include "app/SkinFramework.h"
 #include "app/SplitHost.h"
 
 #include <QCursor>

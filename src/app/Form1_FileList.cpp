@@ -6,8 +6,8 @@
 #include "app/Settings.h"
 #include "common/AppError.h"
 #include "common/Paths.h"
-#include "common/ReportingHandler.h"
-#include "common/Toolkit.h"
+#include "toolkit/ReportingHandler.h"
+#include "toolkit/Toolkit.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -5,10 +5,10 @@
 #include "app/FileListModel.h"
 #include "app/Settings.h"
 #include "common/AppError.h"
-#include "common/Main.h"
+#include "app/Main.h"
 #include "common/Paths.h"
-#include "common/ReportingHandler.h"
-#include "common/Toolkit.h"
+#include "toolkit/ReportingHandler.h"
+#include "toolkit/Toolkit.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SplitRun.h"
 
-#include "app/RunReport.h"
-#include "app/SplitChoice.h"
+#include "split/RunReport.h"
+#include "split/SplitChoice.h"
 #include "app/SplitHost.h"
 #include "archive/UnzipLibrary.h"
 #include "common/AppError.h"
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/Paths.h"
-#include "common/ReportingHandler.h"
-#include "common/Toolkit.h"
+#include "toolkit/ReportingHandler.h"
+#include "toolkit/Toolkit.h"
 #include "split/SplitReason.h"
 #include "split/ToolFile.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/TimeLeftEstimator.h"
+#include "split/TimeLeftEstimator.h"
 #include "split/SplitJob.h"
 
 #include <QElapsedTimer>

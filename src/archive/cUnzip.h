@@ -13,7 +13,7 @@
 // The events are Qt signals meant for direct connections (by-reference answers).
 
 #include "archive/UnzipLibrary.h"
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 #include "archive/mUnzip.h"
 
 #include <QDateTime>

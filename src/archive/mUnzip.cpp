@@ -2,7 +2,7 @@
 #include "archive/mUnzip.h"
 
 #include "archive/UnzipLibrary.h"
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 #include "archive/cUnzip.h"
 #include "common/Paths.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 
 // Entry names as callers get them: UTF-8, whatever the archive stored.
 
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 
 #include <string>
 

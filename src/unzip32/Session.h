@@ -4,7 +4,7 @@
 // One Wiz_SingleEntryUnzip request: what listing, testing and extracting share (the archive, the
 // name selection, the code to return, reading an entry's data).
 
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 #include "Messages.h"
 #include "ZipHandles.h"
 #include "unzip32.h"

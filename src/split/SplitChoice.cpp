@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SplitChoice.h"
+#include "split/SplitChoice.h"
 
 #include "common/AppError.h"
 #include "common/NumberConversion.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/ReportingHandler.h"
+#include "toolkit/ReportingHandler.h"
 
 #include "common/AppError.h"
-#include "common/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 namespace qm {
 

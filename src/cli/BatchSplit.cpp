@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/BatchSplit.h"
+#include "cli/BatchSplit.h"
 
-#include "app/CommandLine.h"
-#include "app/RunReport.h"
-#include "app/SplitChoice.h"
+#include "cli/CommandLine.h"
+#include "split/RunReport.h"
+#include "split/SplitChoice.h"
 #include "common/AppError.h"
 #include "common/Paths.h"
 #include "common/SignalWatcher.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/QtToolkit.h"
+#include "toolkit/QtToolkit.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "app/SplitChoice.h"
+#include "split/SplitChoice.h"
 #include "common/Paths.h"
 #include "split/ToolFile.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/RunReport.h"
+#include "split/RunReport.h"
 
 #include "common/Paths.h"
 #include "split/SplitReason.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "archive/ZipReader.h"
+#include "zip/ZipReader.h"
 
 #include "posix/LittleEndian.h"
 

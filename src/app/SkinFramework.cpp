@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/SkinFramework.h"
+#include "app/SkinFramework.h"
 
 #include "common/AppError.h"
 

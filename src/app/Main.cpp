@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/Main.h"
+#include "app/Main.h"
 
 #include "common/AppError.h"
 #include "common/Paths.h"
-#include "common/SkinFramework.h"
+#include "app/SkinFramework.h"
 
 #include <QApplication>
 #include <QCheckBox>

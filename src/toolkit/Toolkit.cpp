@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 #include "common/Paths.h"
 

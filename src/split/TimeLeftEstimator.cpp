@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/TimeLeftEstimator.h"
+#include "split/TimeLeftEstimator.h"
 
 #include <algorithm>
 
