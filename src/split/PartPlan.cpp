@@ -83,6 +83,10 @@ static std::uint64_t CentralBytes(const StoredZipEntry &e, bool farOffset)
 
 PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
 {
+    const std::size_t n = directory.entries.size();
+    m_estimate.reserve(n);
+    m_local.reserve(n);
+    m_central.reserve(n);
     for (const StoredZipEntry &e : directory.entries) {
         const std::uint64_t estimate = kEntryAllowance + 2 * std::uint64_t(e.nameLength)
                                        + 2 * std::uint64_t(e.centralExtra) + e.comment
@@ -92,12 +96,17 @@ PartPlanner::PartPlanner(const ZipDirectory &directory) : m_directory(directory)
         m_central.push_back({CentralBytes(e, false), CentralBytes(e, true)});
         m_largestEstimate = std::max(m_largestEstimate, m_estimate.back());
     }
-    m_largestFirst.resize(m_estimate.size());
+    m_largestFirst.resize(n);
     std::iota(m_largestFirst.begin(), m_largestFirst.end(), std::size_t(0));
     m_whole = saturate(partBytes(m_largestFirst)); // still in archive order
-    // glibc's qsort is a merge sort, so equal estimates keep their order, as here.
-    std::stable_sort(m_largestFirst.begin(), m_largestFirst.end(),
-                     [this](std::size_t a, std::size_t b) { return m_estimate[a] > m_estimate[b]; });
+    // Largest first, equals in archive order as glibc's qsort (a merge sort) leaves them; sorted
+    // with the estimate beside its index rather than looked up through it.
+    std::vector<std::pair<std::uint64_t, std::size_t>> keyed(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keyed[i] = {m_estimate[i], i};
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    for (std::size_t i = 0; i < n; ++i)
+        m_largestFirst[i] = keyed[i].second;
 }
 
 // One part as zipsplit writes it: local records in archive order, the central directory (each
