@@ -84,7 +84,7 @@ qm::ZipDirectory directoryOf(const QString &path)
 {
     // As a run reads it: through the archive reader and its library beside the program.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    QString failure;
+    qm::SplitFailure failure;
     qm::ZipDirectory directory = qm::ListStoredDirectory(fd, runLibrary(), failure);
     ::close(fd);
     return directory;

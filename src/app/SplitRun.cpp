@@ -54,7 +54,7 @@ bool SplitRun::start()
     m_job = std::make_unique<SplitJob>(std::move(request));
     connect(m_job.get(), &SplitJob::progress, this, &SplitRun::showProgress);
     connect(m_job.get(), &SplitJob::archiveFinished, this, [this](const ArchiveOutcome &o) {
-        const QString failure = o.stopped ? StoppedBeforeSplit() : o.result.failure;
+        const QString failure = o.stopped() ? StoppedBeforeSplit() : o.result.failure.text;
         m_host.archiveDone(o.index + 1, m_rows, o.archive,
                            int(o.result.parts.size()), failure);
     });

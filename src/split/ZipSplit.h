@@ -48,16 +48,14 @@ struct HeldPath
 ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
                                      const QString &archivePath, const QString &sourceLink);
 
-// Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
-// code and the "zipsplit error:" lines it prints, never from the exit code alone. A message that
-// names sourceLink (the name zipsplit read the archive under) names archive instead.
-QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sourceLink = QString(),
-                              const QString &archive = QString());
-// The kind of that failure.
-FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome);
+// Why zipsplit did not split an archive, its kind and plain words; none when it did. Judged from
+// the exit code and the "zipsplit error:" lines it prints, never from the exit code alone. A
+// message that names sourceLink (the name zipsplit read the archive under) names archive instead.
+SplitFailure ZipSplitFailure(const ProcessOutcome &outcome, const QString &sourceLink = QString(),
+                             const QString &archive = QString());
 
 // A plainer reason when the source file itself is the problem (gone, a folder, empty,
-// unreadable); empty when the file looks like something zipsplit could read.
-QString SourceFileProblem(const QString &archivePath);
+// unreadable); none when the file looks like something zipsplit could read.
+SplitFailure SourceFileProblem(const QString &archivePath);
 
 } // namespace qm
