@@ -57,7 +57,7 @@ qm::PartPlan planOf(bool byParts, const QString &number, const QString &archive)
     const qm::ZipDirectory directory = directoryOf(archive);
     const qm::PartPlanner planner(directory);
     const int parts = qm::ToInteger(number);
-    return byParts ? planner.forParts(parts, qm::SplitSizeFromParts(QFileInfo(archive).size(), std::int16_t(parts)))
+    return byParts ? planner.forParts(parts, qm::SplitSizeFromParts(QFileInfo(archive).size(), parts))
                    : planner.forSize(std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number)))));
 }
 

@@ -283,6 +283,7 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, Signa
     // A reader that goes away (| head) never ends the run half-way: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
     SplitRequest request = MakeSplitRequest(choiceFrom(line));
+    DeployToolFor(request);
     // With the tool written: every handle the run starts with is open now.
     if (const QString tooLow = request.dryRun ? QString() : OpenFileLimitTooLow(); !tooLow.isEmpty()) {
         print(err, QStringLiteral("quillmere: ") + tooLow);

@@ -80,9 +80,9 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     if (source.failure.failed())
         return source;
     const PartPlanner planner(source.directory);
-    // By parts, no smaller than the file's length / parts.
-    source.plan = request.parts > 0 ? planner.forParts(request.parts, source.state.st.st_size / request.parts)
-                                    : planner.forSize(request.askedSize);
+    source.plan = request.parts > 0
+                      ? planner.forParts(request.parts, SplitSizeFromParts(source.state.st.st_size, request.parts))
+                      : planner.forSize(request.askedSize);
     if (source.plan.parts.empty())
         source.failure = {FailureKind::Empty, SplitReason::tr("it holds no entries, so there is nothing to split.")};
     return source;
