@@ -3,6 +3,7 @@
 #include "split/ArchiveSplit.h"
 
 #include "common/UniqueFd.h"
+#include "posix/FileOps.h"
 #include "split/PartNames.h"
 #include "split/PlanCheck.h"
 #include "split/Shell32.h"
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace qm {
@@ -24,12 +24,9 @@ namespace {
 // The row's file, opened once: a regular file, and never a pipe that would block the open.
 UniqueFd openSource(const QString &archive)
 {
-    UniqueFd fd(::open(paths::toRaw(archive).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
-    if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
-        return UniqueFd();
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    UniqueFd fd = posix::openRegularFile(paths::toRaw(archive).constData(), st);
+    return st.st_size > 0 ? std::move(fd) : UniqueFd();
 }
 
 // What tells a file rewritten in place: its size and both its times.
