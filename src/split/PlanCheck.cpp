@@ -22,8 +22,6 @@ namespace qm {
 
 namespace {
 
-constexpr qint64 kEndRecord = 22;
-
 UniqueFd openPart(int folder, const QByteArray &name, int mode)
 {
     return UniqueFd(::openat(folder, name.constData(), mode | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
@@ -191,12 +189,12 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
     length[1] = char(comment.size() >> 8);
     for (const StagingFolder::StagedPart &part : parts) {
         const UniqueFd fd = openPart(stagingFolder, part.name, O_RDWR);
-        char end[kEndRecord];
-        if (!fd.isValid() || part.size < kEndRecord
-            || ::pread(fd.get(), end, sizeof end, off_t(part.size - kEndRecord)) != kEndRecord
-            || QByteArray(end, 4) != QByteArray("PK\x05\x06", 4) || end[20] != 0 || end[21] != 0)
+        if (!fd.isValid())
             return false;
-        if (!writeAt(fd.get(), length, off_t(part.size - 2)) || !writeAt(fd.get(), comment, off_t(part.size)))
+        zip::Bytes bytes = zip::Bytes::file(fd.get(), std::uint64_t(part.size));
+        const std::optional<std::uint64_t> lengthAt = zip::BareEndCommentLengthAt(bytes);
+        if (!lengthAt || !writeAt(fd.get(), length, off_t(*lengthAt))
+            || !writeAt(fd.get(), comment, off_t(part.size)))
             return false;
     }
     return true;
