@@ -101,7 +101,7 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
             entry = &source.directory.entries[i];
     const std::string_view name = source.directory.name(*entry);
     OversizedArchive oversized{request.archive, paths::fromRaw(QByteArray(name.data(), qsizetype(name.size()))),
-                               std::int64_t(entry->compressedSize), plan.largest(), {}};
+                               std::int64_t(entry->compressedSize), {}};
     // Named as planned; moving the parts may rename them.
     const int count = int(plan.parts.size());
     for (int i = 0; i < count; ++i)

@@ -45,7 +45,6 @@ struct OversizedArchive
     QString archive;
     QString entry; // the largest entry of the largest part, as paths::fromRaw gives it
     std::int64_t entrySize = 0;
-    std::int64_t largestPart = 0;
     QVector<OversizedPart> parts; // every part over the size asked, in order
 };
 

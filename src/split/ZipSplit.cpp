@@ -17,15 +17,6 @@
 
 namespace qm {
 
-QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
-                                  const QString &outputFolder, const QString &archivePath)
-{
-    const QString quote = QStringLiteral("\"");
-    return {quote, toolPath, quote, QStringLiteral(" -n "), QString::number(splitSize),
-            QStringLiteral(" -b "), quote, outputFolder, quote, QStringLiteral(" "),
-            quote, archivePath, quote};
-}
-
 namespace {
 
 QString asOperand(const QString &path)
@@ -38,12 +29,10 @@ QString asOperand(const QString &path)
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath)
 {
-    const QStringList pieces = ZipSplitCommandPieces(toolPath, splitSize, outputFolder, archivePath);
     ProcessCommand command;
-    command.text = pieces.join(QString());
-    command.program = pieces[1];
-    command.arguments = {pieces[3].trimmed(), pieces[4], pieces[5].trimmed(), asOperand(pieces[7]),
-                         asOperand(pieces[11])};
+    command.program = toolPath;
+    command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
+                         asOperand(outputFolder), asOperand(archivePath)};
     return command;
 }
 

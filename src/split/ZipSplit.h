@@ -12,15 +12,8 @@
 
 namespace qm {
 
-// The 13 pieces of a zipsplit command line, in order: quote, tool path, quote, " -n ", split
-// size, " -b ", quote, output folder, quote, " ", quote, archive path, quote.
-QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
-                                  const QString &outputFolder, const QString &archivePath);
-
-// The command built from those pieces: its text is the pieces joined (the command's documented
-// form, kept for people reading it; nothing parses it back); its program and arguments
-// are the same pieces unquoted, each path exactly one argument. A path that starts with "-" is
-// handed over as "./-..." so zipsplit cannot mistake it for an option.
+// zipsplit -n size -b folder archive, each path exactly one argument. A path that starts with "-"
+// is handed over as "./-..." so zipsplit cannot mistake it for an option.
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath);
 
