@@ -4,16 +4,14 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "app/Context.h"
+#include "app/Main.h"
 #include "common/SignalWatcher.h"
 #include "toolkit/QtToolkit.h"
-#include "common/Translations.h"
 
 #include "common/Paths.h"
 #include "posix/FileOps.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QProcessEnvironment>
 
 #include <cstdio>
 
@@ -25,15 +23,6 @@ QStringList arguments(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         args << qm::paths::fromRaw(QByteArray(argv[i]));
     return args;
-}
-
-// Names the program and installs the user's language, before any text is made.
-void prepare(QCoreApplication &app)
-{
-    QCoreApplication::setOrganizationName(QStringLiteral("Veltrane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
-    qm::InstallTranslations(app, qm::LanguagesFromEnvironment(QProcessEnvironment::systemEnvironment()));
 }
 
 // Where Qt cannot reach a display it ends the process (abort, "Reinstalling the application may
@@ -87,9 +76,7 @@ int runWindow(int argc, char *argv[], const QStringList &files)
     // A logout, Ctrl+C or a closed terminal ends the program as closing the window does: a run
     // stops its tool and removes what it made; then the program dies by that signal.
     qm::SignalWatcher watcher;
-    prepare(app);
-    // The installed desktop file's id: Wayland's app id, and how the desktop finds our entry.
-    QApplication::setDesktopFileName(QStringLiteral("example.quillmere.Quillmere"));
+    qm::PrepareApplication(app, QStringLiteral(QUILLMERE_VERSION));
     int status = 0;
     {
         qm::QtToolkit toolkit;
@@ -100,12 +87,7 @@ int runWindow(int argc, char *argv[], const QStringList &files)
             form.close();
             QCoreApplication::exit(128 + signalNumber);
         });
-        form.Form_Load();
-        form.show();
-        // Files from the command line ("Open With") join the list as a drop of them would.
-        const QStringList dropped = qm::PathsToList(files, QDir::currentPath());
-        if (!dropped.isEmpty())
-            form.ListView1_OLEDragDrop(dropped);
+        qm::ShowStartWindow(form, files); // files from the command line: "Open With"
         if (watcher.caught() == 0) // one told while the window loaded has closed it already
             status = app.exec();
     } // the window is gone, and with it what a run of it had made
@@ -121,7 +103,7 @@ int runWithoutWindow(int argc, char *argv[], const QStringList &args, qm::Comman
     QCoreApplication app(argc, argv);
     // Watched from the start: a signal before the tool is written still stops the run cleanly.
     qm::SignalWatcher watcher;
-    prepare(app);
+    qm::PrepareApplication(app, QStringLiteral(QUILLMERE_VERSION));
     const int status = asked == qm::CommandLine::Mode::Window ? noWindow() : runCommandLine(args, watcher);
     // Everything is cleaned up; a signal that came meanwhile, even after the run's summary, ends
     // the program by it so that a shell loop stops there.

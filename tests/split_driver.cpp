@@ -57,7 +57,7 @@ qm::PartPlan planOf(bool byParts, const QString &number, const QString &archive)
     const qm::ZipDirectory directory = directoryOf(archive);
     const qm::PartPlanner planner(directory);
     const int parts = qm::ToInteger(number);
-    return byParts ? planner.forParts(parts, qm::SplitSizeFromParts(QFileInfo(archive).size(), std::int16_t(parts)))
+    return byParts ? planner.forParts(parts, qm::SplitSizeFromParts(QFileInfo(archive).size(), parts))
                    : planner.forSize(std::int64_t(qm::TimesKilo(qm::TimesKilo(qm::ToLong(number)))));
 }
 
@@ -84,7 +84,7 @@ qm::ZipDirectory directoryOf(const QString &path)
 {
     // As a run reads it: through the archive reader and its library beside the program.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    QString failure;
+    qm::SplitFailure failure;
     qm::ZipDirectory directory = qm::ListStoredDirectory(fd, runLibrary(), failure);
     ::close(fd);
     return directory;

@@ -30,7 +30,7 @@ namespace {
 ZipDirectory directoryOf(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    QString failure;
+    SplitFailure failure;
     ZipDirectory directory = ListStoredDirectory(fd, std::make_shared<UnzipLibrary>(), failure);
     ::close(fd);
     return directory;
@@ -177,7 +177,7 @@ private Q_SLOTS:
         const ZipDirectory directory = directoryOf(archive);
         QCOMPARE(DirectoryProblem(directory.problem), QString());
         // What the run refuses, zipsplit cannot split either, at any size.
-        if (!ZipSplitCannotSplit(directory).isEmpty()) {
+        if (ZipSplitCannotSplit(directory).failed()) {
             QVERIFY(parts != 0 || zipSplitFails(archive));
             return;
         }
@@ -261,7 +261,7 @@ private Q_SLOTS:
         QVERIFY(!corpus().isEmpty());
         for (const QString &name : QDir(corpus()).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name)) {
             const QString archive = corpus() + QLatin1Char('/') + name;
-            if (ZipSplitCannotSplit(directoryOf(archive)).isEmpty())
+            if (!ZipSplitCannotSplit(directoryOf(archive)).failed())
                 QTest::newRow(qPrintable(name)) << archive;
         }
     }
@@ -318,13 +318,13 @@ private Q_SLOTS:
             // The dry run refuses what the run refuses, and plans the parts the run made.
             const ArchiveSplitResult dry =
                 PlanArchive({archive, nullptr, std::make_shared<UnzipLibrary>(), 1048576, parts, {}});
-            if (!dry.failure.isEmpty())
-                dryRefused << archive + QStringLiteral(": ") + dry.failure;
+            if (dry.failure.failed())
+                dryRefused << archive + QStringLiteral(": ") + dry.failure.text;
             else
                 QVERIFY2(form.parts.value(archive) == int(dry.plan.parts.size()), qPrintable(archive));
-            const QString why = ZipSplitCannotSplit(directoryOf(archive));
-            if (!why.isEmpty()) {
-                refused << archive + QStringLiteral(": ") + why;
+            const SplitFailure why = ZipSplitCannotSplit(directoryOf(archive));
+            if (why.failed()) {
+                refused << archive + QStringLiteral(": ") + why.text;
                 continue;
             }
             wanted += entriesOf(archive);

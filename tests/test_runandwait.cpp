@@ -21,7 +21,7 @@ const QString kStandIn = QStringLiteral(QUILLMERE_STAND_IN_TOOL);
 
 ProcessCommand standIn(const QStringList &arguments = {})
 {
-    return {QString(), kStandIn, arguments, {}, {}};
+    return {kStandIn, arguments, {}, {}};
 }
 
 // Starts the command and lets the event loop run until its end arrives: the exit code, or the
@@ -95,10 +95,10 @@ private Q_SLOTS:
     {
         TempHome world;
         ToolProcess tool;
-        const int code = runToEnd(tool, {QString(), world.home() + "/no such tool", {}, {}, {}});
+        const int code = runToEnd(tool, {world.home() + "/no such tool", {}, {}, {}});
         QVERIFY(code < 0);
         QVERIFY(!tool.outcome().started); // and silent: the engine links no toolkit to show a box with
-        QVERIFY(runToEnd(tool, {QString(), QString(), {}, {}, {}}, std::nullopt) < 0);
+        QVERIFY(runToEnd(tool, {QString(), {}, {}, {}}, std::nullopt) < 0);
     }
 
     void standardInputIsTheNullDevice()
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         ToolProcess tool;
-        QCOMPARE(runToEnd(tool, {QString(), QStringLiteral("/bin/cat"), {}, {}, {}}), 0); // would hang on a terminal
+        QCOMPARE(runToEnd(tool, {QStringLiteral("/bin/cat"), {}, {}, {}}), 0); // would hang on a terminal
         QVERIFY(clock.elapsed() < 5000);
     }
 
@@ -116,7 +116,7 @@ private Q_SLOTS:
         // Back-to-back quick processes each report their own end (speed: bench/split_run).
         for (int i = 0; i < 20; ++i) {
             ToolProcess tool;
-            QCOMPARE(runToEnd(tool, {QString(), QStringLiteral("/bin/true"), {}, {}, {}}), 0);
+            QCOMPARE(runToEnd(tool, {QStringLiteral("/bin/true"), {}, {}, {}}), 0);
         }
         // RunAndWait returns at once; the exit code follows, and events run meanwhile.
         qputenv("QM_STAND_IN", "sleep:400");

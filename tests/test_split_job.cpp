@@ -148,7 +148,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             QCOMPARE(w.outcomes[i].index, i);
         QCOMPARE(w.outcomes[0].result.parts.size(), 2);
-        QCOMPARE(w.outcomes[1].result.failure, QStringLiteral("it is not a ZIP archive, or it is damaged."));
+        QCOMPARE(w.outcomes[1].result.failure.text, QStringLiteral("it is not a ZIP archive, or it is damaged."));
         QCOMPARE(w.outcomes[2].result.parts.size(), 2);
         QCOMPARE(summary.failures.size(), 1);
         QCOMPARE(QDir(w.out).entryList(QDir::Files), QStringList({"a1.zip", "a2.zip", "c1.zip", "c2.zip"}));
@@ -180,6 +180,7 @@ private Q_SLOTS:
         row("changed meanwhile", "zip", "rewrite", FailureKind::Changed);
         row("a part cut short", "zip", "truncate", FailureKind::Parts);
         row("stopped", "zip", "hang", FailureKind::Stopped);
+        row("no entries", "no-entries", "real", FailureKind::Empty);
     }
     void failuresCarryTheirKind()
     {
@@ -197,16 +198,24 @@ private Q_SLOTS:
             QDir().mkpath(archive);
         else if (input == "text")
             w.world.makeFile("in/text", "plain text");
+        else if (input == "no-entries") // an end record alone
+            w.world.makeFile("in/no-entries", QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
         else if (input != "gone")
             QCOMPARE(QProcess::execute("python3", {SPLIT_FIXTURES_SCRIPT, input, archive}), 0);
         SplitRequest r = w.request({archive}, 1);
         if (input.endsWith(":no-reader"))
             r.library = std::make_shared<UnzipLibrary>(w.world.home() + "/no-libunzip32.so");
-        w.run(r, tool == "hang" ? std::function<void(SplitJob &)>([](SplitJob &job) { job.stop(); })
-                                : std::function<void(SplitJob &)>());
+        const SplitSummary summary =
+            w.run(r, tool == "hang" ? std::function<void(SplitJob &)>([](SplitJob &job) { job.stop(); })
+                                    : std::function<void(SplitJob &)>());
         QCOMPARE(w.outcomes.size(), 1);
-        QCOMPARE(int(w.outcomes[0].result.kind), kind);
-        QCOMPARE(w.outcomes[0].result.failure.isEmpty(), kind == int(FailureKind::None));
+        const SplitFailure &failure = w.outcomes[0].result.failure;
+        QCOMPARE(int(failure.kind), kind);
+        QCOMPARE(failure.text.isEmpty(), kind == int(FailureKind::None));
+        // The kind sorts the archive in the summary: split, stopped, or failed.
+        QCOMPARE(summary.split, int(kind == int(FailureKind::None)));
+        QCOMPARE(summary.notSplit.size(), int(kind == int(FailureKind::Stopped)));
+        QCOMPARE(summary.failures.size(), int(kind != int(FailureKind::None) && kind != int(FailureKind::Stopped)));
     }
 
     // Handles run short with many archives at once: those that cannot start wait for others to
@@ -224,7 +233,7 @@ private Q_SLOTS:
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
         const SplitSummary summary = w.run(w.request(archives, 32));
         ::setrlimit(RLIMIT_NOFILE, &before);
-        QVERIFY2(summary.allSplit(), qPrintable(summary.failures.value(0).reason));
+        QVERIFY2(summary.allSplit(), qPrintable(summary.failures.value(0).failure.text));
         QCOMPARE(summary.split, 40);
         QVERIFY(w.left().isEmpty());
     }
@@ -339,7 +348,7 @@ private Q_SLOTS:
             const SplitSummary summary = w.run(std::move(request));
             ::setrlimit(RLIMIT_NOFILE, &before);
             if (!summary.allSplit())
-                QCOMPARE(summary.failures.value(0).reason, QStringLiteral("the system ran short of open files, memory or processes."));
+                QCOMPARE(summary.failures.value(0).failure.text, QStringLiteral("the system ran short of open files, memory or processes."));
             QDir(w.out).removeRecursively();
             QDir().mkpath(w.out);
         }

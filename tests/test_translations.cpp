@@ -126,7 +126,7 @@ private Q_SLOTS:
         TestWorld world;
         TranslationsForTest german(QStringLiteral("de_DE.UTF-8"));
         SplitSummary summary;
-        summary.failures = QVector<SplitFailure>(failed, SplitFailure{"/in/a.zip", "die Datei ist leer."});
+        summary.failures = QVector<FailedArchive>(failed, FailedArchive{"/in/a.zip", {FailureKind::Source, "die Datei ist leer."}});
         QCOMPARE(RunDetailsText(summary).section('\n', 0, 0), firstLine);
     }
 };

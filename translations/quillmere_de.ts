@@ -140,10 +140,6 @@
         <translation>geben Sie genau einmal --size oder --parts an.</translation>
     </message>
     <message>
-        <source>--jobs takes a whole number from 1 to 256.</source>
-        <translation>--jobs erwartet eine ganze Zahl von 1 bis 256.</translation>
-    </message>
-    <message>
         <source>unknown option %1.</source>
         <translation>unbekannte Option %1.</translation>
     </message>
@@ -170,77 +166,6 @@
     <message>
         <source>--size, --parts, --output, --jobs, --quiet, --null and --dry-run go with --split.</source>
         <translation>--size, --parts, --output, --jobs, --quiet, --null und --dry-run gehören zu --split.</translation>
-    </message>
-    <message>
-        <source>Usage: quillmere [FILE...]
-       quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
-                 [--] FILE...
-       quillmere --help | --version
-
-Without --split, opens the window with the FILEs (and the archives in
-folders) listed. With --split, splits every FILE into DIR without a window.
-
-      --split          split without a window
-      --size MB        parts of at most MB megabytes: 1 to 2047
-      --parts N        at most N parts per archive: 1 to 32767
-      --output DIR     the folder for the parts, made when it does not exist
-      --jobs N         archives split at once: 1 to 256 (default: one per
-                       core); lowered to what the open-file limit allows
-  -q, --quiet          standard error only for failures
-  -z, --null           end each printed path with a NUL byte, not a newline
-      --dry-run        plan every archive and write nothing
-  -h, --help           print this help and exit
-      --version        print the version and exit
-
-Options take their value as --size 5 or --size=5.
-
-Standard output: the path of every part made, one per line. With --dry-run,
-one line per archive: the archive, parts, largest part and split size in
-bytes, tab-separated. Standard error: a line per archive and a summary; on a
-terminal, a progress line.
-
-Exit status: 0 every archive split; 1 some could not be, or the output could
-not be written; 2 usage error. Ended by SIGINT, SIGTERM or SIGHUP, a run
-stops, removes what it had not finished, and ends by that signal.
-</source>
-        <extracomment>Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown. Keep the option column as it is, and every line within 79 characters.</extracomment>
-        <translation>Aufruf: quillmere [FILE...]
-        quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
-                  [--] FILE...
-        quillmere --help | --version
-
-Ohne --split öffnet sich das Fenster mit den FILEs (und den Archiven in
-Ordnern) in der Liste. Mit --split wird jede FILE ohne Fenster in DIR
-aufgeteilt.
-
-      --split          ohne Fenster aufteilen
-      --size MB        Teile von höchstens MB Megabyte: 1 bis 2047
-      --parts N        höchstens N Teile je Archiv: 1 bis 32767
-      --output DIR     der Ordner für die Teile, angelegt, wenn es ihn nicht
-                       gibt
-      --jobs N         gleichzeitig aufgeteilte Archive: 1 bis 256 (Vorgabe:
-                       eines je Kern); gesenkt auf das, was die Grenze
-                       offener Dateien erlaubt
-  -q, --quiet          auf der Standardfehlerausgabe nur Fehlschläge
-  -z, --null           jeden ausgegebenen Pfad mit einem NUL-Byte statt
-                       einem Zeilenumbruch beenden
-      --dry-run        jedes Archiv planen und nichts schreiben
-  -h, --help           diese Hilfe ausgeben und beenden
-      --version        die Version ausgeben und beenden
-
-Optionen nehmen ihren Wert als --size 5 oder --size=5.
-
-Standardausgabe: der Pfad jedes erstellten Teils, einer je Zeile. Mit
---dry-run eine Zeile je Archiv: Archiv, Teile, größter Teil und
-Aufteilungsgröße in Byte, durch Tabulatoren getrennt. Standardfehlerausgabe:
-eine Zeile je Archiv und eine Zusammenfassung; an einem Terminal eine
-Fortschrittszeile.
-
-Rückgabewert: 0 jedes Archiv aufgeteilt; 1 manche nicht, oder die Ausgabe
-konnte nicht geschrieben werden; 2 Aufruffehler. Durch SIGINT, SIGTERM oder
-SIGHUP beendet, hält ein Lauf an, entfernt, was er nicht fertiggestellt hat,
-und endet durch dieses Signal.
-</translation>
     </message>
     <message>
         <source>zipsplit inside it: Info-ZIP Zip 3.0, under the Info-ZIP license.
@@ -273,6 +198,81 @@ Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.
     <message>
         <source>--size takes a number of megabytes from %1 to %2.</source>
         <translation>--size erwartet eine Zahl von Megabyte von %1 bis %2.</translation>
+    </message>
+    <message>
+        <source>--jobs takes a whole number from 1 to %1.</source>
+        <translation>--jobs erwartet eine ganze Zahl von 1 bis %1.</translation>
+    </message>
+    <message>
+        <source>Usage: quillmere [FILE...]
+       quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
+                 [--] FILE...
+       quillmere --help | --version
+
+Without --split, opens the window with the FILEs (and the archives in
+folders) listed. With --split, splits every FILE into DIR without a window.
+
+      --split          split without a window
+      --size MB        parts of at most MB megabytes: 1 to %1
+      --parts N        at most N parts per archive: 1 to %2
+      --output DIR     the folder for the parts, made when it does not exist
+      --jobs N         archives split at once: 1 to %3 (default: one per
+                       core); lowered to what the open-file limit allows
+  -q, --quiet          standard error only for failures
+  -z, --null           end each printed path with a NUL byte, not a newline
+      --dry-run        plan every archive and write nothing
+  -h, --help           print this help and exit
+      --version        print the version and exit
+
+Options take their value as --size 5 or --size=5.
+
+Standard output: the path of every part made, one per line. With --dry-run,
+one line per archive: the archive, parts, largest part and split size in
+bytes, tab-separated. Standard error: a line per archive and a summary; on a
+terminal, a progress line.
+
+Exit status: 0 every archive split; 1 some could not be, or the output could
+not be written; 2 usage error. Ended by SIGINT, SIGTERM or SIGHUP, a run
+stops, removes what it had not finished, and ends by that signal.
+</source>
+        <extracomment>Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown. Keep the option column as it is, and every line within 79 characters. %1 the largest size in MB, %2 the most parts, %3 the most jobs</extracomment>
+        <translation>Aufruf: quillmere [FILE...]
+        quillmere --split (--size MB | --parts N) --output DIR [OPTION...]
+                  [--] FILE...
+        quillmere --help | --version
+
+Ohne --split öffnet sich das Fenster mit den FILEs (und den Archiven in
+Ordnern) in der Liste. Mit --split wird jede FILE ohne Fenster in DIR
+aufgeteilt.
+
+      --split          ohne Fenster aufteilen
+      --size MB        Teile von höchstens MB Megabyte: 1 bis %1
+      --parts N        höchstens N Teile je Archiv: 1 bis %2
+      --output DIR     der Ordner für die Teile, angelegt, wenn es ihn nicht
+                       gibt
+      --jobs N         gleichzeitig aufgeteilte Archive: 1 bis %3 (Vorgabe:
+                       eines je Kern); gesenkt auf das, was die Grenze
+                       offener Dateien erlaubt
+  -q, --quiet          auf der Standardfehlerausgabe nur Fehlschläge
+  -z, --null           jeden ausgegebenen Pfad mit einem NUL-Byte statt
+                       einem Zeilenumbruch beenden
+      --dry-run        jedes Archiv planen und nichts schreiben
+  -h, --help           diese Hilfe ausgeben und beenden
+      --version        die Version ausgeben und beenden
+
+Optionen nehmen ihren Wert als --size 5 oder --size=5.
+
+Standardausgabe: der Pfad jedes erstellten Teils, einer je Zeile. Mit
+--dry-run eine Zeile je Archiv: Archiv, Teile, größter Teil und
+Aufteilungsgröße in Byte, durch Tabulatoren getrennt. Standardfehlerausgabe:
+eine Zeile je Archiv und eine Zusammenfassung; an einem Terminal eine
+Fortschrittszeile.
+
+Rückgabewert: 0 jedes Archiv aufgeteilt; 1 manche nicht, oder die Ausgabe
+konnte nicht geschrieben werden; 2 Aufruffehler. Durch SIGINT, SIGTERM oder
+SIGHUP beendet, hält ein Lauf an, entfernt, was er nicht fertiggestellt hat,
+und endet durch dieses Signal.
+</translation>
     </message>
 </context>
 <context>
@@ -338,26 +338,6 @@ Es gibt KEINE GARANTIE, soweit gesetzlich zulässig.
         <translation>Jede Quelldatei in diese Anzahl Teile aufteilen:</translation>
     </message>
     <message>
-        <source>Max split size is 2047 MB</source>
-        <translation>Die Teilgröße beträgt höchstens 2047 MB</translation>
-    </message>
-    <message>
-        <source>Max split size is 2047 MB.<byte value="xd"/>
-<byte value="xd"/>
-Resulting sizes and amounts of files  may vary.<byte value="xd"/>
-<byte value="xd"/>
-Min split size has to be more than largest of files in archive (it will be calculated automatically).<byte value="xd"/>
-<byte value="xd"/>
-If split size is more than size of source file then one file will be created.</source>
-        <translation>Die Teilgröße beträgt höchstens 2047 MB.<byte value="xd"/>
-<byte value="xd"/>
-Größe und Anzahl der entstehenden Dateien können abweichen.<byte value="xd"/>
-<byte value="xd"/>
-Die Teilgröße muss größer sein als die größte Datei im Archiv (sie wird automatisch berechnet).<byte value="xd"/>
-<byte value="xd"/>
-Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstellt.</translation>
-    </message>
-    <message>
         <source>Stop Splitting</source>
         <translation>Aufteilen anhalten</translation>
     </message>
@@ -384,6 +364,26 @@ Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstell
     <message>
         <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
         <translation>Soll das Programm den Ordner öffnen, in dem diese Beispieldateien liegen (damit Sie sie ansehen können, bevor Sie mit ihnen arbeiten)?</translation>
+    </message>
+    <message>
+        <source>Max split size is %1 MB</source>
+        <translation>Die Teilgröße beträgt höchstens %1 MB</translation>
+    </message>
+    <message>
+        <source>Max split size is %1 MB.<byte value="xd"/>
+<byte value="xd"/>
+Resulting sizes and amounts of files  may vary.<byte value="xd"/>
+<byte value="xd"/>
+Min split size has to be more than largest of files in archive (it will be calculated automatically).<byte value="xd"/>
+<byte value="xd"/>
+If split size is more than size of source file then one file will be created.</source>
+        <translation>Die Teilgröße beträgt höchstens %1 MB.<byte value="xd"/>
+<byte value="xd"/>
+Größe und Anzahl der entstehenden Dateien können abweichen.<byte value="xd"/>
+<byte value="xd"/>
+Die Teilgröße muss größer sein als die größte Datei im Archiv (sie wird automatisch berechnet).<byte value="xd"/>
+<byte value="xd"/>
+Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstellt.</translation>
     </message>
 </context>
 <context>

@@ -325,7 +325,7 @@ void Form1::Text2_Validate()
     }
     if (tooBig) {
         Text2->setText(QString::number(kMostMegabytes));
-        m_ctx.toolkit.msgBox(tr("Max split size is 2047 MB"));
+        m_ctx.toolkit.msgBox(tr("Max split size is %1 MB").arg(kMostMegabytes));
     }
 }
 
@@ -345,11 +345,12 @@ void Form1::PushButton7_Click()
 {
     ReportingHandler h(m_ctx.toolkit, QStringLiteral("PushButton7_Click"));
     h.step(100, [&] {
-        m_ctx.toolkit.msgBox(tr("Max split size is 2047 MB.\r\n\r\n"
+        m_ctx.toolkit.msgBox(tr("Max split size is %1 MB.\r\n\r\n"
                                 "Resulting sizes and amounts of files  may vary.\r\n\r\n"
                                 "Min split size has to be more than largest of files in archive (it will be "
                                 "calculated automatically).\r\n\r\n"
-                                "If split size is more than size of source file then one file will be created."));
+                                "If split size is more than size of source file then one file will be created.")
+                                 .arg(kMostMegabytes));
     });
 }
 

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Main.h"
 
+#include "cli/CommandLine.h"
+#include "app/Form1.h"
+#include "common/Translations.h"
+
 #include "common/AppError.h"
 #include "common/Paths.h"
 #include "app/SkinFramework.h"
@@ -8,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +21,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QProcessEnvironment>
 #include <QLabel>
 #include <QRadioButton>
 #include <QResource>
@@ -194,6 +200,25 @@ void WriteBytesToFile(const QByteArray &bytes, const QString &path)
     if (file.write(bytes) != bytes.size() || !file.flush())
         throw AppError(61, AppError::tr("Disk full or write error: %1").arg(path));
     file.close();
+}
+
+void PrepareApplication(QCoreApplication &app, const QString &version)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
+    QCoreApplication::setApplicationVersion(version);
+    InstallTranslations(app, LanguagesFromEnvironment(QProcessEnvironment::systemEnvironment()));
+}
+
+void ShowStartWindow(Form1 &form, const QStringList &files)
+{
+    // The installed desktop file's id: Wayland's app id, and how the desktop finds our entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmere.Quillmere"));
+    form.Form_Load();
+    form.show();
+    const QStringList dropped = PathsToList(files, QDir::currentPath());
+    if (!dropped.isEmpty())
+        form.ListView1_OLEDragDrop(dropped);
 }
 
 } // namespace qm

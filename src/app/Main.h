@@ -4,13 +4,23 @@
 #include <QByteArray>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
+class QCoreApplication;
 class QIcon;
 class QWidget;
 
 namespace qm {
 
+class Form1;
 class SkinFramework;
+
+// Names the program and installs the user's language: right after the application object,
+// before any text is made.
+void PrepareApplication(QCoreApplication &app, const QString &version);
+// The window as the program starts it: the desktop file's id, loaded, shown, and the files from
+// the command line listed as a drop of them would be.
+void ShowStartWindow(Form1 &form, const QStringList &files);
 
 // The program's icon, from the window library's resources.
 QIcon ApplicationIcon();

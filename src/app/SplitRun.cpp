@@ -47,14 +47,13 @@ bool SplitRun::start()
             m_host.focusSizeField();
         return false;
     }
-    readRows(h, request);
     m_rows = int(request.archives.size());
     m_outputFolder = request.outputFolder;
     m_clock.start();
     m_job = std::make_unique<SplitJob>(std::move(request));
     connect(m_job.get(), &SplitJob::progress, this, &SplitRun::showProgress);
     connect(m_job.get(), &SplitJob::archiveFinished, this, [this](const ArchiveOutcome &o) {
-        const QString failure = o.stopped ? StoppedBeforeSplit() : o.result.failure;
+        const QString failure = o.stopped() ? StoppedBeforeSplit() : o.result.failure.text;
         m_host.archiveDone(o.index + 1, m_rows, o.archive,
                            int(o.result.parts.size()), failure);
     });
@@ -105,38 +104,40 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
         return false;
     }
     QByteArray toolBytes;
+    std::shared_ptr<const DeployedTool> tool;
+    QString toolProblem;
     h.step(122, [&] { toolBytes = LoadToolBytes(m_ctx.toolSource); });
     h.step(124, [&] {
         try {
-            request.tool = DeployTool(toolBytes);
+            tool = DeployTool(toolBytes);
         } catch (const AppError &e) {
-            request.toolProblem = e.description(); // reported here, and by every archive
+            toolProblem = e.description(); // reported here, and by every archive
             throw;
         }
     });
-    std::int32_t baseSize = 0;
-    const bool sized = byParts
-                       || (h.step(126, [&] { baseSize = TimesKilo(*wanted); })
-                           && h.step(128, [&] { baseSize = TimesKilo(baseSize); }));
-    h.begin(130);
-    request.sizeBytes = baseSize;
-    if (byParts)
-        h.step(148, [&] { request.parts = *wanted; });
+    SplitChoice choice;
+    choice.megabytes = byParts ? 0 : *wanted;
+    choice.parts = byParts ? *wanted : 0;
+    choice.jobs = m_ctx.splitJobs;
+    readRows(h, choice);
+    if (!h.step(130, [&] { request = MakeSplitRequest(choice); }))
+        return false;
+    request.tool = std::move(tool);
+    request.toolProblem = toolProblem;
     request.library = m_host.archiveLibrary();
     if (!request.library)
         request.library = std::make_shared<UnzipLibrary>(m_ctx.unzipLibrary);
-    return sized;
+    return true;
 }
 
 // The rows and the folder, read once: the run keeps to them whatever changes in the window meanwhile.
-void SplitRun::readRows(ReportingHandler &h, SplitRequest &request)
+void SplitRun::readRows(ReportingHandler &h, SplitChoice &choice)
 {
     int rows = 0;
     h.step(132, [&] { rows = m_host.rowCount(); });
     for (int row = 1; row <= rows; ++row)
-        h.step(136, [&] { request.archives << m_host.rowText(row); });
-    h.step(140, [&] { request.outputFolder = m_host.outputFolderText(); });
-    request.jobs = JobCount(m_ctx.splitJobs);
+        h.step(136, [&] { choice.archives << m_host.rowText(row); });
+    h.step(140, [&] { choice.outputFolder = m_host.outputFolderText(); });
 }
 
 void SplitRun::showProgress(const RunProgress &progress)

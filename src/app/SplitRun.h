@@ -17,6 +17,7 @@ namespace qm {
 struct Context;
 class ReportingHandler;
 class SplitHost;
+struct SplitChoice;
 
 // Start Splitting as the window does it: the checks and labelled reports of the click, a request
 // built from the fields, the job started, and when it ends the box. Lives for one run.
@@ -43,7 +44,7 @@ Q_SIGNALS:
 private:
     bool passChecks(ReportingHandler &h);
     bool prepare(ReportingHandler &h, SplitRequest &request);
-    void readRows(ReportingHandler &h, SplitRequest &request);
+    void readRows(ReportingHandler &h, SplitChoice &choice);
     void finish(const SplitSummary &summary);
     void showProgress(const RunProgress &progress);
 

@@ -47,10 +47,10 @@ QString outcomeLine(const ArchiveOutcome &o, int rows, bool dryRun)
 {
     const QString name = QFileInfo(paths::shown(o.archive)).fileName();
     const QString head = QStringLiteral("[%1/%2] %3: ").arg(o.index + 1).arg(rows).arg(name);
-    if (o.stopped)
+    if (o.stopped())
         return head + StoppedBeforeSplit();
-    if (!o.result.failure.isEmpty())
-        return head + o.result.failure;
+    if (o.result.failure.failed())
+        return head + o.result.failure.text;
     const PartPlan &plan = o.result.plan;
     const int parts = dryRun ? int(plan.parts.size()) : int(o.result.parts.size());
     QString line = head + BatchText::tr("%n part(s)", nullptr, parts);
@@ -283,6 +283,7 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, Signa
     // A reader that goes away (| head) never ends the run half-way: writes to it just fail.
     std::signal(SIGPIPE, SIG_IGN);
     SplitRequest request = MakeSplitRequest(choiceFrom(line));
+    DeployToolFor(request);
     // With the tool written: every handle the run starts with is open now.
     if (const QString tooLow = request.dryRun ? QString() : OpenFileLimitTooLow(); !tooLow.isEmpty()) {
         print(err, QStringLiteral("quillmere: ") + tooLow);
@@ -298,10 +299,10 @@ int RunBatchSplit(const CommandLine &line, std::FILE *out, std::FILE *err, Signa
     if (!line.quiet)
         QObject::connect(&job, &SplitJob::progress, &job, [&](const RunProgress &p) { progressLine.show(p); });
     QObject::connect(&job, &SplitJob::archiveFinished, &job, [&](const ArchiveOutcome &o) {
-        const bool failed = o.stopped || !o.result.failure.isEmpty();
+        const bool failed = o.result.failure.failed();
         progressLine.clear();
         // Archives the output folder stopped are told of once, in the sum.
-        if ((failed || !line.quiet) && !(o.stopped && !job.summary().outputProblem.isEmpty()))
+        if ((failed || !line.quiet) && !(o.stopped() && !job.summary().outputProblem.isEmpty()))
             print(err, outcomeLine(o, rows, line.dryRun));
         if (line.dryRun && !failed)
             scriptOut.put(planRecord(o));

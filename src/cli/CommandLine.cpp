@@ -18,6 +18,9 @@ struct CommandLineText
     Q_DECLARE_TR_FUNCTIONS(qm::CommandLine)
 };
 
+// Archives split at once, at most.
+constexpr int kMostJobs = 256;
+
 CommandLine usage(const QString &error)
 {
     CommandLine line;
@@ -95,8 +98,8 @@ QString apply(const Option &o, CommandLine &line, bool &split, bool &sized)
     } else if (o.name == QLatin1String("--output")) {
         line.output = o.value;
     } else if (o.name == QLatin1String("--jobs")) {
-        if (!isCount(o.value, 1, 256))
-            return CommandLineText::tr("--jobs takes a whole number from 1 to 256.");
+        if (!isCount(o.value, 1, kMostJobs))
+            return CommandLineText::tr("--jobs takes a whole number from 1 to %1.").arg(kMostJobs);
         line.jobs = o.value.trimmed().toInt();
     } else {
         return CommandLineText::tr("unknown option %1.").arg(paths::shown(o.name));
@@ -175,6 +178,7 @@ QString UsageText()
 {
     //: Keep the command, its options and FILE, DIR, MB and N as they are: they are typed as shown.
     //: Keep the option column as it is, and every line within 79 characters.
+    //: %1 the largest size in MB, %2 the most parts, %3 the most jobs
     return CommandLineText::tr(
         "Usage: quillmere [FILE...]\n"
         "       quillmere --split (--size MB | --parts N) --output DIR [OPTION...]\n"
@@ -185,10 +189,10 @@ QString UsageText()
         "folders) listed. With --split, splits every FILE into DIR without a window.\n"
         "\n"
         "      --split          split without a window\n"
-        "      --size MB        parts of at most MB megabytes: 1 to 2047\n"
-        "      --parts N        at most N parts per archive: 1 to 32767\n"
+        "      --size MB        parts of at most MB megabytes: 1 to %1\n"
+        "      --parts N        at most N parts per archive: 1 to %2\n"
         "      --output DIR     the folder for the parts, made when it does not exist\n"
-        "      --jobs N         archives split at once: 1 to 256 (default: one per\n"
+        "      --jobs N         archives split at once: 1 to %3 (default: one per\n"
         "                       core); lowered to what the open-file limit allows\n"
         "  -q, --quiet          standard error only for failures\n"
         "  -z, --null           end each printed path with a NUL byte, not a newline\n"
@@ -205,7 +209,10 @@ QString UsageText()
         "\n"
         "Exit status: 0 every archive split; 1 some could not be, or the output could\n"
         "not be written; 2 usage error. Ended by SIGINT, SIGTERM or SIGHUP, a run\n"
-        "stops, removes what it had not finished, and ends by that signal.\n");
+        "stops, removes what it had not finished, and ends by that signal.\n")
+        .arg(kMostMegabytes)
+        .arg(kMostParts)
+        .arg(kMostJobs);
 }
 
 namespace {

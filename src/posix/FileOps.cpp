@@ -9,6 +9,27 @@
 
 namespace qm::posix {
 
+UniqueFd openRegularFile(const char *path, struct stat &st)
+{
+    st = {};
+    UniqueFd fd(::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.isValid())
+        return fd;
+    if (::fstat(fd.get(), &st) != 0) {
+        const int error = errno;
+        st = {};
+        fd = UniqueFd();
+        errno = error;
+        return fd;
+    }
+    if (!S_ISREG(st.st_mode))
+        return UniqueFd();
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 UniqueFd openFolder(int parent, const char *name)
 {
     return UniqueFd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));

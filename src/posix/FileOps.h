@@ -7,7 +7,15 @@
 
 #include <cstddef>
 
+#include <sys/stat.h>
+
 namespace qm::posix {
+
+// Opens path for reading, as a regular file only: a FIFO or device never blocks the open
+// (O_NONBLOCK until fstat shows a regular file, then cleared). st receives what fstat said.
+// Invalid when it cannot be opened (errno says why, st.st_mode 0) or is no regular file
+// (st.st_mode says what it is).
+UniqueFd openRegularFile(const char *path, struct stat &st);
 
 // Opens the folder name inside parent, never through a symbolic link.
 UniqueFd openFolder(int parent, const char *name);

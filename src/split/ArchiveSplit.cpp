@@ -3,6 +3,7 @@
 #include "split/ArchiveSplit.h"
 
 #include "common/UniqueFd.h"
+#include "posix/FileOps.h"
 #include "split/PartNames.h"
 #include "split/PlanCheck.h"
 #include "split/Shell32.h"
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace qm {
@@ -24,17 +24,9 @@ namespace {
 // The row's file, opened once: a regular file, and never a pipe that would block the open.
 UniqueFd openSource(const QString &archive)
 {
-    UniqueFd fd(::open(paths::toRaw(archive).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
-    if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
-        return UniqueFd();
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-QString orDefault(const QString &text, const QString &fallback)
-{
-    return text.isEmpty() ? fallback : text;
+    UniqueFd fd = posix::openRegularFile(paths::toRaw(archive).constData(), st);
+    return st.st_size > 0 ? std::move(fd) : UniqueFd();
 }
 
 // What tells a file rewritten in place: its size and both its times.
@@ -59,8 +51,7 @@ struct PlannedSource
     FileState state;
     ZipDirectory directory;
     PartPlan plan;
-    QString failure;
-    FailureKind kind = FailureKind::None;
+    SplitFailure failure;
 };
 
 namespace {
@@ -70,36 +61,27 @@ PlannedSource planSource(const ArchiveSplitRequest &request)
     PlannedSource source;
     source.fd = openSource(request.archive);
     if (!source.fd.isValid() || !source.state.read(source.fd.get())) {
-        source.failure = orDefault(SourceFileProblem(request.archive), SplitReason::tr("the file cannot be read."));
-        source.kind = FailureKind::Source;
+        source.failure = SourceFileProblem(request.archive);
+        if (!source.failure.failed())
+            source.failure = {FailureKind::Source, SplitReason::tr("the file cannot be read.")};
         return source;
     }
     if (!HandleReachable(source.fd.get())) { // /proc: neither the reader nor zipsplit would find it
-        source.failure = ProcNotMounted();
-        source.kind = FailureKind::System;
+        source.failure = {FailureKind::System, ProcNotMounted()};
         return source;
     }
     source.directory = ListStoredDirectory(source.fd.get(), request.library, source.failure);
-    if (!source.failure.isEmpty()) {
-        const zip::Problem problem = source.directory.problem;
-        source.kind = problem == zip::Problem::None       ? FailureKind::Reader
-                      : problem == zip::Problem::ReadError ? FailureKind::Source
-                                                           : FailureKind::NotZip;
+    if (source.failure.failed())
         return source;
-    }
     source.failure = ZipSplitCannotSplit(source.directory);
-    if (!source.failure.isEmpty()) {
-        source.kind = FailureKind::Unsplittable;
+    if (source.failure.failed())
         return source;
-    }
     const PartPlanner planner(source.directory);
-    // By parts, no smaller than the file's length / parts.
-    source.plan = request.parts > 0 ? planner.forParts(request.parts, source.state.st.st_size / request.parts)
-                                    : planner.forSize(request.askedSize);
-    if (source.plan.parts.empty()) {
-        source.failure = SplitReason::tr("it holds no entries, so there is nothing to split.");
-        source.kind = FailureKind::Empty;
-    }
+    source.plan = request.parts > 0
+                      ? planner.forParts(request.parts, SplitSizeFromParts(source.state.st.st_size, request.parts))
+                      : planner.forSize(request.askedSize);
+    if (source.plan.parts.empty())
+        source.failure = {FailureKind::Empty, SplitReason::tr("it holds no entries, so there is nothing to split.")};
     return source;
 }
 
@@ -119,7 +101,7 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
             entry = &source.directory.entries[i];
     const std::string_view name = source.directory.name(*entry);
     OversizedArchive oversized{request.archive, paths::fromRaw(QByteArray(name.data(), qsizetype(name.size()))),
-                               std::int64_t(entry->compressedSize), plan.largest(), {}};
+                               std::int64_t(entry->compressedSize), {}};
     // Named as planned; moving the parts may rename them.
     const int count = int(plan.parts.size());
     for (int i = 0; i < count; ++i)
@@ -143,28 +125,28 @@ void ArchiveTask::start()
     m_source = std::make_unique<PlannedSource>(planSource(m_request));
     m_result.plan = m_source->plan;
     // Before zipsplit runs, a failure may come of handles or memory others hold for now.
-    if (!m_source->failure.isEmpty()) {
-        m_result.mayPass = m_source->kind != FailureKind::Empty && ResourcesShort();
-        return fail(m_source->kind, m_result.mayPass ? ShortOfResources() : m_source->failure);
+    if (m_source->failure.failed()) {
+        m_result.mayPass = m_source->failure.kind != FailureKind::Empty && ResourcesShort();
+        return fail(m_result.mayPass ? SplitFailure{m_source->failure.kind, ShortOfResources()} : m_source->failure);
     }
     m_link = m_staging.useSource(m_source->fd.get());
     if (m_link.isEmpty()) {
         m_result.mayPass = ResourcesShort();
-        return fail(FailureKind::Output,
-                    m_result.mayPass ? ShortOfResources() : NoWorkingFolder(m_staging.outputFolder()));
+        return fail({FailureKind::Output,
+                     m_result.mayPass ? ShortOfResources() : NoWorkingFolder(m_staging.outputFolder())});
     }
     const DeployedTool *tool = m_request.tool;
     if (!tool && !m_request.toolProblem.isEmpty())
-        return fail(FailureKind::Tool, ToolNotWritten(m_request.toolProblem));
+        return fail({FailureKind::Tool, ToolNotWritten(m_request.toolProblem)});
     const ProcessCommand command = ZipSplitStagedCommand(
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
         {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
     m_tool = std::make_unique<ToolProcess>();
     if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0) {
         m_result.mayPass = tool != nullptr; // a tool that is there fails to start for want of processes
-        fail(FailureKind::Tool, m_result.mayPass && LaunchStarved(m_tool->outcome().launchError)
-                                    ? ShortOfResources()
-                                    : ZipSplitFailureReason(m_tool->outcome()));
+        fail({FailureKind::Tool, m_result.mayPass && LaunchStarved(m_tool->outcome().launchError)
+                                     ? ShortOfResources()
+                                     : ZipSplitFailure(m_tool->outcome()).text});
     }
 }
 
@@ -200,19 +182,16 @@ std::int64_t ArchiveTask::bytesWritten() const
 void ArchiveTask::zipSplitEnded()
 {
     const ProcessOutcome &outcome = m_tool->outcome();
-    QString reason = ZipSplitFailureReason(outcome, QFile::decodeName(m_link), m_request.archive);
-    if (!reason.isEmpty()) {
-        const QString problem = SourceFileProblem(m_request.archive);
-        if (problem.isEmpty() || outcome.stopped)
-            return fail(ZipSplitFailureKind(outcome), reason);
-        return fail(FailureKind::Source, problem);
+    const SplitFailure failure = ZipSplitFailure(outcome, QFile::decodeName(m_link), m_request.archive);
+    if (failure.failed()) {
+        const SplitFailure problem = SourceFileProblem(m_request.archive);
+        return fail(problem.failed() && !outcome.stopped ? problem : failure);
     }
     FileState after;
     if (!after.read(m_source->fd.get()) || !(after == m_source->state))
-        return fail(FailureKind::Changed, SplitReason::tr("it changed while it was being split."));
-    reason = checkParts();
-    if (!reason.isEmpty())
-        return fail(FailureKind::Parts, reason);
+        return fail({FailureKind::Changed, SplitReason::tr("it changed while it was being split.")});
+    if (const SplitFailure wrong = checkParts(); wrong.failed())
+        return fail(wrong);
     m_result.oversized = oversizedBy(m_request, *m_source);
     finish();
 }
@@ -227,15 +206,12 @@ void ArchiveTask::finish()
 
 // A failure after the end (the parts could not be moved in) only changes the result: the end was
 // told once already, and the job may have let the task go since.
-void ArchiveTask::fail(FailureKind kind, QString reason)
+void ArchiveTask::fail(SplitFailure failure)
 {
-    if (!m_staging.exists()) {
-        kind = FailureKind::Output;
-        reason = SplitReason::tr("the output folder was removed during the split.");
-    }
-    m_result.kind = kind;
+    if (!m_staging.exists())
+        failure = {FailureKind::Output, SplitReason::tr("the output folder was removed during the split.")};
     m_staging.clear(); // whatever zipsplit left of this archive goes now
-    m_result.failure = reason;
+    m_result.failure = failure;
     m_result.parts.clear();
     m_result.oversized.reset();
     finish();
@@ -250,8 +226,8 @@ void ArchiveTask::moveParts()
     QVector<StagingFolder::NamedPart> named;
     for (std::size_t i = 1; i <= count; ++i)
         named.append({ZipSplitPartName(linkName, i, count), PartName(m_request.archive, int(i), width)});
-    if (m_result.failure.isEmpty() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
-        return fail(FailureKind::Output, SplitReason::tr("its parts could not be moved into the output folder."));
+    if (!m_result.failure.failed() && !m_staging.moveParts(m_request.archive, named, &m_result.parts))
+        return fail({FailureKind::Output, SplitReason::tr("its parts could not be moved into the output folder.")});
     if (!m_result.oversized)
         return;
     for (OversizedPart &part : m_result.oversized->parts) {
@@ -264,13 +240,13 @@ void ArchiveTask::moveParts()
 
 // The parts are the plan to the byte, the comment added, and hold the source's entries;
 // checked where zipsplit left them, through the handles, before anything is moved.
-QString ArchiveTask::checkParts()
+SplitFailure ArchiveTask::checkParts()
 {
     const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
     const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
     if (staged.size() == qsizetype(m_source->plan.parts.size())
         && !AddArchiveComment(m_staging.handle(), staged, QByteArray::fromStdString(m_source->directory.comment)))
-        return SplitReason::tr("the archive's comment could not be added to its parts.");
+        return {FailureKind::Parts, SplitReason::tr("the archive's comment could not be added to its parts.")};
     const QString &archive = m_request.archive;
     return CompareWithPlan(
         m_staging.handle(), staged, m_source->plan, m_source->fd.get(), m_source->directory, linkName,
@@ -284,9 +260,8 @@ ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)
     const PlannedSource source = planSource(request);
     ArchiveSplitResult result;
     result.failure = source.failure;
-    result.kind = source.kind;
     result.plan = source.plan;
-    if (result.failure.isEmpty())
+    if (!result.failure.failed())
         result.oversized = oversizedBy(request, source);
     return result;
 }

@@ -45,14 +45,12 @@ struct OversizedArchive
     QString archive;
     QString entry; // the largest entry of the largest part, as paths::fromRaw gives it
     std::int64_t entrySize = 0;
-    std::int64_t largestPart = 0;
     QVector<OversizedPart> parts; // every part over the size asked, in order
 };
 
 struct ArchiveSplitResult
 {
-    QString failure; // why the archive was not split; empty when it was
-    FailureKind kind = FailureKind::None;
+    SplitFailure failure; // why the archive was not split; none when it was
     bool mayPass = false; // it failed before zipsplit ran, for want of handles, memory or processes
     QVector<StagingFolder::Part> parts;
     PartPlan plan;
@@ -88,9 +86,9 @@ Q_SIGNALS:
 
 private:
     void zipSplitEnded();
-    void fail(FailureKind kind, QString reason);
+    void fail(SplitFailure failure);
     void finish(); // emits `done`, the first time only
-    QString checkParts();
+    SplitFailure checkParts();
 
     ArchiveSplitRequest m_request;
     StagingFolder &m_staging;

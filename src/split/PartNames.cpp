@@ -4,7 +4,6 @@
 #include "common/Paths.h"
 
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QTextBoundaryFinder>
 
 namespace qm {
@@ -38,13 +37,6 @@ QString cutToBytes(const QString &text, qsizetype maxBytes)
 }
 
 } // namespace
-
-bool IsValidUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
-}
 
 QString PartName(const QString &sourceArchive, int index, int width)
 {

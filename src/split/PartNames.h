@@ -24,7 +24,4 @@ QString PartName(const QString &sourceArchive, int index, int width);
 // archive's name is shortened at a character boundary so the result fits in 255 bytes.
 QString NameShowingSource(const QString &sourceArchive, const QString &partName, int attempt);
 
-// True when bytes are valid UTF-8.
-bool IsValidUtf8(const QByteArray &bytes);
-
 } // namespace qm

@@ -253,6 +253,11 @@ PartPlan PartPlanner::forSize(std::int64_t ceiling) const
     return best;
 }
 
+std::int64_t SplitSizeFromParts(std::int64_t fileLength, int parts)
+{
+    return fileLength / (parts == 0 ? 1 : parts);
+}
+
 PartPlan PartPlanner::forParts(int parts, std::int64_t lowest) const
 {
     lowest = saturate(std::uint64_t(std::max<std::int64_t>(lowest, 0)));

@@ -36,6 +36,10 @@ struct PartPlan
 // the 16 bytes zipsplit rewrites in place (it loses the field's last bytes); -1 for none.
 std::ptrdiff_t EntryZipSplitDamages(const ZipDirectory &directory);
 
+// By parts, the least split size: the file's length / parts, truncated toward zero; 0 parts
+// count as 1.
+std::int64_t SplitSizeFromParts(std::int64_t fileLength, int parts);
+
 class PartPlanner
 {
 public:

@@ -22,11 +22,14 @@ namespace qm {
 
 namespace {
 
-constexpr qint64 kEndRecord = 22;
-
 UniqueFd openPart(int folder, const QByteArray &name, int mode)
 {
     return UniqueFd(::openat(folder, name.constData(), mode | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+}
+
+SplitFailure partsFailure(const QString &text)
+{
+    return {FailureKind::Parts, text};
 }
 
 bool writeAt(int fd, const QByteArray &data, off_t offset)
@@ -186,45 +189,46 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
     length[1] = char(comment.size() >> 8);
     for (const StagingFolder::StagedPart &part : parts) {
         const UniqueFd fd = openPart(stagingFolder, part.name, O_RDWR);
-        char end[kEndRecord];
-        if (!fd.isValid() || part.size < kEndRecord
-            || ::pread(fd.get(), end, sizeof end, off_t(part.size - kEndRecord)) != kEndRecord
-            || QByteArray(end, 4) != QByteArray("PK\x05\x06", 4) || end[20] != 0 || end[21] != 0)
+        if (!fd.isValid())
             return false;
-        if (!writeAt(fd.get(), length, off_t(part.size - 2)) || !writeAt(fd.get(), comment, off_t(part.size)))
+        zip::Bytes bytes = zip::Bytes::file(fd.get(), std::uint64_t(part.size));
+        const std::optional<std::uint64_t> lengthAt = zip::BareEndCommentLengthAt(bytes);
+        if (!lengthAt || !writeAt(fd.get(), length, off_t(*lengthAt))
+            || !writeAt(fd.get(), comment, off_t(part.size)))
             return false;
     }
     return true;
 }
 
-QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
-                        int sourceFd, const ZipDirectory &source, const QByteArray &linkName,
-                        const std::function<QString(int, int)> &shownName)
+SplitFailure CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
+                             int sourceFd, const ZipDirectory &source, const QByteArray &linkName,
+                             const std::function<QString(int, int)> &shownName)
 {
     const int count = int(plan.parts.size());
     if (std::size_t(parts.size()) != plan.parts.size())
-        return SplitReason::tr("the splitting tool made %n parts where %1 were planned.", nullptr, int(parts.size()))
-            .arg(plan.parts.size());
+        return partsFailure(
+            SplitReason::tr("the splitting tool made %n parts where %1 were planned.", nullptr, int(parts.size()))
+                .arg(plan.parts.size()));
     for (std::size_t i = 0; i < plan.parts.size(); ++i) {
         const StagingFolder::StagedPart &part = parts[qsizetype(i)];
         const PlannedPart &planned = plan.parts[i];
         const QByteArray expected = ZipSplitPartName(linkName, i + 1, plan.parts.size());
         const QString shown = shownName(int(i) + 1, count);
         if (part.name != expected)
-            return SplitReason::tr("the splitting tool did not name part %1 as planned.").arg(shown);
+            return partsFailure(SplitReason::tr("the splitting tool did not name part %1 as planned.").arg(shown));
         const UniqueFd fd = openPart(stagingFolder, part.name, O_RDONLY);
         struct stat st {};
         if (!fd.isValid() || ::fstat(fd.get(), &st) != 0 || st.st_size != planned.size)
-            return SplitReason::tr("part %1 is %2 bytes where %3 were planned.")
-                .arg(shown, QString::number(qint64(st.st_size)), QString::number(planned.size));
+            return partsFailure(SplitReason::tr("part %1 is %2 bytes where %3 were planned.")
+                                    .arg(shown, QString::number(qint64(st.st_size)), QString::number(planned.size)));
         const ZipDirectory directory = ReadPartDirectory(fd.get());
         if (directory.problem != zip::Problem::None)
-            return SplitReason::tr("part %1 is damaged.").arg(shown);
+            return partsFailure(SplitReason::tr("part %1 is damaged.").arg(shown));
         bool same = directory.entries.size() == planned.entries.size();
         for (std::size_t e = 0; same && e < planned.entries.size(); ++e)
             same = sameEntry(directory, directory.entries[e], source, source.entries[planned.entries[e]]);
         if (!same)
-            return SplitReason::tr("part %1 does not hold the entries planned for it.").arg(shown);
+            return partsFailure(SplitReason::tr("part %1 does not hold the entries planned for it.").arg(shown));
         std::vector<Span> spans;
         for (std::size_t e = 0; e < planned.entries.size(); ++e) {
             const StoredZipEntry &entry = directory.entries[e];
@@ -232,12 +236,14 @@ QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPa
         }
         const Data data = proveData(sourceFd, fd.get(), std::move(spans));
         if (data == Data::Unreadable)
-            return SplitReason::tr("part %1 could not be compared with the archive: reading failed.").arg(shown);
+            return partsFailure(
+                SplitReason::tr("part %1 could not be compared with the archive: reading failed.").arg(shown));
         if (data == Data::Differs)
-            return SplitReason::tr("the data in part %1 is not the archive's: the archive changed while it was "
-                                   "being split, or the part was written wrong.").arg(shown);
+            return partsFailure(SplitReason::tr("the data in part %1 is not the archive's: the archive changed while "
+                                                "it was being split, or the part was written wrong.")
+                                    .arg(shown));
     }
-    return QString();
+    return {};
 }
 
 } // namespace qm

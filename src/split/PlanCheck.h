@@ -2,6 +2,7 @@
 #pragma once
 
 #include "split/PartPlan.h"
+#include "split/SplitReason.h"
 #include "split/StagingFolder.h"
 
 #include <QByteArray>
@@ -27,9 +28,9 @@ bool AddArchiveComment(int stagingFolder, const QVector<StagingFolder::StagedPar
 // stored bytes those of the source (read from sourceFd, the file zipsplit read): a CRC-32 in the
 // directory does not prove the data behind it. The plan gives every source entry to one part,
 // so together the parts hold the source's entries, each once. Returns why not, in plain words,
-// naming parts by `shownName` (part number, count); empty when every part is as planned.
-QString CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
-                        int sourceFd, const ZipDirectory &source, const QByteArray &linkName,
-                        const std::function<QString(int, int)> &shownName);
+// naming parts by `shownName` (part number, count); none when every part is as planned.
+SplitFailure CompareWithPlan(int stagingFolder, const QVector<StagingFolder::StagedPart> &parts, const PartPlan &plan,
+                             int sourceFd, const ZipDirectory &source, const QByteArray &linkName,
+                             const std::function<QString(int, int)> &shownName);
 
 } // namespace qm

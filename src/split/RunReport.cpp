@@ -85,8 +85,8 @@ QString RunDetailsText(const SplitSummary &s)
 {
     QStringList blocks;
     QStringList lines;
-    for (const SplitFailure &failure : s.failures)
-        lines << paths::shown(failure.archive) + QStringLiteral(": ") + failure.reason;
+    for (const FailedArchive &failed : s.failures)
+        lines << paths::shown(failed.archive) + QStringLiteral(": ") + failed.failure.text;
     if (!lines.isEmpty())
         blocks << block(RunText::tr("These %n archives could not be split:", nullptr, int(lines.size())), lines);
     lines.clear();

@@ -22,11 +22,9 @@ int ClampWindowStyle(std::optional<int> windowStyle);
 // A launch failure comes back as its error number plus this, so it is always negative.
 constexpr int kLaunchFailureBase = -2147221504;
 
-// What is started: the text shows the command the way the program forms it; the process itself
-// gets program and arguments as they are, never through a shell.
+// What is started: program and arguments as they are, never through a shell.
 struct ProcessCommand
 {
-    QString text;
     QString program;
     QStringList arguments;
     QString workingDirectory; // empty: the program's own

@@ -68,11 +68,6 @@ std::int64_t MegabytesToBytes(std::int32_t megabytes)
     return TimesKilo(TimesKilo(megabytes));
 }
 
-std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts)
-{
-    return fileLength / (parts == 0 ? 1 : parts);
-}
-
 int OpenFileJobLimit()
 {
     // 32 stay for the rest of the program.
@@ -125,7 +120,7 @@ QString absolute(const QString &path)
 
 } // namespace
 
-SplitRequest MakeSplitRequest(const SplitChoice &choice, const QString &toolSource)
+SplitRequest MakeSplitRequest(const SplitChoice &choice)
 {
     SplitRequest request;
     request.outputFolder = absolute(choice.outputFolder);
@@ -135,14 +130,18 @@ SplitRequest MakeSplitRequest(const SplitChoice &choice, const QString &toolSour
     request.sizeBytes = choice.parts > 0 ? 0 : MegabytesToBytes(choice.megabytes);
     request.jobs = JobCount(choice.jobs);
     request.dryRun = choice.dryRun;
-    if (!request.dryRun) {
-        try {
-            request.tool = DeployTool(LoadToolBytes(toolSource));
-        } catch (const AppError &e) {
-            request.toolProblem = e.description(); // every archive fails saying why
-        }
-    }
     return request;
+}
+
+void DeployToolFor(SplitRequest &request, const QString &toolSource)
+{
+    if (request.dryRun)
+        return;
+    try {
+        request.tool = DeployTool(LoadToolBytes(toolSource));
+    } catch (const AppError &e) {
+        request.toolProblem = e.description(); // every archive fails saying why
+    }
 }
 
 } // namespace qm

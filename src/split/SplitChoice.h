@@ -33,8 +33,6 @@ std::optional<int> PartsFromText(const QString &text);
 std::int32_t TimesKilo(std::int32_t value);
 // Megabytes as typed in bytes, through both steps.
 std::int64_t MegabytesToBytes(std::int32_t megabytes);
-// Split size from the number of parts: length / parts, truncated toward zero; 0 parts count as 1.
-std::int64_t SplitSizeFromParts(std::int64_t fileLength, std::int16_t parts);
 // Archives the open-file limit leaves room for at once (each in flight holds some handles).
 int OpenFileJobLimit();
 // What to say when the open-file limit leaves no room for one archive beside the handles open
@@ -45,8 +43,8 @@ int JobCount(int asked);
 // The tool written for one run (AppError when it cannot be); none when there are no bytes.
 std::shared_ptr<const DeployedTool> DeployTool(const QByteArray &toolBytes);
 
-// A choice as the command line states it: archives and folder as typed, the size in megabytes
-// or a number of parts.
+// A choice as the command line or the window's fields state it: archives and folder as typed,
+// the size in megabytes or a number of parts.
 struct SplitChoice
 {
     QStringList archives;
@@ -57,8 +55,11 @@ struct SplitChoice
     bool dryRun = false;
 };
 
-// The request for a choice, paths made absolute; the tool is deployed unless it is a dry run (none
-// when it cannot be: every archive then fails saying so). AppError when the size is too large.
-SplitRequest MakeSplitRequest(const SplitChoice &choice, const QString &toolSource = QString());
+// The request for a choice, as both front ends make it: paths made absolute, the size in bytes,
+// the job count; no tool yet. AppError when the size is too large.
+SplitRequest MakeSplitRequest(const SplitChoice &choice);
+// Writes the tool for a request unless it is a dry run; when it cannot be, there is none and every
+// archive fails saying why.
+void DeployToolFor(SplitRequest &request, const QString &toolSource = QString());
 
 } // namespace qm

@@ -20,12 +20,12 @@ namespace qm {
 
 void SplitSummary::add(const ArchiveOutcome &outcome)
 {
-    if (outcome.stopped) {
+    if (outcome.stopped()) {
         notSplit << outcome.archive;
         return;
     }
-    if (!outcome.result.failure.isEmpty()) {
-        failures.append({outcome.archive, outcome.result.failure, outcome.result.kind});
+    if (outcome.result.failure.failed()) {
+        failures.append({outcome.archive, outcome.result.failure});
         return;
     }
     ++split;
@@ -111,9 +111,7 @@ void SplitJob::stop()
 {
     m_stopped = true;
     for (const int i : m_retry) { // waiting to be tried again: stopped before they were split
-        ArchiveOutcome &outcome = m_outcomes[std::size_t(i)];
-        outcome.stopped = true;
-        outcome.result.kind = FailureKind::Stopped;
+        m_outcomes[std::size_t(i)].result.failure.kind = FailureKind::Stopped;
         m_done[std::size_t(i)] = true;
     }
     m_retry.clear();
@@ -129,7 +127,7 @@ void SplitJob::haltIfOutputUnfit()
 {
     if (!m_output->fd.isValid() || m_stopped)
         return;
-    QString reason = outputProblem();
+    QString reason = outputFailure().text;
     if (reason.isEmpty())
         reason = OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
     if (reason.isEmpty())
@@ -138,20 +136,21 @@ void SplitJob::haltIfOutputUnfit()
     stop();
 }
 
-QString SplitJob::outputProblem() const
+SplitFailure SplitJob::outputFailure() const
 {
     const QString folder = m_request.outputFolder;
     struct stat now {};
     if (!m_output->fd.isValid())
-        return ShortOfResources();
+        return {FailureKind::Output, ShortOfResources()};
     if (::fstat(m_output->fd.get(), &now) != 0 || now.st_nlink == 0)
-        return SplitReason::tr("the output folder was removed during the split.");
+        return {FailureKind::Output, SplitReason::tr("the output folder was removed during the split.")};
     // Renamed, or another folder or a link put in its place: nothing follows the new path.
     if (::stat(paths::toRaw(folder).constData(), &now) != 0 || now.st_dev != m_output->st.st_dev
         || now.st_ino != m_output->st.st_ino)
-        return SplitReason::tr("the output folder \"%1\" was moved or replaced during the run, so nothing was "
-                               "written.").arg(paths::shown(folder));
-    return QString();
+        return {FailureKind::Output, SplitReason::tr("the output folder \"%1\" was moved or replaced during the run, "
+                                                     "so nothing was written.")
+                                         .arg(paths::shown(folder))};
+    return {};
 }
 
 // Whether archive i may start beside those running: archives so large that the disk is the
@@ -271,19 +270,20 @@ bool SplitJob::startArchive(Slot &slot, int i)
         m_done[std::size_t(i)] = true;
         return false;
     }
-    outcome.result.failure = outputProblem();
-    if (outcome.result.failure.isEmpty() && (!slot.staging || !slot.staging->clear()))
+    SplitFailure &failure = outcome.result.failure;
+    failure = outputFailure();
+    if (!failure.failed() && (!slot.staging || !slot.staging->clear()))
         slot.staging = std::make_unique<StagingFolder>(m_request.outputFolder, m_output->fd.get());
-    if (outcome.result.failure.isEmpty() && !slot.staging->isValid()) {
+    if (!failure.failed() && !slot.staging->isValid()) {
         const bool mayPass = ResourcesShort();
         slot.staging.reset();
         if (retryLater(i, mayPass))
             return false;
         const QString unfit = mayPass ? QString() : OutputFolderUnfit(m_output->fd.get(), m_request.outputFolder);
-        outcome.result.failure = mayPass ? ShortOfResources() : unfit.isEmpty() ? NoWorkingFolder(m_request.outputFolder) : unfit;
+        failure = {FailureKind::Output,
+                   mayPass ? ShortOfResources() : unfit.isEmpty() ? NoWorkingFolder(m_request.outputFolder) : unfit};
     }
-    if (!outcome.result.failure.isEmpty()) {
-        outcome.result.kind = FailureKind::Output;
+    if (failure.failed()) {
         m_done[std::size_t(i)] = true;
         haltIfOutputUnfit();
         return false;
@@ -329,23 +329,19 @@ bool SplitJob::reportReady()
         if (!started) { // a stop came first
             outcome.index = int(i);
             outcome.archive = m_request.archives[int(i)];
-            outcome.stopped = true;
-            outcome.result.kind = FailureKind::Stopped;
+            outcome.result.failure.kind = FailureKind::Stopped;
         } else if (const auto &task = m_tasks[i]) {
-            const QString moved = task->result().failure.isEmpty() ? outputProblem() : QString();
-            if (moved.isEmpty())
+            const SplitFailure moved = task->result().failure.failed() ? SplitFailure() : outputFailure();
+            if (!moved.failed())
                 task->moveParts();
             outcome.result = task->result();
-            if (!moved.isEmpty()) {
+            if (moved.failed())
                 outcome.result.failure = moved;
-                outcome.result.kind = FailureKind::Output;
-            }
-            outcome.stopped = task->stopped() && !outcome.result.failure.isEmpty();
-            if (outcome.stopped)
-                outcome.result.kind = FailureKind::Stopped;
+            if (task->stopped() && outcome.result.failure.failed())
+                outcome.result.failure.kind = FailureKind::Stopped;
             freeSlot(int(i));
             m_tasks[i].reset();
-            if (outcome.result.kind == FailureKind::Output)
+            if (outcome.result.failure.kind == FailureKind::Output)
                 haltIfOutputUnfit();
         }
         m_summary.add(outcome);

@@ -47,15 +47,15 @@ struct ArchiveOutcome
     int index = 0; // in the request's list
     QString archive;
     ArchiveSplitResult result;
-    bool stopped = false; // a stop ended it, or came before it started
+    // A stop ended it, or came before it started.
+    bool stopped() const { return result.failure.kind == FailureKind::Stopped; }
 };
 
 // One failed archive, and why.
-struct SplitFailure
+struct FailedArchive
 {
     QString archive;
-    QString reason;
-    FailureKind kind = FailureKind::None;
+    SplitFailure failure;
 };
 // One part that went into the output folder under another name than zipsplit gave it.
 struct RenamedPart
@@ -80,7 +80,7 @@ struct RunProgress
 // What a whole run came to, in list order.
 struct SplitSummary
 {
-    QVector<SplitFailure> failures;
+    QVector<FailedArchive> failures;
     QVector<RenamedPart> renamed;
     QVector<OversizedArchive> oversized;
     QStringList notSplit; // archives a stop left unsplit
@@ -134,7 +134,7 @@ private:
     void finishRun();
     void reportProgress();
     void watchParts();
-    QString outputProblem() const;
+    SplitFailure outputFailure() const;
     void haltIfOutputUnfit();
 
     SplitRequest m_request;

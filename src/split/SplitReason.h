@@ -33,6 +33,15 @@ enum class FailureKind {
     Stopped,      // a stop came first
 };
 
+// Why an archive was not split: the kind decides (success, retry, the run's counts), the text is
+// what the user reads.
+struct SplitFailure
+{
+    FailureKind kind = FailureKind::None;
+    QString text;
+    bool failed() const { return kind != FailureKind::None; }
+};
+
 // True while the process is short of file handles or memory: a failure then may pass once other
 // work lets go of what it holds.
 bool ResourcesShort();

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <locale.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,15 +16,6 @@
 
 
 namespace qm {
-
-QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
-                                  const QString &outputFolder, const QString &archivePath)
-{
-    const QString quote = QStringLiteral("\"");
-    return {quote, toolPath, quote, QStringLiteral(" -n "), QString::number(splitSize),
-            QStringLiteral(" -b "), quote, outputFolder, quote, QStringLiteral(" "),
-            quote, archivePath, quote};
-}
 
 namespace {
 
@@ -37,12 +29,10 @@ QString asOperand(const QString &path)
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath)
 {
-    const QStringList pieces = ZipSplitCommandPieces(toolPath, splitSize, outputFolder, archivePath);
     ProcessCommand command;
-    command.text = pieces.join(QString());
-    command.program = pieces[1];
-    command.arguments = {pieces[3].trimmed(), pieces[4], pieces[5].trimmed(), asOperand(pieces[7]),
-                         asOperand(pieces[11])};
+    command.program = toolPath;
+    command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
+                         asOperand(outputFolder), asOperand(archivePath)};
     return command;
 }
 
@@ -64,7 +54,34 @@ ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSiz
     return command;
 }
 
-QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sourceLink, const QString &archive)
+namespace {
+
+// What a run of zipsplit came to: none when it split the archive.
+FailureKind kindOf(const ProcessOutcome &outcome, bool toolError)
+{
+    const bool ended = outcome.started && !outcome.flooded && !outcome.stopped && !outcome.crashed;
+    if (ended && outcome.exitCode == 0 && !toolError)
+        return FailureKind::None;
+    if (outcome.stopped)
+        return FailureKind::Stopped;
+    switch (outcome.crashed || !outcome.started ? -1 : outcome.exitCode) {
+    case 2:
+        return FailureKind::NotZip;
+    case 3:
+        return FailureKind::Unsplittable;
+    case 11:
+    case 13:
+    case 18:
+        return FailureKind::Source;
+    case 14:
+    case 15:
+        return FailureKind::Output;
+    default:
+        return FailureKind::Tool;
+    }
+}
+
+QString reasonText(const ProcessOutcome &outcome, const QString &toolMessage)
 {
     if (outcome.flooded)
         return SplitReason::tr("the splitting tool wrote far more messages than it ever does, and was stopped.");
@@ -75,21 +92,8 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sour
     if (outcome.crashed)
         return SplitReason::tr("the splitting tool stopped unexpectedly.");
 
-    QString toolMessage;
-    const QList<QByteArray> lines = outcome.output.split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("zipsplit error:")) {
-            toolMessage = paths::shown(paths::fromRaw(line.mid(15).trimmed()));
-            if (!sourceLink.isEmpty())
-                toolMessage.replace(sourceLink, QFileInfo(paths::shown(archive)).fileName());
-            break;
-        }
-    }
-
     switch (outcome.exitCode) {
     case 0:
-        if (toolMessage.isEmpty())
-            return QString();
         return SplitReason::tr("the splitting tool reported an error: %1.").arg(toolMessage);
     case 2:
         return SplitReason::tr("the archive ends too early; it may be damaged or incomplete.");
@@ -124,6 +128,32 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sour
     }
 }
 
+// zipsplit's own words on what it found wrong, naming the user's archive rather than the link.
+std::optional<QString> toolMessageOf(const ProcessOutcome &outcome, const QString &sourceLink, const QString &archive)
+{
+    const QList<QByteArray> lines = outcome.output.split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("zipsplit error:")) {
+            QString toolMessage = paths::shown(paths::fromRaw(line.mid(15).trimmed()));
+            if (!sourceLink.isEmpty())
+                toolMessage.replace(sourceLink, QFileInfo(paths::shown(archive)).fileName());
+            return toolMessage;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+SplitFailure ZipSplitFailure(const ProcessOutcome &outcome, const QString &sourceLink, const QString &archive)
+{
+    const std::optional<QString> toolMessage = toolMessageOf(outcome, sourceLink, archive);
+    const FailureKind kind = kindOf(outcome, toolMessage.has_value());
+    if (kind == FailureKind::None)
+        return {};
+    return {kind, reasonText(outcome, toolMessage.value_or(QString()))};
+}
+
 bool ResourcesShort()
 {
     const int fd = ::open("/", O_PATH | O_CLOEXEC);
@@ -154,44 +184,30 @@ bool LaunchStarved(const QString &launchError)
     return starved;
 }
 
-FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome)
+namespace {
+
+SplitFailure source(const QString &text)
 {
-    if (ZipSplitFailureReason(outcome).isEmpty())
-        return FailureKind::None;
-    if (outcome.stopped)
-        return FailureKind::Stopped;
-    switch (outcome.crashed || !outcome.started ? -1 : outcome.exitCode) {
-    case 2:
-        return FailureKind::NotZip;
-    case 3:
-        return FailureKind::Unsplittable;
-    case 11:
-    case 13:
-    case 18:
-        return FailureKind::Source;
-    case 14:
-    case 15:
-        return FailureKind::Output;
-    default:
-        return FailureKind::Tool;
-    }
+    return {FailureKind::Source, text};
 }
 
-QString SourceFileProblem(const QString &archivePath)
+} // namespace
+
+SplitFailure SourceFileProblem(const QString &archivePath)
 {
     const QByteArray raw = paths::toRaw(archivePath);
     struct stat st {};
     if (::stat(raw.constData(), &st) != 0)
-        return SplitReason::tr("the file no longer exists.");
+        return source(SplitReason::tr("the file no longer exists."));
     if (S_ISDIR(st.st_mode))
-        return SplitReason::tr("it is a folder, not a ZIP archive.");
+        return source(SplitReason::tr("it is a folder, not a ZIP archive."));
     if (!S_ISREG(st.st_mode))
-        return SplitReason::tr("it is a device, pipe or socket, not a ZIP archive.");
+        return source(SplitReason::tr("it is a device, pipe or socket, not a ZIP archive."));
     if (::access(raw.constData(), R_OK) != 0)
-        return SplitReason::tr("the file cannot be read.");
+        return source(SplitReason::tr("the file cannot be read."));
     if (st.st_size == 0)
-        return SplitReason::tr("the file is empty.");
-    return QString();
+        return source(SplitReason::tr("the file is empty."));
+    return {};
 }
 
 } // namespace qm

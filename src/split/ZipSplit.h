@@ -12,15 +12,8 @@
 
 namespace qm {
 
-// The 13 pieces of a zipsplit command line, in order: quote, tool path, quote, " -n ", split
-// size, " -b ", quote, output folder, quote, " ", quote, archive path, quote.
-QStringList ZipSplitCommandPieces(const QString &toolPath, std::int64_t splitSize,
-                                  const QString &outputFolder, const QString &archivePath);
-
-// The command built from those pieces: its text is the pieces joined (the command's documented
-// form, kept for people reading it; nothing parses it back); its program and arguments
-// are the same pieces unquoted, each path exactly one argument. A path that starts with "-" is
-// handed over as "./-..." so zipsplit cannot mistake it for an option.
+// zipsplit -n size -b folder archive, each path exactly one argument. A path that starts with "-"
+// is handed over as "./-..." so zipsplit cannot mistake it for an option.
 ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSize,
                                    const QString &outputFolder, const QString &archivePath);
 
@@ -48,16 +41,14 @@ struct HeldPath
 ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
                                      const QString &archivePath, const QString &sourceLink);
 
-// Why zipsplit did not split an archive, in plain words; empty when it did. Judged from the exit
-// code and the "zipsplit error:" lines it prints, never from the exit code alone. A message that
-// names sourceLink (the name zipsplit read the archive under) names archive instead.
-QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sourceLink = QString(),
-                              const QString &archive = QString());
-// The kind of that failure.
-FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome);
+// Why zipsplit did not split an archive, its kind and plain words; none when it did. Judged from
+// the exit code and the "zipsplit error:" lines it prints, never from the exit code alone. A
+// message that names sourceLink (the name zipsplit read the archive under) names archive instead.
+SplitFailure ZipSplitFailure(const ProcessOutcome &outcome, const QString &sourceLink = QString(),
+                             const QString &archive = QString());
 
 // A plainer reason when the source file itself is the problem (gone, a folder, empty,
-// unreadable); empty when the file looks like something zipsplit could read.
-QString SourceFileProblem(const QString &archivePath);
+// unreadable); none when the file looks like something zipsplit could read.
+SplitFailure SourceFileProblem(const QString &archivePath);
 
 } // namespace qm

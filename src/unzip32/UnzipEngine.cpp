@@ -4,6 +4,7 @@
 #include "Files.h"
 #include "Jobs.h"
 #include "Messages.h"
+#include "posix/FileOps.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <new>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,15 +59,14 @@ using StreamPtr = std::unique_ptr<FILE, StreamCloser>;
 Fd openArchiveFile(const char *path, int quiet, USERFUNCTIONS &callbacks, std::uint64_t &size, int &code)
 {
     code = PK_NOZIP;
-    // O_NONBLOCK: a FIFO given as archive must not hang the open.
-    Fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
+    struct stat info;
+    Fd fd = qm::posix::openRegularFile(path, info);
+    if (fd.get() < 0 && info.st_mode == 0) {
         say(callbacks, quiet, Level::Error,
             format("error:  cannot find or open %s: %s", path, std::strerror(errno)));
         return Fd();
     }
-    struct stat info;
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fd.get() < 0) {
         say(callbacks, quiet, Level::Error, format("error:  %s is not a regular file", path));
         return Fd();
     }
@@ -75,9 +74,6 @@ Fd openArchiveFile(const char *path, int quiet, USERFUNCTIONS &callbacks, std::u
         say(callbacks, quiet, Level::Error, format("error:  %s is empty, not a zipfile", path));
         return Fd();
     }
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     size = static_cast<std::uint64_t>(info.st_size);
     return fd;
 }

@@ -405,6 +405,17 @@ bool EndsBefore(const Entry &entry, std::uint64_t centralStart)
     return header <= room && entry.compressedSize <= room - header;
 }
 
+std::optional<std::uint64_t> BareEndCommentLengthAt(Bytes &bytes)
+{
+    if (bytes.size() < kEndRecord)
+        return std::nullopt;
+    const std::uint64_t endAt = bytes.size() - kEndRecord;
+    const unsigned char *end = bytes.view(endAt, kEndRecord);
+    if (!end || le32(end) != kEndSignature || le16(end + 20) != 0)
+        return std::nullopt;
+    return endAt + 20;
+}
+
 Directory ReadDirectory(Bytes &bytes, Locals locals)
 {
     Directory directory;

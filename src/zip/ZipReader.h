@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +113,10 @@ enum class Locals
 
 // Reads the archive's directory. On a problem the entries read so far stay.
 Directory ReadDirectory(Bytes &bytes, Locals locals = Locals::Read);
+
+// Where the comment length of the end record that closes the file lies, when the file ends in an
+// end record with no comment (as every part zipsplit writes does); none when it does not.
+std::optional<std::uint64_t> BareEndCommentLengthAt(Bytes &bytes);
 
 // The extra field with this id inside extra (a field list); null when there is none or the
 // list is damaged before it. size receives the field's data length.
