@@ -243,24 +243,6 @@ private Q_SLOTS:
         }
     }
 
-    void windowStyle_data()
-    {
-        QTest::addColumn<int>("given"); // -100 = none given
-        QTest::addColumn<int>("used");
-        QTest::newRow("none") << -100 << 6;
-        QTest::newRow("hidden") << 0 << 0;
-        QTest::newRow("3") << 3 << 3;
-        QTest::newRow("6") << 6 << 6;
-        QTest::newRow("7") << 7 << 6;
-        QTest::newRow("-1") << -1 << 6;
-    }
-    void windowStyle()
-    {
-        QFETCH(int, given);
-        QFETCH(int, used);
-        QCOMPARE(ClampWindowStyle(given == -100 ? std::nullopt : std::optional<int>(given)), used);
-    }
-
     void splitSizeFromParts_data()
     {
         QTest::addColumn<qint64>("length");

@@ -17,13 +17,6 @@
 
 namespace qm {
 
-int ClampWindowStyle(std::optional<int> windowStyle)
-{
-    if (!windowStyle || *windowStyle < 0 || *windowStyle > 6)
-        return 6;
-    return *windowStyle;
-}
-
 namespace {
 
 bool textFileBusy(const QProcess &process)
@@ -97,8 +90,7 @@ QProcessEnvironment EnvironmentWith(const QStringList &settings)
 int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<int> windowStyle,
                std::function<void(int)> done)
 {
-    // The style keeps its documented range for callers; a tool without a window has no use for it.
-    (void)ClampWindowStyle(windowStyle);
+    Q_UNUSED(windowStyle) // taken as callers give it; a tool without a window has no use for it
     tool.m_outcome = ProcessOutcome();
     tool.m_outputSeen = 0;
     if (tool.m_stopRequested)

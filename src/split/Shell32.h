@@ -15,10 +15,6 @@ class QProcess;
 
 namespace qm {
 
-// Show-window style: 0..6 as given, anything else (or none) is 6. No visible effect on Linux:
-// the tool has no window.
-int ClampWindowStyle(std::optional<int> windowStyle);
-
 // A launch failure comes back as its error number plus this, so it is always negative.
 constexpr int kLaunchFailureBase = -2147221504;
 
