@@ -142,8 +142,10 @@ ArchiveTask::~ArchiveTask()
 {
     // A directory of a million entries takes tens of milliseconds to free: a worker lets it go.
     m_planning.reset(); // its future holds the source too
-    if (m_source.use_count() == 1)
+    if (m_source.use_count() == 1) {
+        m_source->fd.reset(); // at once: the archive may be tried again for want of handles
         QThreadPool::globalInstance()->start([source = std::move(m_source)] {});
+    }
 }
 
 void ArchiveTask::start()

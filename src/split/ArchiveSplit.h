@@ -101,7 +101,7 @@ private:
     ArchiveSplitRequest m_request;
     StagingFolder &m_staging;
     std::unique_ptr<ToolProcess> m_tool;
-    std::shared_ptr<const PlannedSource> m_source; // shared with the check of the parts
+    std::shared_ptr<PlannedSource> m_source; // shared with the check of the parts
     std::unique_ptr<QFutureWatcher<std::shared_ptr<PlannedSource>>> m_planning;
     std::unique_ptr<QFutureWatcher<QString>> m_checking;
     QByteArray m_link;
