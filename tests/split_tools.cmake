@@ -1,10 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The split tests run a stand-in for zipsplit that fails on purpose; they find it through CMake.
 add_executable(split_stand_in_tool ${CMAKE_CURRENT_LIST_DIR}/split_stand_in_tool.cpp)
-file(GLOB SPLIT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_split*.cpp
-     ${CMAKE_CURRENT_LIST_DIR}/test_runandwait*.cpp)
-foreach(source ${SPLIT_TESTS})
-    get_filename_component(name ${source} NAME_WE)
+foreach(name test_runandwait test_split_command test_split_end test_split_job test_split_run
+             test_split_safety test_split_task test_split_tool)
     if(TARGET ${name})
         add_dependencies(${name} split_stand_in_tool)
         target_compile_definitions(${name} PRIVATE

@@ -6,6 +6,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QThread>
@@ -27,9 +28,14 @@ public:
     QStringList actions;
     QVariantMap hints;
     QString body;
+    int answerAfterMs = 0;
 
 public Q_SLOTS:
-    QStringList GetCapabilities() { return capabilities; }
+    QStringList GetCapabilities()
+    {
+        QThread::msleep(ulong(answerAfterMs));
+        return capabilities;
+    }
     uint Notify(const QString &, uint, const QString &appIcon, const QString &, const QString &text,
                 const QStringList &offered, const QVariantMap &given, int)
     {
@@ -89,10 +95,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("offered");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("actions") << QStringList{"body", "actions"} << "/home/anna/out" << true << true;
-        QTest::newRow("actions, no file manager") << QStringList{"body", "actions"} << "/home/anna/out" << true << false;
-        QTest::newRow("no actions") << QStringList{"body"} << "/home/anna/out" << false << true;
-        QTest::newRow("no folder") << QStringList{"body", "actions"} << "" << false << true;
+        QTest::addColumn<int>("answerAfterMs");
+        QTest::newRow("actions") << QStringList{"body", "actions"} << "/home/anna/out" << true << true << 0;
+        QTest::newRow("actions, no file manager") << QStringList{"body", "actions"} << "/home/anna/out" << true << false << 0;
+        QTest::newRow("no actions") << QStringList{"body"} << "/home/anna/out" << false << true << 0;
+        QTest::newRow("no folder") << QStringList{"body", "actions"} << "" << false << true << 0;
+        QTest::newRow("slow service") << QStringList{"body", "actions"} << "/home/anna/out" << true << true << 1500;
     }
     void openFolderIsOfferedWhereActionsAre()
     {
@@ -100,13 +108,15 @@ private Q_SLOTS:
         QFETCH(QString, folder);
         QFETCH(bool, offered);
         QFETCH(bool, opens);
+        QFETCH(int, answerAfterMs);
         // The service on a connection and a thread of its own, as a real server is another
-        // process: the toolkit's calls to it block until it answers.
+        // process: a toolkit that waited for its answers would hold the window meanwhile.
         const QString name = QTest::currentDataTag();
         QDBusConnection server = QDBusConnection::connectToBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"), name);
         QThread thread;
         NotificationService service;
         service.capabilities = capabilities;
+        service.answerAfterMs = answerAfterMs;
         service.moveToThread(&thread);
         thread.start();
         const auto stop = qScopeGuard([&] {
@@ -121,7 +131,10 @@ private Q_SLOTS:
         RecordingToolkit toolkit;
         toolkit.opens = opens;
         QSignalSpy notified(&service, &NotificationService::notified);
+        QElapsedTimer clock;
+        clock.start();
         toolkit.notify("Done.", "Split 2 archives into 5 parts in /home/anna/out.", folder);
+        QVERIFY(clock.elapsed() < 500);
         QVERIFY(notified.count() == 1 || notified.wait(5000));
         QCOMPARE(service.icon, QStringLiteral("example.quillmere.Quillmere"));
         QCOMPARE(service.hints.value("desktop-entry").toString(), QStringLiteral("example.quillmere.Quillmere"));

@@ -6,6 +6,7 @@
 #include "posix/FileOps.h"
 #include "split/PartNames.h"
 #include "split/PlanCheck.h"
+#include "split/RunAside.h"
 #include "split/Shell32.h"
 #include "split/SplitReason.h"
 #include "split/ToolFile.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace qm {
@@ -52,6 +54,7 @@ struct PlannedSource
     ZipDirectory directory;
     PartPlan plan;
     SplitFailure failure;
+    bool starved = false; // the failure came while handles or memory were short
 };
 
 namespace {
@@ -118,15 +121,45 @@ ArchiveTask::ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, QO
 {
 }
 
-ArchiveTask::~ArchiveTask() = default;
+ArchiveTask::~ArchiveTask()
+{
+    // A directory of a million entries takes tens of milliseconds to free: a worker lets it go.
+    m_planning.reset(); // its future holds the source too
+    if (m_source.use_count() == 1) {
+        m_source->fd.reset(); // at once: the archive may be tried again for want of handles
+        QThreadPool::globalInstance()->start([source = std::move(m_source)] {});
+    }
+}
 
 void ArchiveTask::start()
 {
-    m_source = std::make_unique<PlannedSource>(planSource(m_request));
+    // Listing and planning a large archive takes long: a worker does it, on a handle of its own
+    // and a copy of the request, so the task may go meanwhile.
+    ArchiveSplitRequest asked = m_request;
+    asked.tool = nullptr;
+    m_planning = RunAside<std::shared_ptr<PlannedSource>>(
+        [asked] {
+            auto source = std::make_shared<PlannedSource>(planSource(asked));
+            // Judged at once: the shortage may be over by the time the plan is heard.
+            source->starved = source->failure.failed() && ResourcesShort();
+            return source;
+        },
+        [this](std::optional<std::shared_ptr<PlannedSource>> source) { planned(std::move(source)); });
+}
+
+void ArchiveTask::planned(std::optional<std::shared_ptr<PlannedSource>> source)
+{
+    if (m_finished) // stopped meanwhile
+        return;
+    if (!source) {
+        m_result.mayPass = true;
+        return fail({FailureKind::System, ShortOfResources()});
+    }
+    m_source = std::move(*source);
     m_result.plan = m_source->plan;
     // Before zipsplit runs, a failure may come of handles or memory others hold for now.
     if (m_source->failure.failed()) {
-        m_result.mayPass = m_source->failure.kind != FailureKind::Empty && ResourcesShort();
+        m_result.mayPass = m_source->failure.kind != FailureKind::Empty && m_source->starved;
         return fail(m_result.mayPass ? SplitFailure{m_source->failure.kind, ShortOfResources()} : m_source->failure);
     }
     m_link = m_staging.useSource(m_source->fd.get());
@@ -142,23 +175,32 @@ void ArchiveTask::start()
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
         {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
     m_tool = std::make_unique<ToolProcess>();
-    if (RunAndWait(*m_tool, command, 0, [this](int) { zipSplitEnded(); }) < 0) {
-        m_result.mayPass = tool != nullptr; // a tool that is there fails to start for want of processes
-        fail({FailureKind::Tool, m_result.mayPass && LaunchStarved(m_tool->outcome().launchError)
-                                     ? ShortOfResources()
-                                     : ZipSplitFailure(m_tool->outcome()).text});
-    }
+    const auto ended = [this](int code) { code < 0 ? launchFailed() : zipSplitEnded(); };
+    if (RunAndWait(*m_tool, command, 0, ended) < 0)
+        launchFailed();
+}
+
+void ArchiveTask::launchFailed()
+{
+    m_result.mayPass = m_request.tool != nullptr; // a tool that is there fails to start for want of processes
+    fail({FailureKind::Tool, m_result.mayPass && LaunchStarved(m_tool->outcome().launchError)
+                                 ? ShortOfResources()
+                                 : ZipSplitFailure(m_tool->outcome()).text});
 }
 
 void ArchiveTask::stop()
 {
-    if (m_tool)
+    if (m_tool) {
         m_tool->stop();
+    } else if (m_planning && !m_finished) { // the plan is dropped when it comes
+        m_stoppedPlanning = true;
+        fail({FailureKind::Stopped, StoppedBeforeSplit()});
+    }
 }
 
 bool ArchiveTask::stopped() const
 {
-    return m_tool && m_tool->stopRequested();
+    return m_stoppedPlanning || (m_tool && m_tool->stopRequested());
 }
 
 std::int64_t ArchiveTask::plannedBytes() const
@@ -190,8 +232,17 @@ void ArchiveTask::zipSplitEnded()
     FileState after;
     if (!after.read(m_source->fd.get()) || !(after == m_source->state))
         return fail({FailureKind::Changed, SplitReason::tr("it changed while it was being split.")});
-    if (const SplitFailure wrong = checkParts(); wrong.failed())
-        return fail(wrong);
+    checkParts();
+}
+
+void ArchiveTask::checked(std::optional<SplitFailure> wrong)
+{
+    if (m_finished)
+        return;
+    if (!wrong)
+        return fail({FailureKind::Parts, ShortOfResources()});
+    if (wrong->failed())
+        return fail(*wrong);
     m_result.oversized = oversizedBy(m_request, *m_source);
     finish();
 }
@@ -220,6 +271,8 @@ void ArchiveTask::fail(SplitFailure failure)
 void ArchiveTask::moveParts()
 {
     // Straight from zipsplit's names to the ones it would have given them for this archive.
+    if (!m_source) // stopped before it was planned
+        return;
     const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
     const std::size_t count = m_source->plan.parts.size();
     const int width = int(QString::number(qulonglong(count)).size());
@@ -239,20 +292,28 @@ void ArchiveTask::moveParts()
 }
 
 // The parts are the plan to the byte, the comment added, and hold the source's entries;
-// checked where zipsplit left them, through the handles, before anything is moved.
-SplitFailure ArchiveTask::checkParts()
+// checked where zipsplit left them, through the handles, before anything is moved. Reading every
+// part back takes long: a worker does it, through a handle of the staging folder of its own and
+// the planned source it shares, so the task may go meanwhile.
+void ArchiveTask::checkParts()
 {
+    auto folder = std::make_shared<UniqueFd>(::fcntl(m_staging.handle(), F_DUPFD_CLOEXEC, 0));
+    if (!folder->isValid())
+        return fail({FailureKind::Parts, ShortOfResources()});
     const QByteArray linkName = m_link.mid(m_link.lastIndexOf('/') + 1);
     const QVector<StagingFolder::StagedPart> staged = m_staging.parts();
-    if (staged.size() == qsizetype(m_source->plan.parts.size())
-        && !AddArchiveComment(m_staging.handle(), staged, QByteArray::fromStdString(m_source->directory.comment)))
-        return {FailureKind::Parts, SplitReason::tr("the archive's comment could not be added to its parts.")};
-    const QString &archive = m_request.archive;
-    return CompareWithPlan(
-        m_staging.handle(), staged, m_source->plan, m_source->fd.get(), m_source->directory, linkName,
-        [&archive](int index, int count) {
-            return paths::shown(PartName(archive, index, int(QString::number(count).size())));
-        });
+    std::shared_ptr<const PlannedSource> source = m_source;
+    const QString archive = m_request.archive;
+    const auto check = [folder, staged, source, linkName, archive] {
+        if (staged.size() == qsizetype(source->plan.parts.size())
+            && !AddArchiveComment(folder->get(), staged, QByteArray::fromStdString(source->directory.comment)))
+            return SplitFailure{FailureKind::Parts, SplitReason::tr("the archive's comment could not be added to its parts.")};
+        return CompareWithPlan(folder->get(), staged, source->plan, source->fd.get(), source->directory, linkName,
+                               [&archive](int index, int count) {
+                                   return paths::shown(PartName(archive, index, int(QString::number(count).size())));
+                               });
+    };
+    m_checking = RunAside<SplitFailure>(check, [this](std::optional<SplitFailure> wrong) { checked(std::move(wrong)); });
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)

@@ -5,6 +5,7 @@
 #include "split/SplitReason.h"
 #include "split/StagingFolder.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -60,9 +61,11 @@ struct ArchiveSplitResult
 // Splits one archive into its staging folder. zipsplit reads exactly the file the row names,
 // opened once here. Every part is planned first, from the archive's directory, and zipsplit runs
 // once with the -n of the plan; what it writes must then be the plan to the byte, and the file
-// must not have changed meanwhile. `done` follows the end, once, at once or when zipsplit has
-// ended; the parts then wait in the staging folder until moveParts() puts them into the output
-// folder (a failure there changes the result, and emits nothing).
+// must not have changed meanwhile. Planning and the check run on worker threads, so start()
+// returns at once. `done` follows the end, once: never inside start(), at once on a stop during
+// planning, else through the event loop; the parts then wait in the staging folder until
+// moveParts() puts them into the output folder (a failure there changes the result, and emits
+// nothing).
 class ArchiveTask : public QObject
 {
     Q_OBJECT
@@ -70,8 +73,8 @@ public:
     ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, QObject *parent = nullptr);
     ~ArchiveTask() override;
 
-    void start();
-    void stop(); // zipsplit ends; the archive fails as stopped
+    void start(); // returns at once: the archive is planned on a worker thread
+    void stop(); // planning is dropped or zipsplit ends; the archive fails as stopped
     bool stopped() const;
     const ArchiveSplitResult &result() const { return m_result; }
     const QString &archive() const { return m_request.archive; }
@@ -85,18 +88,24 @@ Q_SIGNALS:
     void done();
 
 private:
+    void planned(std::optional<std::shared_ptr<PlannedSource>> source);
+    void launchFailed();
     void zipSplitEnded();
+    void checkParts();
+    void checked(std::optional<SplitFailure> wrong);
     void fail(SplitFailure failure);
     void finish(); // emits `done`, the first time only
-    SplitFailure checkParts();
 
     ArchiveSplitRequest m_request;
     StagingFolder &m_staging;
     std::unique_ptr<ToolProcess> m_tool;
-    std::unique_ptr<PlannedSource> m_source;
+    std::shared_ptr<PlannedSource> m_source; // shared with the check of the parts
+    std::unique_ptr<QFutureWatcher<std::shared_ptr<PlannedSource>>> m_planning;
+    std::unique_ptr<QFutureWatcher<SplitFailure>> m_checking;
     QByteArray m_link;
     ArchiveSplitResult m_result;
     bool m_finished = false;
+    bool m_stoppedPlanning = false; // a stop came before the plan
 };
 
 // The plan alone, for a dry run: nothing is written.

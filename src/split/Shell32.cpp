@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -18,6 +18,9 @@
 namespace qm {
 
 namespace {
+
+constexpr int kBusyRetries = 10;
+constexpr int kBusyWaitMs = 20;
 
 bool textFileBusy(const QProcess &process)
 {
@@ -87,12 +90,36 @@ QProcessEnvironment EnvironmentWith(const QStringList &settings)
     return environment;
 }
 
+// A launch that failed: tried again a while later when the file was only just written (exec
+// refuses it briefly, ETXTBSY), else the caller hears the failure's code.
+void ToolProcess::launchFailed()
+{
+    if (!m_stopRequested && m_attempt < kBusyRetries && textFileBusy(*m_process)) {
+        ++m_attempt;
+        QTimer::singleShot(kBusyWaitMs, this, [this] {
+            if (m_stopRequested)
+                return end(kLaunchFailureBase + 5);
+            m_process->start();
+        });
+        return;
+    }
+    m_outcome.launchError = m_process->errorString();
+    end(kLaunchFailureBase + (QFileInfo::exists(m_process->program()) ? 75 : 53));
+}
+
+void ToolProcess::end(int code)
+{
+    if (const std::function<void(int)> done = std::exchange(m_done, nullptr))
+        done(code);
+}
+
 int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<int> windowStyle,
                std::function<void(int)> done)
 {
     Q_UNUSED(windowStyle) // taken as callers give it; a tool without a window has no use for it
     tool.m_outcome = ProcessOutcome();
     tool.m_outputSeen = 0;
+    tool.m_attempt = 0;
     if (tool.m_stopRequested)
         return kLaunchFailureBase + 5;
     delete tool.m_process;
@@ -112,25 +139,22 @@ int RunAndWait(ToolProcess &tool, const ProcessCommand &command, std::optional<i
         process->setWorkingDirectory(command.workingDirectory);
     if (!command.environment.isEmpty())
         process->setProcessEnvironment(EnvironmentWith(command.environment));
-    // A writer that has only just closed the file can leave exec briefly refusing it (ETXTBSY).
-    for (int attempt = 0;; ++attempt) {
-        process->start();
-        if (process->waitForStarted(-1))
-            break;
-        if (attempt < 10 && textFileBusy(*process)) {
-            QThread::msleep(20);
-            continue;
-        }
-        tool.m_outcome.launchError = process->errorString();
-        return kLaunchFailureBase + (QFileInfo::exists(command.program) ? 75 : 53);
-    }
-    tool.m_outcome.started = true;
+    tool.m_done = std::move(done);
+    QObject::connect(process, &QProcess::started, &tool, [&tool] { tool.m_outcome.started = true; });
+    // Queued: a launch that fails inside start() is heard after RunAndWait has returned.
+    QObject::connect(
+        process, &QProcess::errorOccurred, &tool,
+        [&tool](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                tool.launchFailed();
+        },
+        Qt::QueuedConnection);
     QObject::connect(process, &QProcess::readyRead, &tool, &ToolProcess::readOutput);
-    QObject::connect(process, &QProcess::finished, &tool, [&tool, done = std::move(done)] {
+    QObject::connect(process, &QProcess::finished, &tool, [&tool] {
         tool.finish();
-        if (done)
-            done(tool.m_outcome.exitCode);
+        tool.end(tool.m_outcome.exitCode);
     });
+    process->start();
     return 0;
 }
 

@@ -67,19 +67,25 @@ private:
     friend int RunAndWait(ToolProcess &, const ProcessCommand &, std::optional<int>, std::function<void(int)>);
     void finish();
     void readOutput();
+    void launchFailed();
+    void end(int code); // hands the code to RunAndWait's `done`, once
 
     QProcess *m_process = nullptr;
     ProcessOutcome m_outcome;
     bool m_stopRequested = false;
     qint64 m_outputSeen = 0;
+    int m_attempt = 0; // launches tried again after ETXTBSY
+    std::function<void(int)> m_done;
 };
 
 // The program's environment with these NAME=value settings put over it.
 QProcessEnvironment EnvironmentWith(const QStringList &settings);
 
-// Starts the command with standard input on the null device, never through a shell. Returns a
-// negative launch-failure code at once (nothing is shown, `done` is not called), else 0; then
-// hands the exit code to `done` when the process ends.
+// Starts the command with standard input on the null device, never through a shell, and returns
+// at once: a negative launch-failure code when nothing may start (a stop came first; `done` is not
+// called), else 0. `done` then gets, through the event loop, the exit code when the process ends,
+// or the negative launch-failure code when it could not be started (nothing is shown). Nothing
+// waits for the launch: a file exec refuses as just written (ETXTBSY) is tried again on a timer.
 int RunAndWait(ToolProcess &process, const ProcessCommand &command, std::optional<int> windowStyle,
                std::function<void(int)> done);
 

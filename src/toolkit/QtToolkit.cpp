@@ -4,10 +4,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusReply>
 #include <QHash>
 #include <QProcess>
 #include <QPushButton>
@@ -38,13 +37,50 @@ class QtToolkit::NotificationActions : public QObject
 {
     Q_OBJECT
 public:
-    explicit NotificationActions(QtToolkit &toolkit) : m_toolkit(toolkit)
+    // Any sender: naming the service would have Qt ask the bus for its owner, and wait for the
+    // answer. Only ids the service gave us count.
+    explicit NotificationActions(QtToolkit &toolkit) : m_toolkit(toolkit), m_bus(QDBusConnection::sessionBus())
     {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.connect(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"), this,
-                    SLOT(invoked(uint, QString)));
-        bus.connect(kNotifications, kNotificationsPath, kNotifications, QStringLiteral("NotificationClosed"), this,
-                    SLOT(closed(uint, uint)));
+        m_bus.connect(QString(), kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"), this,
+                      SLOT(invoked(uint, QString)));
+        m_bus.connect(QString(), kNotificationsPath, kNotifications, QStringLiteral("NotificationClosed"), this,
+                      SLOT(closed(uint, uint)));
+    }
+    // Nothing waits for the service: the capabilities, where a folder may be offered, and then the
+    // notification are asked for and heard through the event loop. A service that is not running
+    // is not started for it.
+    void notify(const QString &summary, const QString &body, const QString &folder, const QString &openLabel)
+    {
+        if (folder.isEmpty())
+            return send(summary, body, {}, QString());
+        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call(QStringLiteral("GetCapabilities"))), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, summary, body, folder, openLabel](QDBusPendingCallWatcher *w) {
+                    w->deleteLater();
+                    const QDBusPendingReply<QStringList> capabilities = *w;
+                    if (capabilities.isError() && capabilities.error().type() == QDBusError::ServiceUnknown)
+                        return;
+                    if (capabilities.isValid() && capabilities.value().contains(QStringLiteral("actions")))
+                        return send(summary, body, {kOpenFolderAction, openLabel}, folder);
+                    send(summary, body, {}, QString());
+                });
+    }
+
+private:
+    QDBusMessage call(const QString &method) const
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(kNotifications, kNotificationsPath, kNotifications, method);
+        message.setAutoStartService(false);
+        return message;
+    }
+    void send(const QString &summary, const QString &body, const QStringList &actions, const QString &folder)
+    {
+        QDBusMessage message = call(QStringLiteral("Notify"));
+        const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopId}};
+        message << kApplicationTitle << 0u << kDesktopId << summary << body << actions << hints << -1;
+        const QDBusPendingCall pending = m_bus.asyncCall(message);
+        if (!actions.isEmpty())
+            offer(pending, folder);
     }
     void offer(const QDBusPendingCall &call, const QString &folder)
     {
@@ -70,6 +106,7 @@ private Q_SLOTS:
 
 private:
     QtToolkit &m_toolkit;
+    QDBusConnection m_bus;
     QHash<uint, QString> m_folders;
 };
 
@@ -133,23 +170,11 @@ QString QtToolkit::chooseFolder(const QString &title, const QString &startFolder
 
 void QtToolkit::notify(const QString &summary, const QString &body, const QString &folder)
 {
-    QDBusInterface notifications(kNotifications, kNotificationsPath, kNotifications, QDBusConnection::sessionBus());
-    if (!notifications.isValid())
-        return;
-    QStringList actions;
-    if (!folder.isEmpty()) {
-        const QDBusReply<QStringList> capabilities = notifications.call(QStringLiteral("GetCapabilities"));
-        if (capabilities.isValid() && capabilities.value().contains(QStringLiteral("actions")))
-            actions << kOpenFolderAction << tr("Open Folder");
-    }
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopId}};
-    const QDBusPendingCall call = notifications.asyncCall(QStringLiteral("Notify"), kApplicationTitle, 0u, kDesktopId,
-                                                          summary, body, actions, hints, -1);
-    if (actions.isEmpty())
+    if (!QDBusConnection::sessionBus().isConnected())
         return;
     if (!m_actions)
         m_actions = std::make_unique<NotificationActions>(*this);
-    m_actions->offer(call, folder);
+    m_actions->notify(summary, body, folder, tr("Open Folder"));
 }
 
 bool QtToolkit::ownerActive() const
