@@ -6,6 +6,7 @@
 #include "archive/UnzipLibrary.h"
 #include "common/UniqueFd.h"
 #include "split/ArchiveSplit.h"
+#include "split/SerialWorker.h"
 #include "split/SplitJob.h"
 #include "split/StagingFolder.h"
 #include "split/ToolFile.h"
@@ -78,9 +79,10 @@ private Q_SLOTS:
         const std::shared_ptr<DeployedTool> tool = w.tool();
         const UniqueFd output(::open(QFile::encodeName(w.out).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         StagingFolder staging(w.out, output.get());
+        SerialWorker worker;
         auto task = std::make_unique<ArchiveTask>(
             ArchiveSplitRequest{w.archives[0], tool.get(), std::make_shared<UnzipLibrary>(), 0, 2, QString()},
-            staging);
+            staging, worker);
         QSignalSpy done(task.get(), &ArchiveTask::done);
         task->start();
         QCOMPARE(done.count(), 0); // never from inside start()

@@ -6,7 +6,7 @@
 #include "posix/FileOps.h"
 #include "split/PartNames.h"
 #include "split/PlanCheck.h"
-#include "split/RunAside.h"
+#include "split/SerialWorker.h"
 #include "split/Shell32.h"
 #include "split/SplitReason.h"
 #include "split/ToolFile.h"
@@ -43,6 +43,9 @@ struct FileState
                && st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
     }
 };
+
+// Entries from which a directory is freed off the window's thread.
+constexpr std::size_t kFreedAside = 100000;
 
 } // namespace
 
@@ -116,18 +119,21 @@ std::optional<OversizedArchive> oversizedBy(const ArchiveSplitRequest &request, 
 
 } // namespace
 
-ArchiveTask::ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, QObject *parent)
-    : QObject(parent), m_request(std::move(request)), m_staging(staging)
+ArchiveTask::ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, SerialWorker &worker, QObject *parent)
+    : QObject(parent), m_request(std::move(request)), m_staging(staging), m_worker(worker)
 {
 }
 
 ArchiveTask::~ArchiveTask()
 {
-    // A directory of a million entries takes tens of milliseconds to free: a worker lets it go.
+    // A directory of a million entries takes tens of milliseconds to free: the worker lets it go.
+    // A small one goes here, leaving the worker's thread free to end before the next launch.
+    if (m_planning)
+        m_planning->cancel(); // a plan not begun is never made
     m_planning.reset(); // its future holds the source too
-    if (m_source.use_count() == 1) {
+    if (m_source.use_count() == 1 && m_source->directory.entries.size() >= kFreedAside) {
         m_source->fd.reset(); // at once: the archive may be tried again for want of handles
-        QThreadPool::globalInstance()->start([source = std::move(m_source)] {});
+        m_worker.post([source = std::move(m_source)] {});
     }
 }
 
@@ -137,7 +143,7 @@ void ArchiveTask::start()
     // and a copy of the request, so the task may go meanwhile.
     ArchiveSplitRequest asked = m_request;
     asked.tool = nullptr;
-    m_planning = RunAside<std::shared_ptr<PlannedSource>>(
+    m_planning = m_worker.run<std::shared_ptr<PlannedSource>>(
         [asked] {
             auto source = std::make_shared<PlannedSource>(planSource(asked));
             // Judged at once: the shortage may be over by the time the plan is heard.
@@ -175,6 +181,7 @@ void ArchiveTask::planned(std::optional<std::shared_ptr<PlannedSource>> source)
         {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
         {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
     m_tool = std::make_unique<ToolProcess>();
+    m_worker.settle();
     const auto ended = [this](int code) { code < 0 ? launchFailed() : zipSplitEnded(); };
     if (RunAndWait(*m_tool, command, 0, ended) < 0)
         launchFailed();
@@ -192,7 +199,8 @@ void ArchiveTask::stop()
 {
     if (m_tool) {
         m_tool->stop();
-    } else if (m_planning && !m_finished) { // the plan is dropped when it comes
+    } else if (m_planning && !m_finished) { // the plan is dropped, or never made
+        m_planning->cancel();
         m_stoppedPlanning = true;
         fail({FailureKind::Stopped, StoppedBeforeSplit()});
     }
@@ -313,7 +321,7 @@ void ArchiveTask::checkParts()
                                    return paths::shown(PartName(archive, index, int(QString::number(count).size())));
                                });
     };
-    m_checking = RunAside<SplitFailure>(check, [this](std::optional<SplitFailure> wrong) { checked(std::move(wrong)); });
+    m_checking = m_worker.run<SplitFailure>(check, [this](std::optional<SplitFailure> wrong) { checked(std::move(wrong)); });
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)

@@ -17,6 +17,7 @@
 namespace qm {
 
 class DeployedTool;
+class SerialWorker;
 class ToolProcess;
 class UnzipLibrary;
 struct PlannedSource;
@@ -70,7 +71,7 @@ class ArchiveTask : public QObject
 {
     Q_OBJECT
 public:
-    ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, QObject *parent = nullptr);
+    ArchiveTask(ArchiveSplitRequest request, StagingFolder &staging, SerialWorker &worker, QObject *parent = nullptr);
     ~ArchiveTask() override;
 
     void start(); // returns at once: the archive is planned on a worker thread
@@ -98,6 +99,7 @@ private:
 
     ArchiveSplitRequest m_request;
     StagingFolder &m_staging;
+    SerialWorker &m_worker;
     std::unique_ptr<ToolProcess> m_tool;
     std::shared_ptr<PlannedSource> m_source; // shared with the check of the parts
     std::unique_ptr<QFutureWatcher<std::shared_ptr<PlannedSource>>> m_planning;

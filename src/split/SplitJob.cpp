@@ -290,7 +290,7 @@ bool SplitJob::startArchive(Slot &slot, int i)
     }
     slot.index = i;
     auto &task = m_tasks[std::size_t(i)];
-    task = std::make_unique<ArchiveTask>(request, *slot.staging);
+    task = std::make_unique<ArchiveTask>(request, *slot.staging, m_worker);
     connect(task.get(), &ArchiveTask::done, this, [this, i] { archiveDone(i); }, Qt::QueuedConnection);
     task->start();
     return true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "split/ArchiveSplit.h"
+#include "split/SerialWorker.h"
 
 #include <QObject>
 #include <QSet>
@@ -138,6 +139,7 @@ private:
     void haltIfOutputUnfit();
 
     SplitRequest m_request;
+    SerialWorker m_worker; // before the tasks: they hand it work until they go
     std::vector<std::unique_ptr<Slot>> m_slots;
     std::vector<std::unique_ptr<ArchiveTask>> m_tasks; // by list index, made when started
     std::vector<ArchiveOutcome> m_outcomes;
