@@ -23,6 +23,7 @@ QString UnzipLibrary::besideProgram()
 
 bool UnzipLibrary::load()
 {
+    const std::lock_guard<std::mutex> lock(m_loading);
     if (m_library && m_library->isLoaded())
         return true;
     m_library = std::make_unique<QLibrary>(m_path);

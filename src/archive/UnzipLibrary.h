@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 class QLibrary;
 
@@ -25,7 +26,8 @@ public:
 
     QString path() const { return m_path; }
     // Loads it now (on first use otherwise); false when it cannot be. A failed load is tried
-    // again on the next use, so a library that turns up later is found.
+    // again on the next use, so a library that turns up later is found. Any thread may call it:
+    // the window's plans list archives on worker threads.
     bool load();
 
     // Wiz_SingleEntryUnzip; -1 when the library cannot be loaded or lacks the entry point.
@@ -50,6 +52,7 @@ private:
     using StoredFunction = int (*)(DCL *, USERFUNCTIONS *, DLLSTORED *);
 
     QString m_path;
+    std::mutex m_loading; // entry points are set once, under it, before any call reads them
     std::unique_ptr<QLibrary> m_library;
     WizFunction m_wiz = nullptr;
     VersionFunction m_version = nullptr;

@@ -177,20 +177,37 @@ FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome)
     }
 }
 
-QString SourceFileProblem(const QString &archivePath)
+SourceState SourceFileState(const QString &archivePath)
 {
     const QByteArray raw = paths::toRaw(archivePath);
     struct stat st {};
     if (::stat(raw.constData(), &st) != 0)
-        return SplitReason::tr("the file no longer exists.");
+        return SourceState::Missing;
     if (S_ISDIR(st.st_mode))
-        return SplitReason::tr("it is a folder, not a ZIP archive.");
+        return SourceState::Folder;
     if (!S_ISREG(st.st_mode))
-        return SplitReason::tr("it is a device, pipe or socket, not a ZIP archive.");
+        return SourceState::Special;
     if (::access(raw.constData(), R_OK) != 0)
+        return SourceState::Unreadable;
+    return st.st_size == 0 ? SourceState::Empty : SourceState::Readable;
+}
+
+QString SourceFileProblem(const QString &archivePath)
+{
+    switch (SourceFileState(archivePath)) {
+    case SourceState::Missing:
+        return SplitReason::tr("the file no longer exists.");
+    case SourceState::Folder:
+        return SplitReason::tr("it is a folder, not a ZIP archive.");
+    case SourceState::Special:
+        return SplitReason::tr("it is a device, pipe or socket, not a ZIP archive.");
+    case SourceState::Unreadable:
         return SplitReason::tr("the file cannot be read.");
-    if (st.st_size == 0)
+    case SourceState::Empty:
         return SplitReason::tr("the file is empty.");
+    case SourceState::Readable:
+        break;
+    }
     return QString();
 }
 

@@ -56,6 +56,10 @@ QString ZipSplitFailureReason(const ProcessOutcome &outcome, const QString &sour
 // The kind of that failure.
 FailureKind ZipSplitFailureKind(const ProcessOutcome &outcome);
 
+// What the source file itself is, before any of it is read.
+enum class SourceState { Readable, Missing, Folder, Special, Unreadable, Empty };
+SourceState SourceFileState(const QString &archivePath);
+
 // A plainer reason when the source file itself is the problem (gone, a folder, empty,
 // unreadable); empty when the file looks like something zipsplit could read.
 QString SourceFileProblem(const QString &archivePath);
