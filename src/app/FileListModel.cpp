@@ -36,7 +36,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     // No tooltip of its own: over the rows, too, the list's tooltip says how to use it.
     if (index.column() != kPlanColumn)
         return text ? QVariant(paths::shown(m_rows.at(index.row()))) : QVariant();
-    const std::optional<RowPlan> &plan = m_plans.at(index.row());
+    const qint32 shown = m_planOf.at(index.row());
+    const RowPlan *plan = shown >= 0 ? &m_shown.at(shown) : nullptr;
     if (text)
         return plan ? plan->text : m_planning ? QStringLiteral("\u2026") : QString();
     if (!plan || plan->reason.isEmpty())
@@ -81,20 +82,34 @@ void FileListModel::setPlanTitle(const QString &title)
 void FileListModel::setPlanning(bool planning)
 {
     m_planning = planning;
-    std::fill(m_plans.begin(), m_plans.end(), std::nullopt);
+    m_planOf.fill(-1);
+    m_shown.clear();
+    m_shownIndex.clear();
     if (count() > 0)
         Q_EMIT dataChanged(index(0, kPlanColumn), index(count() - 1, kPlanColumn));
 }
 
-void FileListModel::setPlan(quint64 id, const RowPlan &plan)
+void FileListModel::setPlans(const QVector<LandedPlan> &plans)
 {
-    const auto at = std::lower_bound(m_ids.cbegin(), m_ids.cend(), id);
-    if (at == m_ids.cend() || *at != id)
-        return;
-    const int row = int(at - m_ids.cbegin());
-    m_plans[row] = plan;
-    const QModelIndex cell = index(row, kPlanColumn);
-    Q_EMIT dataChanged(cell, cell);
+    int top = count();
+    int bottom = -1;
+    for (const LandedPlan &landed : plans) {
+        const auto at = std::lower_bound(m_ids.cbegin(), m_ids.cend(), landed.id);
+        if (at == m_ids.cend() || *at != landed.id)
+            continue;
+        const QString key = landed.plan.text + QChar(0) + landed.plan.reason;
+        auto shown = m_shownIndex.constFind(key);
+        if (shown == m_shownIndex.cend()) {
+            shown = m_shownIndex.insert(key, qint32(m_shown.size()));
+            m_shown.append(landed.plan);
+        }
+        const int row = int(at - m_ids.cbegin());
+        m_planOf[row] = *shown;
+        top = std::min(top, row);
+        bottom = std::max(bottom, row);
+    }
+    if (top <= bottom)
+        Q_EMIT dataChanged(index(top, kPlanColumn), index(bottom, kPlanColumn));
 }
 
 QVector<PlanRow> FileListModel::planRows(int first, int last) const
@@ -125,7 +140,7 @@ void FileListModel::append(const QStringList &paths)
     m_rows.append(paths);
     for (qsizetype k = 0; k < paths.size(); ++k)
         m_ids.append(m_nextId++);
-    m_plans.resize(m_rows.size());
+    m_planOf.resize(m_rows.size(), -1);
     endInsertRows();
 }
 
@@ -136,7 +151,7 @@ void FileListModel::remove(int index)
     beginRemoveRows(QModelIndex(), index - 1, index - 1);
     m_rows.removeAt(index - 1);
     m_ids.removeAt(index - 1);
-    m_plans.removeAt(index - 1);
+    m_planOf.removeAt(index - 1);
     endRemoveRows();
 }
 
@@ -147,7 +162,9 @@ void FileListModel::clear()
     beginResetModel();
     m_rows.clear();
     m_ids.clear();
-    m_plans.clear();
+    m_planOf.clear();
+    m_shown.clear();
+    m_shownIndex.clear();
     endResetModel();
 }
 

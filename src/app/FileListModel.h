@@ -2,10 +2,9 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
-
-#include <optional>
 
 namespace qm {
 
@@ -23,6 +22,13 @@ struct PlanRow
 {
     quint64 id = 0;
     QString path;
+};
+
+// A plan made for the row with that id.
+struct LandedPlan
+{
+    quint64 id = 0;
+    RowPlan plan;
 };
 
 // Rows of ListView1: one full path per row, appended in order, never sorted, duplicates kept.
@@ -46,8 +52,8 @@ public:
     // Drops every plan shown. With `planning`, rows without a plan show that one is coming;
     // without, their plan cell stays empty.
     void setPlanning(bool planning);
-    // The row with that id shows `plan`; a row gone meanwhile takes nothing.
-    void setPlan(quint64 id, const RowPlan &plan);
+    // Each row shows the plan made for its id; a row gone meanwhile takes nothing.
+    void setPlans(const QVector<LandedPlan> &plans);
     // 0-based, both ends included.
     QVector<PlanRow> planRows(int first, int last) const;
 
@@ -63,8 +69,12 @@ public:
 
 private:
     QStringList m_rows;
-    QVector<quint64> m_ids;                   // by row; rows are only appended, so they rise
-    QVector<std::optional<RowPlan>> m_plans;  // by row; none until its plan came
+    QVector<quint64> m_ids;  // by row; rows are only appended, so they rise
+    // By row, the plan it shows in m_shown; -1 until its plan came. Rows of alike archives share
+    // one plan: 100,000 rows hold a few distinct ones.
+    QVector<qint32> m_planOf;
+    QVector<RowPlan> m_shown;
+    QHash<QString, qint32> m_shownIndex; // text and reason, NUL between them
     quint64 m_nextId = 1;
     bool m_planning = false;
     QString m_title;

@@ -21,7 +21,7 @@ void Form1::connectPlanPreview()
     const QString widest = PlanPreview::tr("%n part(s), largest %1 MB", nullptr, 9999).arg(QStringLiteral("2047.0"));
     ListView1->setColumnWidth(1, ListView1->fontMetrics().horizontalAdvance(widest) + 12);
 
-    connect(m_preview.get(), &PlanPreview::planned, m_files.get(), &FileListModel::setPlan);
+    connect(m_preview.get(), &PlanPreview::planned, m_files.get(), &FileListModel::setPlans);
     connect(m_files.get(), &FileListModel::rowsInserted, this,
             [this](const QModelIndex &, int first, int last) { planRows(first, last); });
     connect(m_files.get(), &FileListModel::modelReset, m_preview.get(), &PlanPreview::cancel);

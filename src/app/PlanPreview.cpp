@@ -6,6 +6,9 @@
 #include "split/ZipSplit.h"
 
 #include <QLocale>
+#include <QThread>
+
+#include <algorithm>
 
 namespace qm {
 
@@ -79,8 +82,20 @@ RowPlan ShownPlan(const ArchiveSplitResult &result, const QString &archive)
             QString()};
 }
 
-PlanPreview::PlanPreview(QObject *parent) : QObject(parent)
+// Rows planned together: the request a dry run of them makes, and the next one to plan.
+struct PlanPreview::Batch
 {
+    quint64 generation = 0;
+    SplitRequest request;
+    QVector<quint64> ids;
+    int next = 0; // under m_mutex
+};
+
+// One core stays with the window, so a long list planning never slows what the user does there.
+PlanPreview::PlanPreview(QObject *parent)
+    : QObject(parent), m_mostWorkers(std::max(1, QThread::idealThreadCount() - 1))
+{
+    m_pool.setMaxThreadCount(m_mostWorkers);
 }
 
 PlanPreview::~PlanPreview()
@@ -103,34 +118,63 @@ void PlanPreview::plan(const QVector<PlanRow> &rows, const std::shared_ptr<Unzip
     if (!m_choice || rows.isEmpty())
         return;
     // The request a dry run of these rows makes, so the plans are the ones Start will follow.
+    auto batch = std::make_shared<Batch>();
     SplitChoice choice = *m_choice;
     choice.dryRun = true;
-    for (const PlanRow &row : rows)
+    for (const PlanRow &row : rows) {
         choice.archives << row.path;
-    SplitRequest request = MakeSplitRequest(choice);
-    request.library = library;
-    const quint64 generation = m_generation;
-    for (int i = 0; i < rows.size(); ++i) {
-        m_pool.start([this, generation, row = rows[i].id, archive = ArchiveRequest(request, i)] {
-            if (m_generation != generation) // dropped while it waited
-                return;
-            const RowPlan shown = ShownPlan(PlanArchive(archive), archive.archive);
-            QMetaObject::invokeMethod(
-                this, [this, generation, row, shown] { land(generation, row, shown); }, Qt::QueuedConnection);
-        });
+        batch->ids << row.id;
     }
+    batch->request = MakeSplitRequest(choice);
+    batch->request.library = library;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    batch->generation = m_generation;
+    m_queue.push_back(std::move(batch));
+    for (; m_workers < m_mostWorkers; ++m_workers)
+        m_pool.start([this] { work(); });
 }
 
 void PlanPreview::cancel()
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     ++m_generation;
-    m_pool.clear(); // what has not started yet never will
+    m_queue.clear();
+    m_made.clear();
 }
 
-void PlanPreview::land(quint64 generation, quint64 row, const RowPlan &plan)
+void PlanPreview::work()
 {
-    if (generation == m_generation)
-        Q_EMIT planned(row, plan);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        while (!m_queue.empty() && m_queue.front()->next == m_queue.front()->ids.size())
+            m_queue.pop_front();
+        if (m_queue.empty()) {
+            --m_workers;
+            return;
+        }
+        const std::shared_ptr<Batch> batch = m_queue.front();
+        const int index = batch->next++;
+        lock.unlock();
+        const ArchiveSplitRequest request = ArchiveRequest(batch->request, index);
+        RowPlan shown = ShownPlan(PlanArchive(request), request.archive);
+        lock.lock();
+        if (batch->generation != m_generation) // dropped while it was planned
+            continue;
+        m_made.append({batch->ids.at(index), std::move(shown)});
+        if (m_made.size() == 1) // the first since the window last took them: it takes them all
+            QMetaObject::invokeMethod(this, &PlanPreview::handBack, Qt::QueuedConnection);
+    }
+}
+
+void PlanPreview::handBack()
+{
+    QVector<LandedPlan> plans;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        plans.swap(m_made);
+    }
+    if (!plans.isEmpty())
+        Q_EMIT planned(plans);
 }
 
 } // namespace qm

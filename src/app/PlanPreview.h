@@ -7,8 +7,9 @@
 #include <QObject>
 #include <QThreadPool>
 
-#include <atomic>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace qm {
@@ -21,8 +22,8 @@ class UnzipLibrary;
 RowPlan ShownPlan(const ArchiveSplitResult &result, const QString &archive);
 
 // Plans listed archives in the background, as a dry run plans them (PlanArchive over the request
-// MakeSplitRequest makes of the choice), and hands each row's plan back by its row id. A plan
-// made under another choice, or before cancel(), is never handed back.
+// MakeSplitRequest makes of the choice), and hands the plans back by row id, a few at a time.
+// A plan made under another choice, or before cancel(), is never handed back.
 class PlanPreview : public QObject
 {
     Q_OBJECT
@@ -34,19 +35,26 @@ public:
     // False when it is the one in force; otherwise every plan not handed back yet is dropped.
     bool setChoice(const std::optional<SplitChoice> &choice);
     bool hasChoice() const { return m_choice.has_value(); }
-    // Plans the rows under the choice in force; nothing without one.
+    // Plans the rows under the choice in force, in list order; nothing without one.
     void plan(const QVector<PlanRow> &rows, const std::shared_ptr<UnzipLibrary> &library);
     // Drops every plan not handed back yet (the list was cleared).
     void cancel();
 
 Q_SIGNALS:
-    void planned(quint64 row, const qm::RowPlan &plan);
+    void planned(const QVector<qm::LandedPlan> &plans);
 
 private:
-    void land(quint64 generation, quint64 row, const RowPlan &plan);
+    struct Batch;
+    void work(); // on a worker: plans rows until none wait
+    void handBack();
 
     std::optional<SplitChoice> m_choice;
-    std::atomic<quint64> m_generation{0}; // raised whenever plans under way went stale
+    std::mutex m_mutex; // guards what follows
+    quint64 m_generation = 0; // raised whenever the plans under way went stale
+    std::deque<std::shared_ptr<Batch>> m_queue;
+    QVector<LandedPlan> m_made; // of this generation, waiting to be handed back
+    int m_workers = 0;
+    const int m_mostWorkers;
     QThreadPool m_pool;
 };
 
