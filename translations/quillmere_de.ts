@@ -429,10 +429,6 @@ Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstell
         <translation>kein ZIP-Archiv oder beschädigt</translation>
     </message>
     <message>
-        <source>the splitting tool cannot split it</source>
-        <translation>das Aufteilprogramm kann es nicht teilen</translation>
-    </message>
-    <message>
         <source>no entries</source>
         <translation>keine Einträge</translation>
     </message>
@@ -447,6 +443,10 @@ Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstell
     <message>
         <source>cannot be split</source>
         <translation>nicht teilbar</translation>
+    </message>
+    <message>
+        <source>the tool cannot split it</source>
+        <translation>vom Aufteilprogramm nicht teilbar</translation>
     </message>
 </context>
 <context>

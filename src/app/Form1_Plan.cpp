@@ -6,10 +6,13 @@
 #include "app/FileListModel.h"
 #include "app/PlanPreview.h"
 #include "app/SplitChoice.h"
+#include "split/ArchiveSplit.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace qm {
 
@@ -17,9 +20,19 @@ void Form1::connectPlanPreview()
 {
     m_preview = std::make_unique<PlanPreview>();
     m_files->setPlanTitle(tr("Plan"));
-    // Wide enough for a plan of many parts; a longer reason is cut short, and its tooltip says it.
-    const QString widest = PlanPreview::tr("%n part(s), largest %1 MB", nullptr, 9999).arg(QStringLiteral("2047.0"));
-    ListView1->setColumnWidth(1, ListView1->fontMetrics().horizontalAdvance(widest) + 12);
+    // Wide enough for a plan of many parts and the reasons met most, in the window's language; a
+    // longer reason is cut short, and its tooltip says it all.
+    ArchiveSplitResult many;
+    many.plan.parts.resize(9999);
+    many.plan.parts.front().size = MegabytesToBytes(kMostMegabytes);
+    int widest = ListView1->fontMetrics().horizontalAdvance(ShownPlan(many, QString()).text);
+    for (const FailureKind kind : {FailureKind::NotZip, FailureKind::Unsplittable}) {
+        ArchiveSplitResult failed;
+        failed.failure = QStringLiteral("-");
+        failed.kind = kind;
+        widest = std::max(widest, ListView1->fontMetrics().horizontalAdvance(ShownPlan(failed, QString()).text));
+    }
+    ListView1->setColumnWidth(1, widest + 16);
 
     connect(m_preview.get(), &PlanPreview::planned, m_files.get(), &FileListModel::setPlans);
     connect(m_files.get(), &FileListModel::rowsInserted, this,

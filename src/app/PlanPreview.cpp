@@ -52,7 +52,7 @@ QString whyNot(FailureKind kind, const QString &archive)
     case FailureKind::NotZip:
         return PlanPreview::tr("not a ZIP archive or damaged");
     case FailureKind::Unsplittable:
-        return PlanPreview::tr("the splitting tool cannot split it");
+        return PlanPreview::tr("the tool cannot split it");
     case FailureKind::Empty:
         return PlanPreview::tr("no entries");
     case FailureKind::Reader:
