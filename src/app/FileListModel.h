@@ -70,8 +70,8 @@ public:
 private:
     QStringList m_rows;
     QVector<quint64> m_ids;  // by row; rows are only appended, so they rise
-    // By row, the plan it shows in m_shown; -1 until its plan came. Rows of alike archives share
-    // one plan: 100,000 rows hold a few distinct ones.
+    // By row, the plan it shows in m_shown; -1 until its plan came. Rows whose archives plan alike
+    // share one: 100,000 rows hold a few distinct plans.
     QVector<qint32> m_planOf;
     QVector<RowPlan> m_shown;
     QHash<QString, qint32> m_shownIndex; // text and reason, NUL between them

@@ -20,7 +20,7 @@ QString megabytes(std::int64_t bytes)
     //: The locale (language_COUNTRY) whose decimal mark the plan column's sizes use
     const QLocale numbers(PlanPreview::tr("en_US"));
     const double value = double(bytes) / double(MegabytesToBytes(1));
-    if (value < 0.05) // a small part is not of no size
+    if (value < 0.05) // 0.0 would read as an empty part
         return QStringLiteral("< ") + numbers.toString(0.1, 'f', 1);
     return numbers.toString(value, 'f', 1);
 }
