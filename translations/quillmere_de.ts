@@ -385,6 +385,69 @@ Die Teilgröße muss größer sein als die größte Datei im Archiv (sie wird au
 <byte value="xd"/>
 Ist die Teilgröße größer als die Quelldatei, wird eine einzige Datei erstellt.</translation>
     </message>
+    <message>
+        <source>Plan</source>
+        <translation>Plan</translation>
+    </message>
+</context>
+<context>
+    <name>qm::PlanPreview</name>
+    <message numerus="yes">
+        <source>%n part(s), largest %1 MB</source>
+        <translation>
+            <numerusform>%n Teil, größter %1 MB</numerusform>
+            <numerusform>%n Teile, größter %1 MB</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>en_US</source>
+        <extracomment>The locale (language_COUNTRY) whose decimal mark the plan column&apos;s sizes use</extracomment>
+        <translation>de_DE</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation>leere Datei</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>not a ZIP archive or damaged</source>
+        <translation>kein ZIP-Archiv oder beschädigt</translation>
+    </message>
+    <message>
+        <source>no entries</source>
+        <translation>keine Einträge</translation>
+    </message>
+    <message>
+        <source>archive reader missing</source>
+        <translation>Archivleser fehlt</translation>
+    </message>
+    <message>
+        <source>/proc not mounted</source>
+        <translation>/proc nicht eingehängt</translation>
+    </message>
+    <message>
+        <source>cannot be split</source>
+        <translation>nicht teilbar</translation>
+    </message>
+    <message>
+        <source>the tool cannot split it</source>
+        <translation>vom Aufteilprogramm nicht teilbar</translation>
+    </message>
 </context>
 <context>
     <name>qm::QtToolkit</name>

@@ -22,6 +22,16 @@
     </message>
 </context>
 <context>
+    <name>qm::PlanPreview</name>
+    <message numerus="yes">
+        <source>%n part(s), largest %1 MB</source>
+        <translation>
+            <numerusform>%n part, largest %1 MB</numerusform>
+            <numerusform>%n parts, largest %1 MB</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>qm::SplitReason</name>
     <message numerus="yes">
         <source>the splitting tool made %n parts where %1 were planned.</source>

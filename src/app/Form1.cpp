@@ -4,6 +4,7 @@
 #include "app/FileListModel.h"
 #include "app/Mnemonics.h"
 #include "app/NumberField.h"
+#include "app/PlanPreview.h"
 #include "split/SplitChoice.h"
 #include "app/Settings.h"
 #include "common/AppError.h"
@@ -51,6 +52,7 @@ Form1::Form1(Context &context, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     buildControls();
     connectHandlers();
+    connectPlanPreview();
     m_ctx.toolkit.setOwner(this);
 }
 

@@ -24,7 +24,9 @@ class QTreeView;
 namespace qm {
 
 class FileListModel;
+class PlanPreview;
 class SplitRun;
+struct SplitChoice;
 class UnzipLibrary;
 
 // The main window. Controls carry their design names as members and objectName; handlers are
@@ -126,7 +128,7 @@ private:
     void buildOutputAndProgress();
     void buildOptions();
     void layOut();
-    // The list's one column spans the list, or more where the user widened it.
+    // The list's path column spans the list beside the plan, or more where the user widened it.
     void fitListColumn(int oldViewportWidth = -1);
     void wireKeyboardAndPointer();
     void connectHandlers();
@@ -149,6 +151,14 @@ private:
     std::unique_ptr<SplitRun> m_activeRun; // the run in progress: Stop Splitting, closing mid-run
     std::shared_ptr<UnzipLibrary> m_archiveLibrary; // loaded once the window has settled
     void loadArchiveLibraryAhead();
+
+    // Each row's plan in the list's second column (Form1_Plan.cpp).
+    std::unique_ptr<PlanPreview> m_preview;
+    void connectPlanPreview();
+    // The split the fields ask for, as Start reads them; none while the field is not in range.
+    std::optional<SplitChoice> planChoice() const;
+    void replan();
+    void planRows(int first, int last);
 };
 
 // Settings keys of the folders the dialogs last worked in.

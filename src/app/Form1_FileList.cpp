@@ -103,8 +103,9 @@ void Form1::removeSelectedRow()
     // Removal never reports: no selection or an empty list simply does nothing.
     if (isRunning())
         return;
+    // Any selected cell names its row: a row counts as selected with its path alone.
     const QModelIndexList selected = ListView1->selectionModel()
-                                         ? ListView1->selectionModel()->selectedRows()
+                                         ? ListView1->selectionModel()->selectedIndexes()
                                          : QModelIndexList();
     if (selected.isEmpty())
         return;

@@ -13,6 +13,8 @@
 #include <QResizeEvent>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -78,11 +80,12 @@ void Form1::layOut()
 
 void Form1::fitListColumn(int oldViewportWidth)
 {
-    // A column the user widened past the list keeps its width (the names it reveals); one that
-    // spanned the list follows it.
-    const int spanned = ListView1->viewport()->width();
+    // A path column the user widened past the list keeps its width (the names it reveals); one
+    // that spanned the list beside the plan column follows it.
+    const int plan = ListView1->columnWidth(1);
+    const int spanned = std::max(ListView1->viewport()->width() - plan, plan);
     const int column = ListView1->columnWidth(0);
-    if (column < spanned || column == oldViewportWidth)
+    if (column < spanned || column == oldViewportWidth - plan)
         ListView1->setColumnWidth(0, spanned);
 }
 

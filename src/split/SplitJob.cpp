@@ -39,6 +39,12 @@ void SplitSummary::add(const ArchiveOutcome &outcome)
         oversized.append(*outcome.result.oversized);
 }
 
+ArchiveSplitRequest ArchiveRequest(const SplitRequest &request, int index)
+{
+    return {request.archives.at(index), request.tool.get(), request.library,
+            request.sizeBytes, request.parts, request.toolProblem};
+}
+
 // A staging folder and the archive it serves (-1: free).
 struct SplitJob::Slot
 {
@@ -263,8 +269,7 @@ bool SplitJob::startArchive(Slot &slot, int i)
     outcome = ArchiveOutcome();
     outcome.index = i;
     outcome.archive = m_request.archives[i];
-    const ArchiveSplitRequest request{outcome.archive, m_request.tool.get(), m_request.library,
-                                      m_request.sizeBytes, m_request.parts, m_request.toolProblem};
+    const ArchiveSplitRequest request = ArchiveRequest(m_request, i);
     if (m_request.dryRun) {
         outcome.result = PlanArchive(request);
         m_done[std::size_t(i)] = true;

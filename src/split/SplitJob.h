@@ -42,6 +42,10 @@ struct SplitRequest
     std::shared_ptr<UnzipLibrary> library;    // the archive reader's; none: libunzip32.so beside the program
 };
 
+// What the request asks of its archive at `index`: the one way a run, a dry run and the window's
+// plans turn a request into an archive's.
+ArchiveSplitRequest ArchiveRequest(const SplitRequest &request, int index);
+
 // One archive, finished: split (its parts), planned (a dry run), stopped, or failed with why.
 struct ArchiveOutcome
 {

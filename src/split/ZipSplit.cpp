@@ -193,20 +193,37 @@ SplitFailure source(const QString &text)
 
 } // namespace
 
-SplitFailure SourceFileProblem(const QString &archivePath)
+SourceState SourceFileState(const QString &archivePath)
 {
     const QByteArray raw = paths::toRaw(archivePath);
     struct stat st {};
     if (::stat(raw.constData(), &st) != 0)
-        return source(SplitReason::tr("the file no longer exists."));
+        return SourceState::Missing;
     if (S_ISDIR(st.st_mode))
-        return source(SplitReason::tr("it is a folder, not a ZIP archive."));
+        return SourceState::Folder;
     if (!S_ISREG(st.st_mode))
-        return source(SplitReason::tr("it is a device, pipe or socket, not a ZIP archive."));
+        return SourceState::Special;
     if (::access(raw.constData(), R_OK) != 0)
+        return SourceState::Unreadable;
+    return st.st_size == 0 ? SourceState::Empty : SourceState::Readable;
+}
+
+SplitFailure SourceFileProblem(const QString &archivePath)
+{
+    switch (SourceFileState(archivePath)) {
+    case SourceState::Missing:
+        return source(SplitReason::tr("the file no longer exists."));
+    case SourceState::Folder:
+        return source(SplitReason::tr("it is a folder, not a ZIP archive."));
+    case SourceState::Special:
+        return source(SplitReason::tr("it is a device, pipe or socket, not a ZIP archive."));
+    case SourceState::Unreadable:
         return source(SplitReason::tr("the file cannot be read."));
-    if (st.st_size == 0)
+    case SourceState::Empty:
         return source(SplitReason::tr("the file is empty."));
+    case SourceState::Readable:
+        break;
+    }
     return {};
 }
 

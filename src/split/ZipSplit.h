@@ -47,6 +47,10 @@ ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSiz
 SplitFailure ZipSplitFailure(const ProcessOutcome &outcome, const QString &sourceLink = QString(),
                              const QString &archive = QString());
 
+// What the source file itself is, before any of it is read.
+enum class SourceState { Readable, Missing, Folder, Special, Unreadable, Empty };
+SourceState SourceFileState(const QString &archivePath);
+
 // A plainer reason when the source file itself is the problem (gone, a folder, empty,
 // unreadable); none when the file looks like something zipsplit could read.
 SplitFailure SourceFileProblem(const QString &archivePath);
