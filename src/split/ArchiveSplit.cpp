@@ -177,9 +177,8 @@ void ArchiveTask::planned(std::optional<std::shared_ptr<PlannedSource>> source)
     const DeployedTool *tool = m_request.tool;
     if (!tool && !m_request.toolProblem.isEmpty())
         return fail({FailureKind::Tool, ToolNotWritten(m_request.toolProblem)});
-    const ProcessCommand command = ZipSplitStagedCommand(
-        {tool ? tool->path() : QString(), tool ? tool->program() : QString()}, m_source->plan.zipSplitSize,
-        {m_staging.path(), HandlePath(m_staging.handle())}, m_request.archive, QFile::decodeName(m_link));
+    const ProcessCommand command = ZipSplitStagedCommand(tool ? tool->program() : QString(), m_source->plan.zipSplitSize,
+                                                         HandlePath(m_staging.handle()), QFile::decodeName(m_link));
     m_tool = std::make_unique<ToolProcess>();
     m_worker.settle();
     const auto ended = [this](int code) { code < 0 ? launchFailed() : zipSplitEnded(); };

@@ -37,12 +37,6 @@ StagingFolder::~StagingFolder()
     remove();
 }
 
-QString StagingFolder::path() const
-{
-    return paths::repairRootJoin(paths::join(paths::withoutTrailingSeparator(m_outputFolder),
-                                             QFile::decodeName(m_run.name())));
-}
-
 QByteArray StagingFolder::useSource(int sourceFd)
 {
     if (!isValid())

@@ -44,7 +44,6 @@ public:
     bool isValid() const { return m_run.isValid(); }
     // False once the folder was deleted under the run (with the output folder, say).
     bool exists() const { return m_run.exists(); }
-    QString path() const;          // for the command text only; the run never reopens it
     int handle() const { return m_run.handle(); }
     const QString &outputFolder() const { return m_outputFolder; }
 

@@ -31,7 +31,7 @@ public:
     // Throws AppError when the folder or the file cannot be made.
     DeployedTool(const QByteArray &bytes, const QString &toolFolder);
 
-    QString path() const { return m_path; }       // where it was written, for the command text
+    QString path() const { return m_path; }       // where it was written
     QString program() const;                       // what to start: the open file
     int handle() const { return m_file.get(); }
 

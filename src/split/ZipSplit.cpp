@@ -14,7 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace qm {
 
 namespace {
@@ -42,15 +41,12 @@ QStringList ZipSplitEnvironment()
     return {QStringLiteral("LC_ALL=C"), QStringLiteral("LOCPATH=/dev/null")};
 }
 
-ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
-                                     const QString &archivePath, const QString &sourceLink)
+ProcessCommand ZipSplitStagedCommand(const QString &tool, std::int64_t splitSize, const QString &staging,
+                                     const QString &sourceLink)
 {
-    ProcessCommand command = ZipSplitCommandLine(tool.path, splitSize, staging.path, archivePath);
-    command.program = tool.reference;
-    command.workingDirectory = staging.reference;
+    ProcessCommand command = ZipSplitCommandLine(tool, splitSize, QStringLiteral("."), sourceLink);
+    command.workingDirectory = staging;
     command.environment = ZipSplitEnvironment();
-    command.arguments = {QStringLiteral("-n"), QString::number(splitSize), QStringLiteral("-b"),
-                         QStringLiteral("."), sourceLink};
     return command;
 }
 

@@ -24,22 +24,13 @@ ProcessCommand ZipSplitCommandLine(const QString &toolPath, std::int64_t splitSi
 // everywhere: headers are copied as they stand, which is what the planner models.
 QStringList ZipSplitEnvironment();
 
-// Something the tool process reaches through a handle of ours: shown as `path`, reached as
-// `reference`, the name that leads to the open handle itself (HandlePath).
-struct HeldPath
-{
-    QString path;
-    QString reference;
-};
-
-// The command for one split in a staging folder: the text as above (tool, size, staging folder,
-// archive), but the tool started is the open tool file, in ZipSplitEnvironment(); the process
-// starts inside the staging folder found by its handle, writes its parts there ("-b ."), and reads
-// the source through a link inside that folder that leads to the open source file. No rename of any folder on the way can
-// redirect any of them.
-// `sourceLink` is relative to the staging folder.
-ProcessCommand ZipSplitStagedCommand(const HeldPath &tool, std::int64_t splitSize, const HeldPath &staging,
-                                     const QString &archivePath, const QString &sourceLink);
+// The command for one split in a staging folder: the command line above with the open tool file
+// (`tool`, the name that leads to its handle), run in ZipSplitEnvironment() inside the staging
+// folder found by its handle (`staging`); it writes its parts there ("-b .") and reads the source
+// through `sourceLink`, a link inside that folder that leads to the open source file. No rename of
+// any folder on the way can redirect any of them.
+ProcessCommand ZipSplitStagedCommand(const QString &tool, std::int64_t splitSize, const QString &staging,
+                                     const QString &sourceLink);
 
 // Why zipsplit did not split an archive, its kind and plain words; none when it did. Judged from
 // the exit code and the "zipsplit error:" lines it prints, never from the exit code alone. A
