@@ -13,6 +13,7 @@
 #include "split/ZipSplit.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -46,6 +47,20 @@ struct FileState
 
 // Entries from which a directory is freed off the window's thread.
 constexpr std::size_t kFreedAside = 100000;
+
+// An archive this small is listed, planned and checked in a few milliseconds: on the window's
+// thread, sooner than a handover to the worker and back.
+bool ShortWork(std::int64_t bytes)
+{
+    return bytes >= 0 && bytes <= 4 * 1024 * 1024;
+}
+
+// The file's length by its name, only to choose where its work runs; -1 when unknown.
+std::int64_t FileBytes(const QString &archive)
+{
+    struct stat st {};
+    return ::stat(paths::toRaw(archive).constData(), &st) == 0 ? std::int64_t(st.st_size) : -1;
+}
 
 } // namespace
 
@@ -150,7 +165,8 @@ void ArchiveTask::start()
             source->starved = source->failure.failed() && ResourcesShort();
             return source;
         },
-        [this](std::optional<std::shared_ptr<PlannedSource>> source) { planned(std::move(source)); });
+        [this](std::optional<std::shared_ptr<PlannedSource>> source) { planned(std::move(source)); },
+        ShortWork(FileBytes(m_request.archive)));
 }
 
 void ArchiveTask::planned(std::optional<std::shared_ptr<PlannedSource>> source)
@@ -177,10 +193,15 @@ void ArchiveTask::planned(std::optional<std::shared_ptr<PlannedSource>> source)
     const DeployedTool *tool = m_request.tool;
     if (!tool && !m_request.toolProblem.isEmpty())
         return fail({FailureKind::Tool, ToolNotWritten(m_request.toolProblem)});
+    m_tool = std::make_unique<ToolProcess>();
+    launch();
+}
+
+void ArchiveTask::launch()
+{
+    const DeployedTool *tool = m_request.tool;
     const ProcessCommand command = ZipSplitStagedCommand(tool ? tool->program() : QString(), m_source->plan.zipSplitSize,
                                                          HandlePath(m_staging.handle()), QFile::decodeName(m_link));
-    m_tool = std::make_unique<ToolProcess>();
-    m_worker.settle();
     const auto ended = [this](int code) { code < 0 ? launchFailed() : zipSplitEnded(); };
     if (RunAndWait(*m_tool, command, 0, ended) < 0)
         launchFailed();
@@ -188,8 +209,16 @@ void ArchiveTask::planned(std::optional<std::shared_ptr<PlannedSource>> source)
 
 void ArchiveTask::launchFailed()
 {
+    const bool starved = LaunchStarved(m_tool->outcome().launchError);
+    // Where processes are few, the worker's idle thread may hold the one zipsplit needs.
+    if (starved && !m_relaunched && !m_tool->stopRequested() && m_worker.release()) {
+        m_relaunched = true;
+        // From the event loop: this may be the failed process's own signal.
+        QTimer::singleShot(0, this, [this] { launch(); });
+        return;
+    }
     m_result.mayPass = m_request.tool != nullptr; // a tool that is there fails to start for want of processes
-    fail({FailureKind::Tool, m_result.mayPass && LaunchStarved(m_tool->outcome().launchError)
+    fail({FailureKind::Tool, m_result.mayPass && starved
                                  ? ShortOfResources()
                                  : ZipSplitFailure(m_tool->outcome()).text});
 }
@@ -320,7 +349,8 @@ void ArchiveTask::checkParts()
                                    return paths::shown(PartName(archive, index, int(QString::number(count).size())));
                                });
     };
-    m_checking = m_worker.run<SplitFailure>(check, [this](std::optional<SplitFailure> wrong) { checked(std::move(wrong)); });
+    m_checking = m_worker.run<SplitFailure>(
+        check, [this](std::optional<SplitFailure> wrong) { checked(std::move(wrong)); }, ShortWork(plannedBytes()));
 }
 
 ArchiveSplitResult PlanArchive(const ArchiveSplitRequest &request)

@@ -90,6 +90,7 @@ Q_SIGNALS:
 
 private:
     void planned(std::optional<std::shared_ptr<PlannedSource>> source);
+    void launch();
     void launchFailed();
     void zipSplitEnded();
     void checkParts();
@@ -100,6 +101,7 @@ private:
     ArchiveSplitRequest m_request;
     StagingFolder &m_staging;
     SerialWorker &m_worker;
+    bool m_relaunched = false; // once, after the worker gave back its thread
     std::unique_ptr<ToolProcess> m_tool;
     std::shared_ptr<PlannedSource> m_source; // shared with the check of the parts
     std::unique_ptr<QFutureWatcher<std::shared_ptr<PlannedSource>>> m_planning;

@@ -13,31 +13,27 @@ SerialWorker::~SerialWorker()
         m_closing = true;
         dropped.swap(m_waiting);
     }
+    m_wake.notify_one();
     if (m_thread.joinable())
         m_thread.join();
 }
 
-// The thread lives while there is work: an idle one would take the process zipsplit needs where
-// processes are few.
 void SerialWorker::post(std::function<void()> work)
 {
-    std::thread ended;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_waiting.push_back(std::move(work));
-        if (m_running)
-            return;
-        ended = std::move(m_thread);
-        try {
-            m_thread = std::thread([this] { loop(); });
-            m_running = true;
-        } catch (const std::system_error &) { // no thread to be had: the work is done here
-            work = std::move(m_waiting.back());
-            m_waiting.pop_back();
+        if (!m_thread.joinable()) {
+            try {
+                m_ending = false;
+                m_thread = std::thread([this] { loop(); });
+            } catch (const std::system_error &) { // no thread to be had: the work is done here
+                work = std::move(m_waiting.back());
+                m_waiting.pop_back();
+            }
         }
     }
-    if (ended.joinable())
-        ended.join(); // it has left its loop already
+    m_wake.notify_one();
     if (work)
         runPiece(work);
 }
@@ -47,12 +43,11 @@ void SerialWorker::loop()
     for (;;) {
         std::function<void()> work;
         {
-            const std::lock_guard<std::mutex> lock(m_mutex);
+            std::unique_lock<std::mutex> lock(m_mutex);
             m_inPiece = false;
-            if (m_closing || m_waiting.empty()) {
-                m_running = false;
+            m_wake.wait(lock, [this] { return m_closing || m_ending || !m_waiting.empty(); });
+            if (m_closing || (m_ending && m_waiting.empty()))
                 return;
-            }
             work = std::move(m_waiting.front());
             m_waiting.pop_front();
             m_inPiece = true;
@@ -67,17 +62,19 @@ void SerialWorker::endPiece()
     m_inPiece = false;
 }
 
-void SerialWorker::settle()
+bool SerialWorker::release()
 {
     std::thread ending;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_inPiece || !m_waiting.empty())
-            return;
+        if (m_inPiece || !m_waiting.empty() || !m_thread.joinable())
+            return false;
+        m_ending = true;
         ending = std::move(m_thread);
     }
-    if (ending.joinable())
-        ending.join(); // it finds nothing to do and ends at once
+    m_wake.notify_one();
+    ending.join(); // it finds nothing to do and ends at once
+    return true;
 }
 
 void SerialWorker::runPiece(std::function<void()> &work)
