@@ -216,6 +216,23 @@ private Q_SLOTS:
         QVERIFY(expectedNow(a) != expectedNow(b));
     }
 
+    // A run plans its archives itself; the column waits meanwhile and has every row after it.
+    void everyRowIsPlannedAfterARun()
+    {
+        TestWorld world;
+        QVERIFY(QDir().mkpath(world.home() + "/out"));
+        QStringList archives;
+        for (int i = 0; i < 20; ++i)
+            archives << noisyZip(world.home() + QStringLiteral("/in%1.zip").arg(i), 3, 20000);
+        Form1 form(world.context());
+        form.Text1->setText(world.home() + "/out");
+        setFields(form, false, "1");
+        form.fileList().append(archives);
+        startSplittingAndWait(form);
+        QTRY_VERIFY_WITH_TIMEOUT(allPlanned(form), 30000);
+        QCOMPARE(planText(form, 19), planText(form, 0));
+    }
+
     // 1,000 rows are planned while the window keeps answering.
     void windowStaysLiveWhileAThousandRowsPlan()
     {

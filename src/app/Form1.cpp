@@ -456,6 +456,7 @@ void Form1::setRunning(bool running)
     PushButton2->setText(caption);
     PushButton2->setAccessibleName(caption); // a screen reader announces the change
     assignMnemonics();
+    planAroundRun(running);
 }
 
 } // namespace qm

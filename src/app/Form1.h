@@ -159,6 +159,7 @@ private:
     std::optional<SplitChoice> planChoice() const;
     void replan();
     void planRows(int first, int last);
+    void planAroundRun(bool running);
 };
 
 // Settings keys of the folders the dialogs last worked in.

@@ -72,8 +72,18 @@ void Form1::replan()
 
 void Form1::planRows(int first, int last)
 {
-    if (m_preview->hasChoice() && first <= last)
+    if (!m_running && m_preview->hasChoice() && first <= last)
         m_preview->plan(m_files->planRows(first, last), archiveLibrary());
+}
+
+// A run plans each archive itself: the column waits, and is planned again once the run is over
+// (the run may have found some sources changed).
+void Form1::planAroundRun(bool running)
+{
+    if (running)
+        m_preview->cancel();
+    else
+        planRows(0, m_files->count() - 1);
 }
 
 } // namespace qm
