@@ -54,6 +54,10 @@ bool SettingsStore::exists(const QString &key) const
 
 void SettingsStore::write(const QString &key, const QString &value)
 {
+    // The window sets its fields from the store at start, and each change writes: a value the
+    // store holds already costs no write and no flush to disk.
+    if (!m_overlay.contains(key) && m_settings->contains(keyInGroup(key)) && read(key, QString()) == value)
+        return;
     if (m_readOnly) {
         m_overlay.insert(key, value);
         return;
