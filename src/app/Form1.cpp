@@ -434,29 +434,10 @@ QString Form1::partsText() const { return Text3->text(); }
 int Form1::rowCount() const { return m_files->count(); }
 QString Form1::rowText(int index) const { return m_files->text(index); }
 
-void Form1::setProgress(double value)
-{
-    ProgressBar1->setValue(static_cast<int>(value * 10.0 + 0.5));
-}
-
 void Form1::assignMnemonics()
 {
     // Start/Stop first: the button used most keeps its letter whatever else the language has.
     AssignMnemonics({PushButton2, PushButton1, PushButton4, PushButton5, PushButton6, PushButton7, Option1, Option2});
-}
-
-void Form1::setRunning(bool running)
-{
-    m_running = running;
-    // A run must never split an archive twice or miss one: the list is locked while it lasts.
-    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton4),
-                       static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6)})
-        w->setEnabled(!running);
-    const QString caption = running ? tr("Stop Splitting") : tr("Start Splitting");
-    PushButton2->setText(caption);
-    PushButton2->setAccessibleName(caption); // a screen reader announces the change
-    assignMnemonics();
-    planAroundRun(running);
 }
 
 } // namespace qm

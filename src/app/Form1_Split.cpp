@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 
 namespace qm {
@@ -51,6 +52,25 @@ void Form1::closeEvent(QCloseEvent *event)
     if (m_activeRun)
         m_activeRun->abort();
     event->accept();
+}
+
+void Form1::setProgress(double value)
+{
+    ProgressBar1->setValue(static_cast<int>(value * 10.0 + 0.5));
+}
+
+void Form1::setRunning(bool running)
+{
+    m_running = running;
+    // A run must never split an archive twice or miss one: the list is locked while it lasts.
+    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton4),
+                       static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6)})
+        w->setEnabled(!running);
+    const QString caption = running ? tr("Stop Splitting") : tr("Start Splitting");
+    PushButton2->setText(caption);
+    PushButton2->setAccessibleName(caption); // a screen reader announces the change
+    assignMnemonics();
+    planAroundRun(running);
 }
 
 } // namespace qm
