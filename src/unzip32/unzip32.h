@@ -226,7 +226,7 @@ UNZIP32_EXPORT int Wiz_SingleEntryUnzip(int ifnc, char **ifnv, int xfnc, char **
                                         DCL *lpDCL, USERFUNCTIONS *lpUserFunctions);
 
 /* The directory as stored, for a caller that rewrites the archive (Quillmere's split planner):
- * a qm::zip::Directory (src/archive/ZipReader.h) read with the local headers; the callee may
+ * a qm::zip::Directory (src/zip/ZipReader.h) read with the local headers; the callee may
  * take its contents. Called once, at the end of a listing, whatever the code. */
 typedef void(DLLSTORED)(void *directory);
 
