@@ -6,6 +6,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "ScriptedToolkit.h"
+#include "TestFiles.h"
 #include "app/Settings.h"
 #include "app/Context.h"
 
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <malloc.h>
@@ -81,15 +81,12 @@ int main(int argc, char **argv)
         return makeTree(root) ? 0 : 1;
 
     // The settings store and desktop stay in a throw-away home.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    QDir().mkpath(home.path() + QStringLiteral("/Desktop"));
+    TempHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ScriptedToolkit toolkit;
-    SettingsStore settings(home.filePath(QStringLiteral("Quillmere.conf")));
+    SettingsStore settings(home.home() + QStringLiteral("/Quillmere.conf"));
     Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
     GapWatch gaps;
     toolkit.onDoEvents = [&] { gaps.turn(); };

@@ -7,6 +7,7 @@
 #include "app/FileListModel.h"
 #include "app/Form1.h"
 #include "ScriptedToolkit.h"
+#include "TestFiles.h"
 #include "app/Settings.h"
 #include "app/Context.h"
 
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -75,10 +75,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s LIST\n", argv[0]);
         return 2;
     }
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    QDir().mkpath(home.path() + QStringLiteral("/Desktop"));
+    TempHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -87,7 +84,7 @@ int main(int argc, char **argv)
         return 2;
     const QStringList archives = QString::fromLocal8Bit(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ScriptedToolkit toolkit;
-    SettingsStore settings(home.filePath(QStringLiteral("Quillmere.conf")));
+    SettingsStore settings(home.home() + QStringLiteral("/Quillmere.conf"));
     Context context{toolkit, settings, QCoreApplication::applicationDirPath(), QString()};
     Form1 form(context);
     form.Form_Load();
