@@ -45,19 +45,9 @@ void Form1::connectPlanPreview()
 
 std::optional<SplitChoice> Form1::planChoice() const
 {
-    SplitChoice choice;
-    choice.dryRun = true;
-    if (partsSelected()) {
-        const std::optional<int> parts = PartsFromText(partsText());
-        if (!parts)
-            return std::nullopt;
-        choice.parts = *parts;
-    } else {
-        const std::optional<int> size = MegabytesFromText(sizeText());
-        if (!size)
-            return std::nullopt;
-        choice.megabytes = *size;
-    }
+    std::optional<SplitChoice> choice = ChoiceFromText(partsSelected(), partsSelected() ? partsText() : sizeText());
+    if (choice)
+        choice->dryRun = true;
     return choice;
 }
 

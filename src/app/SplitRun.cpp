@@ -93,8 +93,8 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
     // it would fall to each archive's smallest parts: thousands of tiny files), and the user goes
     // back to the field.
     const bool byParts = m_host.partsSelected();
-    const std::optional<int> wanted = byParts ? PartsFromText(m_host.partsText()) : MegabytesFromText(m_host.sizeText());
-    if (!wanted) {
+    std::optional<SplitChoice> choice = ChoiceFromText(byParts, byParts ? m_host.partsText() : m_host.sizeText());
+    if (!choice) {
         if (byParts)
             m_ctx.toolkit.msgBox(tr("Please input a number of parts from %1 to %2.").arg(kLeastParts).arg(kMostParts),
                                  vbOKOnly, vbExclamation);
@@ -115,12 +115,9 @@ bool SplitRun::prepare(ReportingHandler &h, SplitRequest &request)
             throw;
         }
     });
-    SplitChoice choice;
-    choice.megabytes = byParts ? 0 : *wanted;
-    choice.parts = byParts ? *wanted : 0;
-    choice.jobs = m_ctx.splitJobs;
-    readRows(h, choice);
-    if (!h.step(130, [&] { request = MakeSplitRequest(choice); }))
+    choice->jobs = m_ctx.splitJobs;
+    readRows(h, *choice);
+    if (!h.step(130, [&] { request = MakeSplitRequest(*choice); }))
         return false;
     request.tool = std::move(tool);
     request.toolProblem = toolProblem;

@@ -66,11 +66,9 @@ QString outcomeLine(const ArchiveOutcome &o, int rows, bool dryRun)
 
 SplitChoice choiceFrom(const CommandLine &line)
 {
-    SplitChoice choice;
+    SplitChoice choice = ChoiceFromText(line.byParts, line.number).value_or(SplitChoice());
     choice.archives = line.files;
     choice.outputFolder = line.output;
-    choice.parts = line.byParts ? PartsFromText(line.number).value_or(0) : 0;
-    choice.megabytes = line.byParts ? 0 : MegabytesFromText(line.number).value_or(0);
     choice.jobs = line.jobs;
     choice.dryRun = line.dryRun;
     return choice;

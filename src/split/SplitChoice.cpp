@@ -120,6 +120,16 @@ QString absolute(const QString &path)
 
 } // namespace
 
+std::optional<SplitChoice> ChoiceFromText(bool byParts, const QString &number)
+{
+    const std::optional<int> value = byParts ? PartsFromText(number) : MegabytesFromText(number);
+    if (!value)
+        return std::nullopt;
+    SplitChoice choice;
+    (byParts ? choice.parts : choice.megabytes) = *value;
+    return choice;
+}
+
 SplitRequest MakeSplitRequest(const SplitChoice &choice)
 {
     SplitRequest request;

@@ -55,6 +55,10 @@ struct SplitChoice
     bool dryRun = false;
 };
 
+// The size or count typed for the chosen mode, as both front ends read it; none when the text is
+// no number in that mode's range.
+std::optional<SplitChoice> ChoiceFromText(bool byParts, const QString &number);
+
 // The request for a choice, as both front ends make it: paths made absolute, the size in bytes,
 // the job count; no tool yet. AppError when the size is too large.
 SplitRequest MakeSplitRequest(const SplitChoice &choice);
